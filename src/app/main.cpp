@@ -1,0 +1,25 @@
+#include "app/command_line.h"
+
+#include <QApplication>
+#include <QMainWindow>
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+int main(int argc, char* argv[]) {
+  // With a subcommand the program works headless and never touches the display.
+  if (argc > 1) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    return vexmar::runCommandLine(args, std::cout, std::cerr);
+  }
+  QApplication app(argc, argv);
+  QApplication::setOrganizationName("Orvenda");
+  QApplication::setApplicationName("Vexmar");
+  // The main window with its equation and graph panes is built on this frame.
+  QMainWindow frame;
+  frame.setWindowTitle("Untitled - Vexmar");
+  frame.resize(550, 600);
+  frame.show();
+  return QApplication::exec();
+}

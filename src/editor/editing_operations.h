@@ -1,0 +1,45 @@
+#pragma once
+
+#include "editor/editor_command.h"
+#include "model/insertion_point.h"
+
+namespace vexmar {
+
+// Building blocks of structural editing. Each leaves the caret placed and the line marked changed.
+
+/// Opens a `prompt` slot of `kind` after the current object (appending to a current object of that
+/// kind, inserting into a parent of that kind, or wrapping); the new `prompt` is selected.
+MathObject* openSlotAfter(InsertionPoint& ip, ObjectKind kind);
+/// The mirror of openSlotAfter; a factor is never put inside the base of a `power`.
+MathObject* openSlotBefore(InsertionPoint& ip, ObjectKind kind);
+/// Removes the operator between operands i and i + 1 of an infix object: operand i becomes a
+/// leading factor of operand i + 1. Caret after the last factor of former operand i.
+void joinOperands(InsertionPoint& ip, MathObject& object, int i);
+/// Replaces a one-child object by its child; `object` then holds the former child's content.
+void unwrapObject(MathObject& object);
+/// Removes the selected operator (mode 2): a one-child prefix object is unwrapped, an infix
+/// operator joins its two operands into a product.
+void removeSelectedOperator(InsertionPoint& ip);
+/// The current object becomes a selected `prompt`; inside a `times` the prompt is removed too.
+void deleteSelection(InsertionPoint& ip);
+/// Removes the current `prompt`'s slot from its parent where the parent allows it.
+void removePrompt(InsertionPoint& ip);
+/// Clear: cells become prompts, selected text is removed, a selection becomes a prompt.
+void clearSelection(InsertionPoint& ip);
+/// Typing into a `string`: with the caret after it (mode 3) or inside it (mode 7).
+/// Returns false when the caret is not at a text.
+bool typeIntoText(InsertionPoint& ip, char character);
+/// Backslash: appends to a text the caret is after, or starts a new text object.
+void startTextObject(InsertionPoint& ip);
+
+// Entry points of the typing, insertion, deletion and template operations. Until the structural
+// editing operations are built they leave the line unchanged.
+void typeLetter(InsertionPoint& ip, int code);
+void typeDigit(InsertionPoint& ip, int digit);
+void typeDecimalSeparator(InsertionPoint& ip);
+void insertKind(InsertionPoint& ip, ObjectKind kind);
+void deleteBackward(InsertionPoint& ip);
+void applyTemplate(InsertionPoint& ip, EditorCommand code);
+void applyOperatorKey(InsertionPoint& ip, EditorCommand code);
+
+} // namespace vexmar

@@ -1,0 +1,19 @@
+#include "editor/editor_state.h"
+
+namespace vexmar {
+
+EditorState& editorState() {
+  static EditorState state;
+  return state;
+}
+
+void resetEditorState() {
+  EditorState& s = editorState();
+  AlgebraActionHandler algebra = std::move(s.algebraAction);
+  AlgebraActionHandler terms = std::move(s.termMove);
+  s = EditorState{};
+  s.algebraAction = std::move(algebra);
+  s.termMove = std::move(terms);
+}
+
+} // namespace vexmar

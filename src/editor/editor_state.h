@@ -1,0 +1,48 @@
+#pragma once
+
+#include "editor/edit_clipboard.h"
+#include "editor/editor_command.h"
+#include "editor/undo_snapshot.h"
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+
+namespace vexmar {
+
+/// Performs an algebra action (0x2000..0x2028) on the line; installed by the algebra layer,
+/// which sits above the editor.
+using AlgebraActionHandler = std::function<void(InsertionPoint&, EditorCommand)>;
+
+/// The editor's process-wide state: command memory, undo, the edit clipboard, the rules.
+struct EditorState {
+  EditorCommand currentCommand = 0;
+  EditorCommand previousCommand = 0;
+  bool snapshotDue = true;
+  std::optional<UndoSnapshot> undo;
+  EditClipboard clipboard;
+  /// Rules applied by Apply Rules; made by Define Rule.
+  ObjectPtr activeRules;
+  /// Named definitions: a backslash name typed later inserts a copy of the body.
+  std::map<std::string, ObjectPtr, std::less<>> definitions;
+  /// Held while a key with the character-entry modifier is routed: space, backslash and "."
+  /// then mean the alternative caret move, a text object and a dot above.
+  bool characterEntryModifier = false;
+  /// The prompt under edit is drawn without its question mark once the user started typing.
+  bool promptWithoutMark = false;
+  /// Set while a command from a menu or the keypad is dispatched (wrapping then selects).
+  bool commandMessage = false;
+  /// Global spacing constants adjusted by 0x17C0..0x17C3.
+  int spacingA = 75;
+  int spacingB = 85;
+  AlgebraActionHandler algebraAction;
+  /// Term moves are performed by the term-move module when it is installed.
+  AlgebraActionHandler termMove;
+};
+
+[[nodiscard]] EditorState& editorState();
+/// Back to the start-up state, keeping the installed handlers.
+void resetEditorState();
+
+} // namespace vexmar

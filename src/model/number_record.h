@@ -1,0 +1,30 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace vexmar {
+
+/// The value and display text of a `num` object. Records come from a pool.
+struct NumberRecord {
+  static constexpr std::size_t kTextCapacity = 25; ///< bytes, terminating NUL included
+
+  double value = 0.0;
+  std::array<char, kTextCapacity> text{}; ///< what is measured and drawn; NUL-terminated
+  std::uint8_t ellipsis = 0;              ///< drawn followed by an ellipsis
+  std::uint8_t secondFlag = 0;
+
+  [[nodiscard]] std::string_view displayText() const;
+  /// Stores at most kTextCapacity - 1 bytes; returns false when the text had to be cut.
+  bool setDisplayText(std::string_view newText);
+
+  static void* operator new(std::size_t size);
+  static void operator delete(void* block) noexcept;
+};
+
+/// Number records in use (for tests that prove nothing leaks).
+[[nodiscard]] std::size_t numberRecordsInUse();
+
+} // namespace vexmar

@@ -1,0 +1,97 @@
+#include "app/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace vexmar {
+namespace {
+
+struct Outcome {
+  int status;
+  std::string out, err;
+};
+
+Outcome vexmar(std::vector<std::string> args) {
+  std::ostringstream out, err;
+  const int status = runCommandLine(args, out, err);
+  return {status, out.str(), err.str()};
+}
+
+TEST(CommandLine, TypeOnANewEquation) {
+  EXPECT_EQ(vexmar({"type", ""}).out, "prompt[]\n");
+  const Outcome r = vexmar({"type", "", "--caret"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "prompt[]\ncaret: mode=0 path=- sel=0,0\n");
+  EXPECT_TRUE(r.err.empty());
+}
+
+TEST(CommandLine, TypeFromAStartingTree) {
+  struct Row {
+    const char* name;
+    std::vector<std::string> args;
+    const char* out;
+  };
+  const Row rows[] = {
+      {"decoration command",
+       {"type", "{cmd:0x1503}{cmd:0x1503}", "--start", "char[x]"},
+       "char[x,0,2,0,0,0]\n"},
+      {"copy and paste merge",
+       {"type", "{C-c}{C-v}", "--start", "plus[char[a],char[b]]"},
+       "plus[char[a],char[b]]\n"},
+      {"cut leaves a prompt", {"--start", "over[char[a],char[b]]", "type", "{C-x}"}, nullptr},
+      {"undo after cut",
+       {"type", "{C-x}{C-z}", "--start", "over[char[a],char[b]]"},
+       "over[char[a],char[b]]\n"},
+      {"undo twice redoes", {"type", "{C-x}{C-z}{C-z}", "--start", "over[char[a],char[b]]"}, "prompt[]\n"},
+      {"alt dot adds a dot", {"type", "{A-.}", "--start", "char[x]"}, "char[x,0,0,1,0,0]\n"},
+      {"options after --", {"type", "--caret", "--", "--"}, "prompt[]\ncaret: mode=0 path=- sel=0,0\n"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    const Outcome run = vexmar(r.args);
+    if (!r.out) {
+      EXPECT_EQ(run.status, 2); // "--start" is not a subcommand
+      continue;
+    }
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, r.out);
+  }
+}
+
+TEST(CommandLine, CaretPathNamesTheCurrentObject) {
+  const Outcome r = vexmar({"type", "{cmd:0x2203}", "--caret", "--start", "plus[char[a],char[b],char[c]]"});
+  // Clear on the whole equation leaves a prompt; a range start gives a path.
+  EXPECT_EQ(r.out, "prompt[]\ncaret: mode=0 path=- sel=0,0\n");
+}
+
+TEST(CommandLine, BadInputExitsTwoWithAOneLineMessage) {
+  const std::vector<std::vector<std::string>> cases = {
+      {"type", "{Nope}"},
+      {"type"},
+      {"type", "a", "b"},
+      {"type", "a", "--bogus"},
+      {"type", "a", "--start"},
+      {"type", "a", "--start", "plus[char[a]"},
+      {"type", "a", "--start", "nosuchkind[]"},
+      {"frobnicate"},
+      {},
+  };
+  for (const auto& args : cases) {
+    SCOPED_TRACE(args.empty() ? std::string("(none)") : args.back());
+    const Outcome r = vexmar(args);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.out.empty());
+    ASSERT_FALSE(r.err.empty());
+    EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
+  }
+}
+
+TEST(CommandLine, HelpGoesToStandardOutput) {
+  const Outcome r = vexmar({"--help"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("vexmar type KEYS"), std::string::npos);
+}
+
+} // namespace
+} // namespace vexmar
