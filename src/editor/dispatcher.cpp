@@ -3,7 +3,10 @@
 #include "editor/caret_movement.h"
 #include "editor/editing_operations.h"
 #include "editor/editor_state.h"
+#include "editor/kind_insertion.h"
 #include "editor/layout_adjustment.h"
+#include "editor/templates.h"
+#include "editor/typing.h"
 #include "model/decoration.h"
 #include "model/memory_reserve.h"
 #include "model/model_state.h"
@@ -89,6 +92,9 @@ int edit(EditorState& s, InsertionPoint& ip, EditorCommand code) {
     applyDecoration(ip, 0x1500);
     return 1;
   }
+  // Space is the space-key caret move (which commits a text the caret is after); only inside a
+  // text is it a character.
+  if (code == ' ' && ip.mode != SelectionMode::Text) return dispatch(Command::SpaceMove);
   const bool atText = ip.current->kind == ObjectKind::string &&
                       (ip.mode == SelectionMode::After || ip.mode == SelectionMode::Text);
   if (code > 0 && code < 256 && atText) {

@@ -1,6 +1,7 @@
 #include "editor/edit_clipboard.h"
 
 #include "editor/editing_operations.h"
+#include "editor/kind_insertion.h"
 #include "model/insertion_point.h"
 #include "model/memory_reserve.h"
 

@@ -1,9 +1,12 @@
 #include "editor/editing_operations.h"
 
+#include "editor/editor_state.h"
+#include "editor/kind_insertion.h"
 #include "model/model_state.h"
 
 #include <algorithm>
 #include <cassert>
+#include <cmath>
 #include <string>
 
 namespace vexmar {
@@ -249,28 +252,224 @@ void startTextObject(InsertionPoint& ip) {
     typeIntoText(ip, '\\');
 }
 
-// Entry points that structural editing fills in.
-void typeLetter(InsertionPoint& ip, int code) {
-  (void)ip;
-  (void)code;
+MathObject* wrapSelection(InsertionPoint& ip, ObjectKind kind, int count, int slot) {
+  MathObject& current = *ip.current;
+  const SelectionMode before = ip.mode;
+  MathObject* wrapper = wrapObject(ip, current, kind);
+  // wrapObject made kind(current); give it `count` slots with current at `slot`.
+  ObjectPtr taken = removeChild(*wrapper, 0);
+  for (int i = 0; i < count; ++i) appendChild(*wrapper, i == slot ? std::move(taken) : makePrompt());
+  markChanged(ip, *wrapper);
+  if (count >= 2) {
+    setInsertionPoint(ip, *wrapper->child(slot == 0 ? 1 : 0), SelectionMode::Object);
+    return wrapper;
+  }
+  if (editorState().commandMessage && kind != ObjectKind::oppartial && current.kind != ObjectKind::prompt) {
+    setInsertionPoint(ip, *wrapper, SelectionMode::Object);
+  } else if (current.kind == ObjectKind::prompt) {
+    setInsertionPoint(ip, current, SelectionMode::Object);
+  } else if (wrapper->shape() == KindShape::Postfix) {
+    setInsertionPoint(ip, *wrapper, SelectionMode::After);
+  } else if (wrapper->shape() == KindShape::Prefix) {
+    setInsertionPoint(ip, current, SelectionMode::Before);
+  } else {
+    setInsertionPoint(ip, current, before);
+  }
+  return wrapper;
 }
-void typeDigit(InsertionPoint& ip, int digit) {
-  (void)ip;
-  (void)digit;
+
+MathObject* splitProduct(InsertionPoint& ip, ObjectKind kind) {
+  MathObject* factor = ip.current;
+  MathObject* product = factor->parent;
+  if (!product || product->kind != ObjectKind::times || factor->isLastChild()) return nullptr;
+  const int split = factor->indexInParent;
+  std::vector<ObjectPtr> factors = std::move(product->children);
+  product->children.clear();
+  auto operand = [&](int first, int last) {
+    if (first == last) return std::move(factors[static_cast<std::size_t>(first)]);
+    ObjectPtr group = makeObject(ObjectKind::times);
+    for (int i = first; i <= last; ++i) appendChild(*group, std::move(factors[static_cast<std::size_t>(i)]));
+    return group;
+  };
+  ObjectPtr left = operand(0, split);
+  ObjectPtr right = operand(split + 1, static_cast<int>(factors.size()) - 1);
+  const bool mergeLeft = left->kind == kind && left->shape() == KindShape::Infix;
+  const bool mergeRight = right->kind == kind && right->shape() == KindShape::Infix;
+  MathObject* rightStart = mergeRight ? right->firstChild() : right.get();
+  // The product's record becomes the new object, so the product's place is kept.
+  replaceObject(makeObject(kind, std::move(left), std::move(right)), *product);
+  MathObject* result = product;
+  if (mergeRight) flattenChild(*result, 1);
+  if (mergeLeft) flattenChild(*result, 0);
+  if (MathObject* parent = result->parent;
+      parent && parent->kind == kind && result->shape() == KindShape::Infix) {
+    flattenChild(*parent, result->indexInParent);
+    result = parent;
+  }
+  place(ip, *rightStart, SelectionMode::Before);
+  markChanged(ip, *result);
+  return result;
 }
-void typeDecimalSeparator(InsertionPoint& ip) { (void)ip; }
-void insertKind(InsertionPoint& ip, ObjectKind kind) {
-  (void)ip;
-  (void)kind;
+
+namespace {
+
+void deleteBeforeCaret(InsertionPoint& ip) {
+  MathObject* o = ip.current;
+  for (;;) {
+    const KindShape shape = o->shape();
+    if ((shape == KindShape::Postfix || shape == KindShape::Enclosing) && o->childCount() == 1 &&
+        o->firstChild()) {
+      if (o->kind == ObjectKind::upbrace) o->firstChild()->style[0] = 1;
+      unwrapObject(*o);
+      place(ip, *o, SelectionMode::After);
+      return;
+    }
+    if (o->kind == ObjectKind::num && o->number) {
+      NumberRecord& n = *o->number;
+      const std::string_view text = n.displayText();
+      if (n.ellipsis) {
+        n.ellipsis = 0;
+      } else if (text.size() > 1 && std::isfinite(n.value)) {
+        n.setDisplayText(text.substr(0, text.size() - 1));
+        n.value = n.textValue(modelState().decimalSeparator);
+      } else {
+        ip.current = o;
+        deleteSelection(ip);
+        return;
+      }
+      place(ip, *o, SelectionMode::After);
+      return;
+    }
+    if ((o->kind == ObjectKind::times || o->kind == ObjectKind::plus) && o->lastChild()) {
+      o = o->lastChild();
+      continue;
+    }
+    ip.current = o;
+    deleteSelection(ip);
+    return;
+  }
 }
-void deleteBackward(InsertionPoint& ip) { (void)ip; }
-void applyTemplate(InsertionPoint& ip, EditorCommand code) {
-  (void)ip;
-  (void)code;
+
+void deleteBeforeObject(InsertionPoint& ip) {
+  MathObject* o = ip.current;
+  while (o->parent && o->indexInParent == 0 &&
+         (o->parent->shape() == KindShape::Infix || o->parent->shape() == KindShape::Postfix))
+    o = o->parent;
+  MathObject* parent = o->parent;
+  if (!parent) return;
+  const KindShape shape = parent->shape();
+  if ((shape == KindShape::Prefix || shape == KindShape::Enclosing) && parent->childCount() == 1) {
+    MathObject* grand = parent->parent;
+    const bool joinToPrevious =
+        isSign(parent->kind) && grand && grand->kind == ObjectKind::plus && parent->indexInParent > 0;
+    unwrapObject(*parent);
+    if (joinToPrevious)
+      joinOperands(ip, *grand, parent->indexInParent - 1);
+    else
+      place(ip, *parent, SelectionMode::Before);
+    return;
+  }
+  if (shape == KindShape::Infix && o->indexInParent > 0) {
+    joinOperands(ip, *parent, o->indexInParent - 1);
+    return;
+  }
+  if (shape == KindShape::Binary && o->indexInParent == 1 && parent->childCount() == 2) {
+    // The binary operator goes; the second operand becomes a leading factor of the first.
+    ObjectPtr second = removeChild(*parent, 1);
+    MathObject* secondRaw = second.get();
+    ObjectPtr first = removeChild(*parent, 0);
+    ObjectPtr product =
+        first->kind == ObjectKind::times ? std::move(first) : makeObject(ObjectKind::times, std::move(first));
+    insertChild(*product, 0, std::move(second));
+    replaceObject(std::move(product), *parent);
+    place(ip, *secondRaw, SelectionMode::After);
+  }
 }
-void applyOperatorKey(InsertionPoint& ip, EditorCommand code) {
-  (void)ip;
-  (void)code;
+
+} // namespace
+
+void deleteBackward(InsertionPoint& ip) {
+  MathObject& current = *ip.current;
+  switch (ip.mode) {
+  case SelectionMode::Range:
+    groupSelection(ip);
+    [[fallthrough]];
+  case SelectionMode::Object:
+    if (ip.current->kind == ObjectKind::prompt)
+      removePrompt(ip);
+    else
+      deleteSelection(ip);
+    return;
+  case SelectionMode::Operator:
+    removeSelectedOperator(ip);
+    return;
+  case SelectionMode::After:
+  case SelectionMode::BetweenFactors:
+    if (current.kind == ObjectKind::string) {
+      if (current.text.empty()) {
+        deleteSelection(ip);
+      } else {
+        current.text.pop_back();
+        markChanged(ip, current);
+      }
+      return;
+    }
+    deleteBeforeCaret(ip);
+    return;
+  case SelectionMode::Before:
+    deleteBeforeObject(ip);
+    return;
+  case SelectionMode::Cells:
+    clearSelection(ip);
+    return;
+  case SelectionMode::Text: {
+    const int length = static_cast<int>(current.text.size());
+    int first = std::clamp(std::min(ip.selFirst, ip.selLast), 0, length);
+    const int last = std::clamp(std::max(ip.selFirst, ip.selLast), 0, length);
+    if (first == last) {
+      if (first == 0) return;
+      --first;
+    }
+    current.text.erase(static_cast<std::size_t>(first), static_cast<std::size_t>(last - first));
+    if (first == 0) {
+      place(ip, current, SelectionMode::Before);
+    } else if (first >= static_cast<int>(current.text.size())) {
+      place(ip, current, SelectionMode::After);
+    } else {
+      ip.selFirst = ip.selLast = first;
+      markChanged(ip, current);
+    }
+    return;
+  }
+  }
+}
+
+void commitText(InsertionPoint& ip) {
+  MathObject& text = *ip.current;
+  if (text.kind != ObjectKind::string || text.text.empty() || text.text.front() != '\\') {
+    place(ip, text, SelectionMode::Object);
+    return;
+  }
+  const std::string name = text.text;
+  const std::string_view bare = std::string_view(name).substr(1);
+  const EditorState& state = editorState();
+  if (auto definition = state.definitions.find(name); definition != state.definitions.end()) {
+    MathObject* body = replaceSubtree(ip, text, cloneTree(*definition->second));
+    place(ip, *body, SelectionMode::After);
+    return;
+  }
+  if (auto special = specialCharacterByName(bare)) {
+    MathObject* letter = replaceSubtree(ip, text, makeChar(*special));
+    place(ip, *letter, SelectionMode::After);
+    return;
+  }
+  if (auto kind = kindByName(bare)) {
+    MathObject* slot = replaceSubtree(ip, text, makePrompt());
+    place(ip, *slot, SelectionMode::Object);
+    insertKind(ip, *kind);
+    return;
+  }
+  place(ip, text, SelectionMode::Object);
 }
 
 } // namespace vexmar

@@ -31,15 +31,17 @@ void clearSelection(InsertionPoint& ip);
 bool typeIntoText(InsertionPoint& ip, char character);
 /// Backslash: appends to a text the caret is after, or starts a new text object.
 void startTextObject(InsertionPoint& ip);
+/// Space after a `string`: a backslash name becomes its definition, special character or kind;
+/// any other text is selected.
+void commitText(InsertionPoint& ip);
 
-// Entry points of the typing, insertion, deletion and template operations. Until the structural
-// editing operations are built they leave the line unchanged.
-void typeLetter(InsertionPoint& ip, int code);
-void typeDigit(InsertionPoint& ip, int digit);
-void typeDecimalSeparator(InsertionPoint& ip);
-void insertKind(InsertionPoint& ip, ObjectKind kind);
+/// Puts a new `kind` object with `count` children in the current object's place, the current
+/// object in child `slot` and prompts elsewhere, and places the caret for the kind.
+MathObject* wrapSelection(InsertionPoint& ip, ObjectKind kind, int count, int slot);
+/// With the caret between two factors, splits the product there into kind(left, right); the
+/// caret goes before the right operand. Returns the new object, or null when not between factors.
+MathObject* splitProduct(InsertionPoint& ip, ObjectKind kind);
+/// Backspace, by mode.
 void deleteBackward(InsertionPoint& ip);
-void applyTemplate(InsertionPoint& ip, EditorCommand code);
-void applyOperatorKey(InsertionPoint& ip, EditorCommand code);
 
 } // namespace vexmar

@@ -113,7 +113,8 @@ void setInsertionPoint(InsertionPoint& ip, MathObject& object, SelectionMode req
       const bool last = obj->isLastChild();
       if (mode == SelectionMode::Before && !first) {
         ip.current = obj = obj->parent->child(obj->indexInParent - 1);
-        mode = SelectionMode::BetweenFactors;
+        // A caret right of a prompt factor selects the prompt.
+        mode = obj->kind == ObjectKind::prompt ? SelectionMode::Object : SelectionMode::BetweenFactors;
       } else if (mode == SelectionMode::After && !last) {
         mode = SelectionMode::BetweenFactors;
       } else if (mode == SelectionMode::BetweenFactors) {

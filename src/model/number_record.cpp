@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <charconv>
 #include <cstring>
 
 namespace vexmar {
@@ -18,6 +19,19 @@ FixedBlockPool& numberPool() {
 } // namespace
 
 std::string_view NumberRecord::displayText() const { return {text.data(), std::strlen(text.data())}; }
+
+double NumberRecord::textValue(char separator) const {
+  // Independent of the C locale: the separator is the user's, not the C library's.
+  std::array<char, kTextCapacity> plain{};
+  const std::string_view shown = displayText();
+  std::size_t n = 0;
+  for (char c : shown) plain[n++] = c == separator ? '.' : c;
+  const char* begin = plain.data();
+  if (n > 0 && *begin == '+') ++begin;
+  double value = 0.0;
+  std::from_chars(begin, plain.data() + n, value);
+  return value;
+}
 
 bool NumberRecord::setDisplayText(std::string_view newText) {
   const std::size_t n = std::min(newText.size(), kTextCapacity - 1);

@@ -17,6 +17,9 @@ struct NumberRecord {
   std::uint8_t secondFlag = 0;
 
   [[nodiscard]] std::string_view displayText() const;
+  /// The value of the display text's leading number, reading `separator` as the decimal point;
+  /// 0 when the text does not start with one.
+  [[nodiscard]] double textValue(char separator) const;
   /// Stores at most kTextCapacity - 1 bytes; returns false when the text had to be cut.
   bool setDisplayText(std::string_view newText);
 

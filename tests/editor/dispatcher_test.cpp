@@ -34,18 +34,20 @@ TEST_F(Dispatcher, AnEditAfterUndoStartsANewStep) {
   EXPECT_EQ(text(), R"(string["a"])");
 }
 
-TEST_F(Dispatcher, DeletionsInARowShareOneSnapshot) {
-  start("char[x]");
-  run({Command::DeleteBackward});
-  // Stand-in for what each deletion removes: the snapshot must keep the first state.
-  line->root->payloadA = 'y';
-  run({Command::DeleteBackward, Command::DeleteBackward});
-  ASSERT_TRUE(editorState().undo);
-  EXPECT_EQ(editorState().undo->root->characterCode(), 'x');
-  // A deletion after another command snapshots again.
-  run({0x1503, Command::DeleteBackward});
-  EXPECT_EQ(editorState().undo->root->characterCode(), 'y');
-  EXPECT_NE(editorState().undo->root->decoration, 0u);
+TEST_F(Dispatcher, DeletionsInARowAreOneUndoStep) {
+  start(R"(string["abcd"])");
+  caret({}, SelectionMode::After);
+  run({Command::DeleteBackward, Command::DeleteBackward, Command::DeleteBackward});
+  EXPECT_EQ(text(), R"(string["a"])");
+  undo();
+  EXPECT_EQ(text(), R"(string["abcd"])");
+  // A deletion after typing snapshots again.
+  start(R"(string["ab"])");
+  caret({}, SelectionMode::After);
+  run({'c', Command::DeleteBackward});
+  EXPECT_EQ(text(), R"(string["ab"])");
+  undo();
+  EXPECT_EQ(text(), R"(string["abc"])");
 }
 
 TEST_F(Dispatcher, ClipboardLayoutAndRuleCommandsEachSnapshotBeforeThem) {
@@ -165,7 +167,11 @@ TEST_F(Dispatcher, ViewKeysSelectTheWholeEquationAndCommitOnEnter) {
   start(R"(plus[char[a],char[b]])");
   caret({1}, SelectionMode::After);
   EXPECT_EQ(handleViewKeyDown(ViewKey::Home, 0), ViewKeyResult::Handled);
-  EXPECT_EQ(line->current, line->root.get());
+  EXPECT_EQ(currentPath(), std::vector<int>{0});
+  EXPECT_EQ(line->mode, SelectionMode::Before);
+  EXPECT_EQ(handleViewKeyDown(ViewKey::End, 0), ViewKeyResult::Handled);
+  EXPECT_EQ(currentPath(), std::vector<int>{1});
+  EXPECT_EQ(line->mode, SelectionMode::After);
   EXPECT_EQ(handleViewKeyDown(ViewKey::Home, KeyModifier::Control), ViewKeyResult::FirstLine);
   EXPECT_EQ(handleViewKeyDown(ViewKey::Down, KeyModifier::Control), ViewKeyResult::NextLine);
   EXPECT_EQ(handleViewKeyDown(ViewKey::Enter, 0), ViewKeyResult::CommitEquation);

@@ -1,0 +1,406 @@
+#include "editor/templates.h"
+
+#include "editor/dispatcher.h"
+#include "editor/editing_operations.h"
+#include "model/model_state.h"
+
+#include <algorithm>
+#include <array>
+
+namespace vexmar {
+namespace {
+
+MathObject* nearestAncestorOrSelf(MathObject* o, bool (*test)(ObjectKind)) {
+  for (; o; o = o->parent)
+    if (test(o->kind)) return o;
+  return nullptr;
+}
+
+bool isMatrix(ObjectKind k) { return k == ObjectKind::matrix; }
+bool isIndexHolder(ObjectKind k) { return k == ObjectKind::indexes || k == ObjectKind::tensor; }
+bool isIndexContainer(ObjectKind k) { return k == ObjectKind::indexes || k == ObjectKind::chem; }
+bool isParenthesis(ObjectKind k) {
+  return k == ObjectKind::id || k == ObjectKind::lparen || k == ObjectKind::rparen;
+}
+
+bool isTemplateKind(ObjectKind k) {
+  return k == ObjectKind::substitution || isBigOperator(k) || k == ObjectKind::log || k == ObjectKind::grad ||
+         k == ObjectKind::sqrt || k == ObjectKind::optotal || k == ObjectKind::oppartial;
+}
+
+void select(InsertionPoint& ip, MathObject& o, SelectionMode mode = SelectionMode::Object) {
+  setInsertionPoint(ip, o, mode);
+  markChangedFromRoot(ip);
+}
+
+// The selection a template works on: a grouped range, or a new factor slot after a caret.
+MathObject* templateOperand(InsertionPoint& ip) {
+  switch (ip.mode) {
+  case SelectionMode::Range:
+    groupSelection(ip);
+    return ip.current;
+  case SelectionMode::Object:
+    return ip.current;
+  case SelectionMode::After:
+  case SelectionMode::BetweenFactors:
+    return openSlotAfter(ip, ObjectKind::times);
+  case SelectionMode::Before:
+    return openSlotBefore(ip, ObjectKind::times);
+  default:
+    return nullptr;
+  }
+}
+
+ObjectPtr numberOf(int value) { return makeNumber(value, std::to_string(value)); }
+
+// Power, root and logarithm templates: the operand goes to `slot`, the other slot gets `other`.
+void twoSlotTemplate(InsertionPoint& ip, ObjectKind kind, int slot, ObjectPtr other,
+                     bool caretOnOther = false) {
+  MathObject* operand = templateOperand(ip);
+  if (!operand) return;
+  ip.current = operand;
+  MathObject* made = wrapSelection(ip, kind, 2, slot);
+  MathObject* second = replaceSubtree(ip, *made->child(1 - slot), std::move(other));
+  MathObject* target = made;
+  if (caretOnOther) {
+    target = second;
+  } else {
+    for (MathObject* n = made; n; n = nextPreorder(*n, *made))
+      if (n->kind == ObjectKind::prompt) {
+        target = n;
+        break;
+      }
+  }
+  select(ip, *target);
+}
+
+void reciprocal(InsertionPoint& ip) {
+  MathObject* operand = templateOperand(ip);
+  if (!operand) return;
+  const MathObject* numerator = operand->kind == ObjectKind::over ? operand->firstChild() : nullptr;
+  if (numerator && numerator->kind == ObjectKind::num && numerator->number &&
+      numerator->number->value == 1.0) {
+    ObjectPtr denominator = removeChild(*operand, 1);
+    replaceObject(std::move(denominator), *operand);
+    select(ip, *operand);
+    return;
+  }
+  ip.current = operand;
+  MathObject* fraction = wrapSelection(ip, ObjectKind::over, 2, 1);
+  replaceSubtree(ip, *fraction->child(0), numberOf(1));
+  select(ip, *fraction);
+}
+
+void vectorTemplate(InsertionPoint& ip, int size) {
+  MathObject* operand = templateOperand(ip);
+  if (!operand) return;
+  ObjectPtr vector = makeObject(ObjectKind::matrix);
+  vector->setMatrixSize(size, 1);
+  constexpr std::array<char, 3> names = {'x', 'y', 'z'};
+  for (int i = 0; i < size; ++i)
+    appendChild(*vector, makeChar(static_cast<std::uint16_t>(names[static_cast<std::size_t>(i)])));
+  MathObject* made = replaceSubtree(ip, *operand, std::move(vector));
+  select(ip, *made->lastChild(), SelectionMode::After);
+}
+
+void derivativeWrap(InsertionPoint& ip, ObjectKind op) {
+  MathObject* operand = templateOperand(ip);
+  if (!operand) return;
+  ip.current = operand;
+  MathObject* application = wrapSelection(ip, ObjectKind::function, 2, 1);
+  MathObject* variable = makePromptChild(*replaceSubtree(ip, *application->child(0), makeObject(op, 1)), 0);
+  select(ip, *variable);
+}
+
+void addMatrixRow(InsertionPoint& ip) {
+  MathObject* m = nearestAncestorOrSelf(ip.current, isMatrix);
+  if (!m || m->matrixColumns() <= 0) return;
+  const int rows = m->matrixRows(), columns = m->matrixColumns();
+  if ((rows + 1) * columns > kMaxChildren) return;
+  MathObject* first = nullptr;
+  for (int c = 0; c < columns; ++c) {
+    MathObject* cell = appendChild(*m, makePrompt());
+    if (!first) first = cell;
+  }
+  m->setMatrixSize(rows + 1, columns);
+  select(ip, *first);
+}
+
+void addMatrixColumn(InsertionPoint& ip) {
+  MathObject* m = nearestAncestorOrSelf(ip.current, isMatrix);
+  if (!m || m->matrixColumns() <= 0) return;
+  const int rows = m->matrixRows(), columns = m->matrixColumns();
+  if (rows * (columns + 1) > kMaxChildren) return;
+  // Each row gets its new cell at its end, so the cells stay in row-major order.
+  MathObject* first = nullptr;
+  for (int r = 0; r < rows; ++r) {
+    MathObject* cell = insertChild(*m, r * (columns + 1) + columns, makePrompt());
+    if (!first) first = cell;
+  }
+  m->setMatrixSize(rows, columns + 1);
+  select(ip, *first);
+}
+
+// The index group of an `indexes` child: 0 the base, 1 the first group (A), 2 the second (B).
+int indexGroup(const MathObject& indexes, int child) {
+  const int a = indexes.payloadA & 0xFFFF;
+  if (child == 0) return 0;
+  return child <= a ? 1 : 2;
+}
+
+void setIndexCounts(MathObject& indexes, int a, int b) {
+  indexes.payloadA = static_cast<std::int32_t>((static_cast<std::uint32_t>(b & 0xFFFF) << 16) |
+                                               static_cast<std::uint32_t>(a & 0xFFFF));
+}
+
+// The child of `container` on the path to the current object.
+const MathObject* childOnPath(const MathObject& container, const MathObject* o) {
+  while (o && o->parent != &container) o = o->parent;
+  return o;
+}
+
+void addIndex(InsertionPoint& ip) {
+  MathObject* holder = nearestAncestorOrSelf(ip.current, isIndexHolder);
+  if (!holder || holder->childCount() >= kMaxChildren) return;
+  const MathObject* at = childOnPath(*holder, ip.current);
+  MathObject* added = nullptr;
+  if (holder->kind == ObjectKind::indexes) {
+    int a = holder->payloadA & 0xFFFF, b = (holder->payloadA >> 16) & 0xFFFF;
+    // A new index joins the group of the index the caret is in (the first group from the base).
+    if (at && indexGroup(*holder, at->indexInParent) == 2) {
+      added = insertChild(*holder, at->indexInParent + 1, makePrompt());
+      ++b;
+    } else {
+      const int position = at && at->indexInParent > 0 ? at->indexInParent + 1 : a + 1;
+      added = insertChild(*holder, position, makePrompt());
+      ++a;
+    }
+    setIndexCounts(*holder, a, b);
+  } else {
+    // A tensor index takes the position of the index the caret is in.
+    const int bit = at && at->indexInParent > 0 ? (holder->payloadA >> (at->indexInParent - 1)) & 1 : 0;
+    added = appendChild(*holder, makePrompt());
+    if (added->indexInParent - 1 < 31) holder->payloadA |= bit << (added->indexInParent - 1);
+  }
+  select(ip, *added);
+}
+
+// Chemical-notation flags: which index slots a `chem` object has, in child order after the base.
+constexpr std::array<int, 4> kChemSlotOrder = {2, 3, 0,
+                                               1}; // left lower, left upper, right lower, right upper
+
+int chemChildIndex(int flags, int bit) {
+  int index = 1;
+  for (int b : kChemSlotOrder) {
+    if (b == bit) return index;
+    if (flags & (1 << b)) ++index;
+  }
+  return index;
+}
+
+// 0x18A5..0x18A8: right lower, right upper, left lower, left upper index slot.
+void indexSlot(InsertionPoint& ip, EditorCommand code) {
+  MathObject* container = nearestAncestorOrSelf(ip.current, isIndexContainer);
+  if (!container) return;
+  constexpr std::array<int, 4> bits = {0, 1, 2, 3};
+  const int bit = bits[static_cast<std::size_t>(code - 0x18A5)];
+  if (container->kind == ObjectKind::indexes) {
+    const int a = container->payloadA & 0xFFFF, b = (container->payloadA >> 16) & 0xFFFF;
+    if (bit < 2) {
+      // A right index adds to its group of an `indexes` object.
+      MathObject* added = insertChild(*container, bit == 0 ? a + 1 : a + b + 1, makePrompt());
+      setIndexCounts(*container, a + (bit == 0), b + (bit == 1));
+      select(ip, *added);
+      return;
+    }
+    // Left indices need chemical notation, possible with at most one index of each group.
+    if (a > 1 || b > 1) return;
+    container->kind = ObjectKind::chem;
+    container->payloadA = (a ? 1 : 0) | (b ? 2 : 0);
+  }
+  const int flags = container->payloadA & 0xF;
+  const int index = chemChildIndex(flags, bit);
+  if (flags & (1 << bit)) {
+    select(ip, *container->child(index));
+    return;
+  }
+  MathObject* added = insertChild(*container, index, makePrompt());
+  container->payloadA = flags | (1 << bit);
+  select(ip, *added);
+}
+
+// Climbs to the child of the nearest ancestor that takes a new relation or list item.
+MathObject* climbToItem(MathObject* o, bool listOnly) {
+  while (o->parent) {
+    const ObjectKind p = o->parent->kind;
+    if (p == ObjectKind::list || p == ObjectKind::atop) break;
+    if (!listOnly) {
+      if (p == ObjectKind::comma) break;
+      const bool limits = p == ObjectKind::substitution || p == ObjectKind::sum || p == ObjectKind::prod ||
+                          p == ObjectKind::bigcup || p == ObjectKind::bigcap;
+      if (limits && o->indexInParent == 1) break;
+    }
+    o = o->parent;
+  }
+  return o;
+}
+
+void openRelation(InsertionPoint& ip, ObjectKind kind) {
+  MathObject* root = ip.root.get();
+  if (kind == ObjectKind::equal && ip.mode == SelectionMode::Operator && ip.current == root &&
+      root->childCount() == 2) {
+    root->kind = ObjectKind::equal;
+    markChangedFromRoot(ip);
+    return;
+  }
+  if (ip.mode == SelectionMode::Cells || ip.mode == SelectionMode::Text) return;
+  if (ip.mode == SelectionMode::Range) groupSelection(ip);
+  ip.current = climbToItem(ip.current, kind == ObjectKind::comma);
+  openSlotAfter(ip, kind);
+}
+
+void nextTemplateSlot(InsertionPoint& ip) {
+  MathObject* o = ip.current;
+  while (o->parent && !isTemplateKind(o->parent->kind)) o = o->parent;
+  MathObject* holder = o->parent;
+  if (!holder) return;
+  if (o->indexInParent + 1 < holder->childCount())
+    select(ip, *holder->child(o->indexInParent + 1));
+  else
+    select(ip, *holder, SelectionMode::After);
+}
+
+void adjustParentheses(InsertionPoint& ip) {
+  MathObject* p = nearestAncestorOrSelf(ip.current, isParenthesis);
+  if (!p) return;
+  // Both parentheses, then the left one alone, then the right one alone.
+  p->kind = p->kind == ObjectKind::id       ? ObjectKind::lparen
+            : p->kind == ObjectKind::lparen ? ObjectKind::rparen
+                                            : ObjectKind::id;
+  resetInsertionPoint(ip);
+  markChangedFromRoot(ip);
+}
+
+void wrapInMinus(InsertionPoint& ip) {
+  switch (ip.mode) {
+  case SelectionMode::Cells:
+  case SelectionMode::Text:
+  case SelectionMode::Operator:
+    return;
+  case SelectionMode::Range:
+    groupSelection(ip);
+    break;
+  case SelectionMode::BetweenFactors:
+    // Between two factors the sign goes in front of the right one.
+    ip.current = ip.current->parent->child(ip.current->indexInParent + 1);
+    break;
+  default:
+    break;
+  }
+  wrapSelection(ip, ObjectKind::minus, 1, 0);
+}
+
+} // namespace
+
+void applyTemplate(InsertionPoint& ip, EditorCommand code) {
+  if (!ip.current || ip.mode == SelectionMode::Text) return;
+  const bool cells = ip.mode == SelectionMode::Cells;
+  switch (code) {
+  case 0x18A0:
+    addMatrixRow(ip);
+    return;
+  case 0x18A1:
+    addMatrixColumn(ip);
+    return;
+  case 0x18A4:
+    addIndex(ip);
+    return;
+  case 0x18A5:
+  case 0x18A6:
+  case 0x18A7:
+  case 0x18A8:
+    indexSlot(ip, code);
+    return;
+  default:
+    break;
+  }
+  if (cells || ip.mode == SelectionMode::Operator) return;
+  switch (code) {
+  case Command::WrapTotalDerivative:
+    derivativeWrap(ip, ObjectKind::optotal);
+    return;
+  case Command::WrapPartialDerivative:
+    derivativeWrap(ip, ObjectKind::oppartial);
+    return;
+  case 0x18A9:
+    reciprocal(ip);
+    return;
+  case 0x18AA:
+    twoSlotTemplate(ip, ObjectKind::power, 0, numberOf(2));
+    return;
+  case 0x18AB:
+    twoSlotTemplate(ip, ObjectKind::power, 0, numberOf(3));
+    return;
+  case 0x18AC:
+    twoSlotTemplate(ip, ObjectKind::power, 1, makeChar('e'));
+    return;
+  case 0x18AD:
+    twoSlotTemplate(ip, ObjectKind::power, 1, numberOf(2));
+    return;
+  case 0x18AE:
+    twoSlotTemplate(ip, ObjectKind::power, 1, numberOf(10));
+    return;
+  case 0x18AF:
+    twoSlotTemplate(ip, ObjectKind::sqrt, 0, numberOf(3));
+    return;
+  case 0x18B0:
+    twoSlotTemplate(ip, ObjectKind::sqrt, 0, makePrompt(), true);
+    return;
+  case 0x18B1:
+    twoSlotTemplate(ip, ObjectKind::log, 0, numberOf(2));
+    return;
+  case Command::Derivative:
+    derivativeWrap(ip, ObjectKind::oppartial);
+    dispatch('x');
+    return;
+  case Command::TwoVector:
+    vectorTemplate(ip, 2);
+    return;
+  case Command::ThreeVector:
+    vectorTemplate(ip, 3);
+    return;
+  default:
+    return;
+  }
+}
+
+void applyOperatorKey(InsertionPoint& ip, EditorCommand code) {
+  if (!ip.current) return;
+  switch (code) {
+  case Command::WrapMinus:
+    wrapInMinus(ip);
+    return;
+  case Command::OpenEqual:
+    openRelation(ip, ObjectKind::equal);
+    return;
+  case Command::OpenLessThan:
+    openRelation(ip, ObjectKind::lessthan);
+    return;
+  case Command::OpenGreaterThan:
+    openRelation(ip, ObjectKind::greaterthan);
+    return;
+  case Command::OpenComma:
+    openRelation(ip, ObjectKind::comma);
+    return;
+  case Command::NextTemplateSlot:
+    nextTemplateSlot(ip);
+    return;
+  case Command::AdjustParentheses:
+    adjustParentheses(ip);
+    return;
+  default:
+    return;
+  }
+}
+
+} // namespace vexmar
