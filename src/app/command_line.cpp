@@ -1,29 +1,52 @@
 #include "app/command_line.h"
 
-#include "app/key_routing.h"
-#include "app/key_script.h"
+#include "app/subcommands.h"
 #include "document/object_text.h"
-#include "editor/editor_state.h"
 #include "model/insertion_point.h"
-#include "model/model_state.h"
 
+#include <array>
 #include <ostream>
 #include <sstream>
+#include <string_view>
+#include <vector>
 
 namespace vexmar {
 namespace {
 
-constexpr const char* kUsage =
-    "usage: vexmar                      open the window\n"
-    "       vexmar type KEYS [--caret] [--start TEXT]\n"
-    "\n"
-    "type: feeds KEYS to a new equation as if typed into the equation view and prints the\n"
-    "  equation's text form. KEYS: characters stand for themselves; braces name keys:\n"
-    "  {Left} {Right} {Up} {Down} {Home} {End} {Tab} {BS} {Del} {Enter}, with modifiers\n"
-    "  C- (Control), S- (Shift), A- (Alt) as in {C-x} {S-Tab} {C-S-Left} {S-A-p};\n"
-    "  {cmd:0x2000} issues an editor command; {lbrace} {rbrace} type braces.\n"
-    "  --caret      also print 'caret: mode=M path=P sel=F,L'\n"
-    "  --start TEXT start from the tree TEXT (in text form), whole equation selected\n";
+// clang-format off
+const std::array kSubcommands = {
+    SubcommandRow{"type", runTypeCommand,
+     "vexmar type KEYS [--caret] [--start TEXT]\n"
+     "    feeds KEYS to a new equation as if typed into the equation view and prints the\n"
+     "    equation's text form; --caret adds 'caret: mode=M path=P sel=F,L'; --start TEXT\n"
+     "    begins from a tree in text form, whole equation selected\n"},
+    SubcommandRow{"eval", runEvalCommand,
+     "vexmar eval [--text] EXPR [--at NAME=VALUE,...] [--interval NAME=LO:HI,...]\n"
+     "            [--param NAME=VALUE,...] [--anim VALUE] [--program]\n"
+     "    compiles EXPR (typed as KEYS, or with --text a text form) and prints its value, or\n"
+     "    with --interval its enclosure [LO, HI]; NAME is x y z u v theta phi rho; --param\n"
+     "    sets parameters, --anim the animated letter's value; --program lists the program\n"},
+};
+// clang-format on
+
+constexpr std::string_view kKeysHelp =
+    "KEYS: characters stand for themselves; braces name keys: {Left} {Right} {Up} {Down}\n"
+    "  {Home} {End} {Tab} {BS} {Del} {Enter}, with modifiers C- (Control), S- (Shift),\n"
+    "  A- (Alt) as in {C-x} {S-Tab} {C-S-Left} {S-A-p}; {cmd:0x2000} issues an editor\n"
+    "  command; {lbrace} {rbrace} type braces.\n";
+
+// Subcommands that need the platform layer (fonts, images) are added by the executable.
+std::vector<SubcommandRow>& addedSubcommands() {
+  static std::vector<SubcommandRow> rows;
+  return rows;
+}
+
+void printUsage(std::ostream& out) {
+  out << "usage: vexmar                      open the window\n";
+  for (const SubcommandRow& row : kSubcommands) out << "       " << row.usage;
+  for (const SubcommandRow& row : addedSubcommands()) out << "       " << row.usage;
+  out << '\n' << kKeysHelp;
+}
 
 std::string pathText(const MathObject& object) {
   const std::vector<int> path = pathTo(object);
@@ -36,79 +59,40 @@ std::string pathText(const MathObject& object) {
   return text;
 }
 
-int fail(std::ostream& err, const std::string& message) {
+} // namespace
+
+void addSubcommand(const SubcommandRow& row) { addedSubcommands().push_back(row); }
+
+int commandLineError(std::ostream& err, const std::string& message) {
   err << "vexmar: " << message << '\n';
   return kUsageError;
 }
 
-int runType(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  bool caret = false;
-  bool haveKeys = false, optionsEnded = false;
-  std::string keys;
-  const std::string* start = nullptr;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (!optionsEnded && a == "--") {
-      optionsEnded = true;
-    } else if (!optionsEnded && a == "--caret") {
-      caret = true;
-    } else if (!optionsEnded && a == "--start") {
-      if (i + 1 >= args.size()) return fail(err, "type: --start needs a text form");
-      start = &args[++i];
-    } else if (!optionsEnded && a.size() > 1 && a[0] == '-' && a[1] == '-') {
-      return fail(err, "type: unknown option '" + a + "'");
-    } else if (!haveKeys) {
-      keys = a;
-      haveKeys = true;
-    } else {
-      return fail(err, "type: more than one KEYS argument ('" + a + "')");
-    }
-  }
-  if (!haveKeys) return fail(err, "type: missing KEYS (see 'vexmar --help')");
-
-  const KeyScript script = parseKeyScript(keys);
-  if (!script.error.empty()) return fail(err, "type: " + script.error);
-
-  std::unique_ptr<InsertionPoint> line = createLineState();
-  if (start) {
-    ObjectTextReadResult read = readObjectTextChecked(*start);
-    if (!read.object)
-      return fail(err, "type: --start: " + read.message + " at offset " + std::to_string(read.offset));
-    line->setRoot(std::move(read.object));
-  }
-  resetEditorState();
-  modelState().activeInsertionPoint = line.get();
-  for (const KeyStroke& stroke : script.strokes) routeKeyStroke(stroke);
-  out << describeActiveLine(caret);
-  modelState().activeInsertionPoint = nullptr;
-  return 0;
-}
-
-} // namespace
-
-std::string describeActiveLine(bool caret) {
-  const InsertionPoint* ip = modelState().activeInsertionPoint;
-  if (!ip || !ip->root) return "\n";
+std::string describeLine(const InsertionPoint& ip, bool caret) {
+  if (!ip.root) return "\n";
   std::ostringstream text;
-  text << writeObjectText(*ip->root) << '\n';
+  text << writeObjectText(*ip.root) << '\n';
   if (caret) {
-    text << "caret: mode=" << static_cast<int>(ip->mode)
-         << " path=" << (ip->current ? pathText(*ip->current) : "-") << " sel=" << ip->selFirst << ','
-         << ip->selLast << '\n';
+    text << "caret: mode=" << static_cast<int>(ip.mode)
+         << " path=" << (ip.current ? pathText(*ip.current) : "-") << " sel=" << ip.selFirst << ','
+         << ip.selLast << '\n';
   }
   return text.str();
 }
 
 int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  if (args.empty()) return fail(err, "no subcommand (see 'vexmar --help')");
+  if (args.empty()) return commandLineError(err, "no subcommand (see 'vexmar --help')");
   const std::string& command = args.front();
   if (command == "--help" || command == "-h" || command == "help") {
-    out << kUsage;
+    printUsage(out);
     return 0;
   }
   const std::vector<std::string> rest(args.begin() + 1, args.end());
-  if (command == "type") return runType(rest, out, err);
-  return fail(err, "unknown subcommand '" + command + "' (see 'vexmar --help')");
+  for (const SubcommandRow& row : kSubcommands)
+    if (row.name == command) return row.run(rest, out, err);
+  for (const SubcommandRow& row : addedSubcommands())
+    if (row.name == command) return row.run(rest, out, err);
+  return commandLineError(err, "unknown subcommand '" + command + "' (see 'vexmar --help')");
 }
 
 } // namespace vexmar

@@ -1,6 +1,7 @@
 #include "app/key_routing.h"
 
 #include "editor/dispatcher.h"
+#include "editor/editor_state.h"
 #include "editor/key_table.h"
 #include "model/insertion_point.h"
 #include "model/model_state.h"
@@ -34,13 +35,23 @@ constexpr std::array<Accelerator, 16> kAccelerators = {{
 }};
 // clang-format on
 
+// Commands from menus, accelerators and the keypad arrive as command messages: wrapping then
+// selects the new object rather than placing a caret inside it.
+int dispatchAsCommandMessage(EditorCommand code) {
+  EditorState& state = editorState();
+  state.commandMessage = true;
+  const int result = dispatch(code);
+  state.commandMessage = false;
+  return result;
+}
+
 RoutedKey perform(const Accelerator& a) {
   switch (a.action) {
   case AcceleratorAction::Undo:
     undo();
     return RoutedKey::Undone;
   case AcceleratorAction::EditorCommand:
-    dispatch(a.code);
+    dispatchAsCommandMessage(a.code);
     return RoutedKey::Edited;
   case AcceleratorAction::SelectAll:
     if (InsertionPoint* ip = modelState().activeInsertionPoint) selectWholeEquation(*ip);
@@ -92,9 +103,8 @@ std::optional<Accelerator> findAccelerator(const KeyStroke& stroke) {
 }
 
 RoutedKey routeKeyStroke(const KeyStroke& stroke) {
-  if (const auto* command = std::get_if<CommandKey>(&stroke.key)) {
-    return dispatch(command->code) ? RoutedKey::Edited : RoutedKey::Ignored;
-  }
+  if (const auto* command = std::get_if<CommandKey>(&stroke.key))
+    return dispatchAsCommandMessage(command->code) ? RoutedKey::Edited : RoutedKey::Ignored;
   if (auto accelerator = findAccelerator(stroke)) return perform(*accelerator);
   if (const auto* named = std::get_if<NamedKey>(&stroke.key))
     return fromViewResult(handleViewKeyDown(named->key, stroke.modifiers));

@@ -346,6 +346,18 @@ MathObject& rootOf(MathObject& node) {
   return *n;
 }
 
+bool dependsOnVariable(const MathObject& t, std::uint16_t code) {
+  for (const MathObject* n = &t; n; n = nextPreorder(n, t))
+    if (n->kind == ObjectKind::char_ && n->characterCode() == code) return true;
+  return false;
+}
+
+void renameVariable(MathObject& t, std::uint16_t from, std::uint16_t to) {
+  for (MathObject* n = &t; n; n = nextPreorder(*n, t))
+    if (n->kind == ObjectKind::char_ && n->characterCode() == from)
+      n->payloadA = static_cast<std::int32_t>((static_cast<std::uint32_t>(n->payloadA) & 0xFFFF0000u) | to);
+}
+
 bool treeEqual(const MathObject& a, const MathObject& b) {
   // Both walks advance in step; equal shapes so far keep them aligned.
   const MathObject* x = &a;

@@ -156,6 +156,11 @@ ObjectPtr detach(MathObject& object);
 [[nodiscard]] bool isAncestorOrSelf(const MathObject& ancestor, const MathObject& node);
 [[nodiscard]] MathObject& rootOf(MathObject& node);
 
+/// True when some letter (`char`) of t has the code.
+[[nodiscard]] bool dependsOnVariable(const MathObject& t, std::uint16_t code);
+/// Sets every letter `from` of t to `to`, in place.
+void renameVariable(MathObject& t, std::uint16_t from, std::uint16_t to);
+
 /// Structural equality: kinds and child counts node by node, `num` values as doubles,
 /// character codes with the low 16 decoration bits, and string texts.
 [[nodiscard]] bool treeEqual(const MathObject& a, const MathObject& b);

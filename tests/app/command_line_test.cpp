@@ -104,6 +104,57 @@ TEST(CommandLine, BadInputExitsTwoWithAOneLineMessage) {
   }
 }
 
+TEST(CommandLine, EvalPrintsValuesEnclosuresAndPrograms) {
+  struct Row {
+    const char* name;
+    std::vector<std::string> args;
+    const char* out;
+  };
+  const Row rows[] = {
+      {"shared square",
+       {"eval", "--text", "plus[power[char[x],num[2,\"2\"]],power[char[x],num[2,\"2\"]]]", "--at", "x=3"},
+       "18\n"},
+      {"interval root", {"eval", "--text", "sqrt[char[x]]", "--interval", "x=4:9"}, "[2, 3]\n"},
+      {"factorial", {"eval", "--text", "fact[num[5,\"5\"]]"}, "120\n"},
+      {"typed keys", {"eval", "x{Up}/2", "--at", "x=3"}, "1.5\n"},
+      {"division by zero", {"eval", "--text", "over[num[1,\"1\"],char[x]]"}, "inf\n"},
+      {"undefined", {"eval", "--text", "ln[minus[num[1,\"1\"]]]"}, "nan\n"},
+      {"parameters and animation", {"eval", "a+n", "--param", "a=2", "--anim", "0.5"}, "2.5\n"},
+      {"theta given", {"eval", "--text", "times[num[2,\"2\"],char[theta]]", "--at", "theta=0.25"}, "0.5\n"},
+      {"theta derived", {"eval", "--text", "char[theta]", "--at", "x=0,y=1"}, "1.5707963267948966\n"},
+      {"program listing",
+       {"eval", "--text", "plus[char[x],num[1,\"1\"]]", "--program"},
+       "0: push slot 3\n1: push 1\n2: add\n3: stop\n1\n"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    const Outcome run = vexmar(r.args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, r.out);
+  }
+}
+
+TEST(CommandLine, EvalRejectsBadArguments) {
+  const std::vector<std::vector<std::string>> cases = {
+      {"eval"},
+      {"eval", "x", "--at", "q=1"},
+      {"eval", "x", "--at", "x=abc"},
+      {"eval", "x", "--interval", "x=3:1"},
+      {"eval", "x", "--interval", "x=1"},
+      {"eval", "x", "--param", "=4"},
+      {"eval", "x", "--anim"},
+      {"eval", "--text", "plus[", "--at", "x=1"},
+      {"eval", "{Nope}"},
+      {"eval", "x", "y"},
+  };
+  for (const auto& args : cases) {
+    SCOPED_TRACE(args.back());
+    const Outcome r = vexmar(args);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_FALSE(r.err.empty());
+  }
+}
+
 TEST(CommandLine, HelpGoesToStandardOutput) {
   const Outcome r = vexmar({"--help"});
   EXPECT_EQ(r.status, 0);

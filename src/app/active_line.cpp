@@ -1,0 +1,40 @@
+#include "app/active_line.h"
+
+#include "app/key_routing.h"
+#include "app/key_script.h"
+#include "document/object_text.h"
+#include "editor/editor_state.h"
+#include "model/model_state.h"
+
+namespace vexmar {
+
+ActiveLine::ActiveLine() : line_(createLineState()) {
+  resetEditorState();
+  modelState().activeInsertionPoint = line_.get();
+}
+
+ActiveLine::~ActiveLine() {
+  if (modelState().activeInsertionPoint == line_.get()) modelState().activeInsertionPoint = nullptr;
+}
+
+bool ActiveLine::startFromText(const std::string& text, std::string& error) {
+  ObjectTextReadResult read = readObjectTextChecked(text);
+  if (!read.object) {
+    error = read.message + " at offset " + std::to_string(read.offset);
+    return false;
+  }
+  line_->setRoot(std::move(read.object));
+  return true;
+}
+
+bool ActiveLine::typeKeys(const std::string& keys, std::string& error) {
+  const KeyScript script = parseKeyScript(keys);
+  if (!script.error.empty()) {
+    error = script.error;
+    return false;
+  }
+  for (const KeyStroke& stroke : script.strokes) routeKeyStroke(stroke);
+  return true;
+}
+
+} // namespace vexmar

@@ -1,0 +1,222 @@
+#include "app/active_line.h"
+#include "app/subcommands.h"
+#include "numeric/error_word.h"
+#include "numeric/evaluator.h"
+#include "numeric/number_text.h"
+#include "numeric/numeric_state.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <optional>
+#include <ostream>
+#include <string_view>
+
+namespace vexmar {
+namespace {
+
+// The names --at and --interval accept, and the character each stands for.
+struct VariableName {
+  std::string_view name;
+  std::uint16_t code;
+};
+constexpr std::array<VariableName, 8> kVariables = {{{"x", 'x'},
+                                                     {"y", 'y'},
+                                                     {"z", 'z'},
+                                                     {"u", 'u'},
+                                                     {"v", 'v'},
+                                                     {"theta", 0x1314},
+                                                     {"phi", 0x1306},
+                                                     {"rho", 0x1317}}};
+
+bool parseDouble(std::string_view text, double& value) {
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  if (text.empty()) return false;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return ec == std::errc() && end == text.data() + text.size();
+}
+
+const VariableName* findVariable(std::string_view name) {
+  for (const VariableName& v : kVariables)
+    if (v.name == name) return &v;
+  return nullptr;
+}
+
+// Splits "a=1,b=2" into its items, each passed to `item`; false at the first bad one.
+template <typename Item> bool forEachItem(std::string_view list, Item item) {
+  while (!list.empty()) {
+    const std::size_t comma = list.find(',');
+    if (!item(list.substr(0, comma))) return false;
+    if (comma == std::string_view::npos) break;
+    list.remove_prefix(comma + 1);
+  }
+  return true;
+}
+
+std::string formatValue(double v) {
+  if (std::isnan(v)) return std::signbit(v) ? "-nan" : "nan";
+  if (std::isinf(v)) return v < 0 ? "-inf" : "inf";
+  char buffer[40];
+  const auto end = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::general, 17).ptr;
+  return std::string(buffer, end);
+}
+
+struct Point {
+  std::array<double, 5> values{}; // u v x y z
+};
+
+int slotIndex(std::uint16_t code) {
+  switch (code) {
+  case 'u':
+    return 0;
+  case 'v':
+    return 1;
+  case 'x':
+    return 2;
+  case 'y':
+    return 3;
+  case 'z':
+    return 4;
+  default:
+    return -1;
+  }
+}
+
+// theta, phi and rho are worked out from x, y, z by the program; a value given for one of them is
+// substituted into the expression instead.
+void substituteLetter(MathObject& root, std::uint16_t code, double value) {
+  std::vector<MathObject*> hits;
+  for (MathObject* n = &root; n; n = nextPreorder(*n, root))
+    if (n->kind == ObjectKind::char_ && n->characterCode() == code) hits.push_back(n);
+  for (MathObject* hit : hits) replaceObject(makeNumber(value, formatNumber(value)), *hit);
+}
+
+} // namespace
+
+int runEvalCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  bool text = false, listing = false, optionsEnded = false, haveExpression = false;
+  std::string expression, at, intervals, params;
+  std::optional<double> animation;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    auto value = [&](std::string& into) {
+      if (i + 1 >= args.size()) return false;
+      into = args[++i];
+      return true;
+    };
+    if (!optionsEnded && a == "--") {
+      optionsEnded = true;
+    } else if (!optionsEnded && a == "--text") {
+      text = true;
+    } else if (!optionsEnded && a == "--program") {
+      listing = true;
+    } else if (!optionsEnded && (a == "--at" || a == "--interval" || a == "--param")) {
+      std::string& into = a == "--at" ? at : a == "--interval" ? intervals : params;
+      std::string item;
+      if (!value(item)) return commandLineError(err, "eval: " + a + " needs a value");
+      into += (into.empty() ? "" : ",") + item;
+    } else if (!optionsEnded && a == "--anim") {
+      std::string item;
+      double v = 0;
+      if (!value(item) || !parseDouble(item, v)) return commandLineError(err, "eval: --anim needs a number");
+      animation = v;
+    } else if (!optionsEnded && a.size() > 1 && a[0] == '-' && a[1] == '-') {
+      return commandLineError(err, "eval: unknown option '" + a + "'");
+    } else if (!haveExpression) {
+      expression = a;
+      haveExpression = true;
+    } else {
+      return commandLineError(err, "eval: more than one EXPR ('" + a + "')");
+    }
+  }
+  if (!haveExpression) return commandLineError(err, "eval: missing EXPR (see 'vexmar --help')");
+
+  resetNumericState();
+  resetErrorWord();
+  NumericState& state = numericState();
+  std::string error;
+  const bool paramsRead = forEachItem(params, [&](std::string_view item) {
+    const std::size_t eq = item.find('=');
+    double v = 0;
+    if (eq == 0 || eq == std::string_view::npos || !parseDouble(item.substr(eq + 1), v)) {
+      error = "bad --param item '" + std::string(item) + "' (NAME=VALUE)";
+      return false;
+    }
+    state.parameters.set(item.substr(0, eq), item.substr(eq + 1));
+    return true;
+  });
+  if (!paramsRead) return commandLineError(err, "eval: " + error);
+  if (animation) state.animationValue = *animation;
+
+  ActiveLine active;
+  if (text ? !active.startFromText(expression, error) : !active.typeKeys(expression, error))
+    return commandLineError(err, "eval: " + error);
+  ObjectPtr tree = cloneTree(*active.line().root);
+
+  Point point;
+  const bool atRead = forEachItem(at, [&](std::string_view item) {
+    const std::size_t eq = item.find('=');
+    const VariableName* var = eq == std::string_view::npos ? nullptr : findVariable(item.substr(0, eq));
+    double v = 0;
+    if (!var || !parseDouble(item.substr(eq + 1), v)) {
+      error =
+          "bad --at item '" + std::string(item) + "' (NAME=VALUE with NAME one of x y z u v theta phi rho)";
+      return false;
+    }
+    if (const int slot = slotIndex(var->code); slot >= 0)
+      point.values[static_cast<std::size_t>(slot)] = v;
+    else
+      substituteLetter(*tree, var->code, v);
+    return true;
+  });
+  if (!atRead) return commandLineError(err, "eval: " + error);
+
+  std::array<IntervalValue, 5> box{};
+  for (std::size_t k = 0; k < box.size(); ++k) box[k] = {point.values[k], point.values[k]};
+  bool anyInterval = false;
+  const bool intervalsRead = forEachItem(intervals, [&](std::string_view item) {
+    const std::size_t eq = item.find('='), colon = item.find(':');
+    const VariableName* var = eq == std::string_view::npos ? nullptr : findVariable(item.substr(0, eq));
+    double lo = 0, hi = 0;
+    const bool ok = var && colon != std::string_view::npos && colon > eq &&
+                    parseDouble(item.substr(eq + 1, colon - eq - 1), lo) &&
+                    parseDouble(item.substr(colon + 1), hi);
+    int slot = var ? slotIndex(var->code) : -1;
+    if (ok && slot < 0) {
+      // An interval of theta, phi or rho is given to u, which the expression must not use.
+      for (const MathObject* n = tree.get(); n && slot < 0; n = nextPreorder(n, *tree))
+        if (n->kind == ObjectKind::char_ && n->characterCode() == 'u') slot = -2;
+      if (slot == -1) {
+        for (MathObject* n = tree.get(); n; n = nextPreorder(*n, *tree))
+          if (n->kind == ObjectKind::char_ && n->characterCode() == var->code) n->payloadA = 'u';
+        slot = 0;
+      }
+    }
+    if (!ok || slot < 0 || lo > hi) {
+      error = "bad --interval item '" + std::string(item) + "' (NAME=LO:HI with LO <= HI" +
+              (slot == -2 ? ", and no interval of theta, phi or rho when the expression uses u)" : ")");
+      return false;
+    }
+    box[static_cast<std::size_t>(slot)] = {lo, hi};
+    anyInterval = true;
+    return true;
+  });
+  if (!intervalsRead) return commandLineError(err, "eval: " + error);
+
+  Evaluator evaluator(std::move(tree));
+  compileBatch({&evaluator});
+  if (listing) out << evaluator.program()->listing();
+  if (anyInterval) {
+    state.intervalSlots[0] = box[0];
+    state.intervalSlots[1] = box[1];
+    const IntervalValue v = evaluator.evalIntervalXYZ(box[2].lower, box[2].upper, box[3].lower, box[3].upper,
+                                                      box[4].lower, box[4].upper);
+    out << '[' << formatValue(v.lower) << ", " << formatValue(v.upper) << "]\n";
+  } else {
+    const auto& p = point.values;
+    out << formatValue(evaluator.evalUVXYZ(p[0], p[1], p[2], p[3], p[4])) << '\n';
+  }
+  return 0;
+}
+
+} // namespace vexmar

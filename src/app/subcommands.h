@@ -1,0 +1,34 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vexmar {
+
+/// Exit status of a command line that was malformed or named bad input.
+inline constexpr int kUsageError = 2;
+
+/// One headless subcommand: `args` are the words after its name. Returns the exit status.
+using Subcommand = int (*)(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+struct SubcommandRow {
+  std::string_view name;
+  Subcommand run;
+  std::string_view usage; ///< "vexmar NAME ARGS\n" and indented lines explaining them
+};
+
+/// Adds a subcommand that lives outside the Qt-free command-line library (the executable adds
+/// those that need fonts or images before it runs the command line).
+void addSubcommand(const SubcommandRow& row);
+
+int runTypeCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int runEvalCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+/// Writes "vexmar: MESSAGE" on `err` and returns kUsageError.
+int commandLineError(std::ostream& err, const std::string& message);
+/// The line's text form, followed with `caret` by its caret line.
+[[nodiscard]] std::string describeLine(const struct InsertionPoint& ip, bool caret);
+
+} // namespace vexmar

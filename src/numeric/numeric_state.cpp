@@ -1,0 +1,18 @@
+#include "numeric/numeric_state.h"
+
+namespace vexmar {
+
+NumericState& numericState() {
+  static NumericState state;
+  return state;
+}
+
+void resetNumericState() { numericState() = NumericState{}; }
+
+void NumericState::ensureSlots(int count) {
+  if (count <= static_cast<int>(slots.size())) return;
+  slots.resize(static_cast<std::size_t>(count), 0.0);
+  intervalSlots.resize(static_cast<std::size_t>(count), IntervalValue{0.0, 0.0});
+}
+
+} // namespace vexmar

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "numeric/interval.h"
+#include "numeric/parameter_list.h"
+
+#include <vector>
+
+namespace vexmar {
+
+/// Fixed slots of the slot array; shared subexpressions of a batch follow from kFirstSharedSlot.
+namespace Slot {
+inline constexpr int U = 0;
+inline constexpr int V = 1;
+inline constexpr int Animation = 2;
+inline constexpr int X = 3;
+inline constexpr int Y = 4;
+inline constexpr int Z = 5;
+inline constexpr int R = 6;
+inline constexpr int Rho = 7;
+inline constexpr int Theta = 8;
+inline constexpr int Phi = 9;
+} // namespace Slot
+inline constexpr int kFirstSharedSlot = 10;
+
+/// The numeric engine's process-wide state: the slot array every evaluator reads and writes,
+/// the animation, and the parameters the compiler bakes into programs.
+struct NumericState {
+  /// Point evaluation's view of the slots; only ever grows.
+  std::vector<double> slots = std::vector<double>(kFirstSharedSlot, 0.0);
+  /// Interval evaluation's view, one pair per slot.
+  std::vector<IntervalValue> intervalSlots = std::vector<IntervalValue>(kFirstSharedSlot, IntervalValue{0.0, 0.0});
+  /// The animation slider's value, read live through slot 2.
+  double animationValue = 0.0;
+  /// Character code of the animated letter, compared as a double; n until the user picks another.
+  double animatedVariable = 'n';
+  ParameterList parameters;
+
+  /// Grows both views to at least `count` slots.
+  void ensureSlots(int count);
+};
+
+[[nodiscard]] NumericState& numericState();
+void resetNumericState();
+
+} // namespace vexmar

@@ -1,0 +1,35 @@
+#include "numeric/parameter_list.h"
+
+#include "numeric/number_text.h"
+
+#include <cmath>
+
+namespace vexmar {
+
+void ParameterList::set(std::string_view name, std::string_view valueText) {
+  if (Parameter* p = find(name)) {
+    p->valueText = valueText;
+    return;
+  }
+  parameters_.push_back({std::string(name), std::string(valueText), false});
+}
+
+Parameter* ParameterList::find(std::string_view name) {
+  for (Parameter& p : parameters_)
+    if (p.name == name) return &p;
+  return nullptr;
+}
+
+const Parameter* ParameterList::findByFirstCharacter(unsigned char first) const {
+  for (const Parameter& p : parameters_)
+    if (!p.name.empty() && static_cast<unsigned char>(p.name.front()) == first) return &p;
+  return nullptr;
+}
+
+double ParameterList::valueForLetter(unsigned char first) const {
+  const Parameter* p = findByFirstCharacter(first);
+  if (!p) return 0.0;
+  return parseNumber(p->valueText);
+}
+
+} // namespace vexmar
