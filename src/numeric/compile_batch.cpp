@@ -21,7 +21,14 @@ std::uint32_t letterClass(std::uint16_t code, double animated) {
   if (code == 'u') return kMentionsU;
   if (code == 'v') return kMentionsV;
   switch (code) {
-  case 'x': case 'y': case 'z': case 'r': case 't': case kRho: case kTheta: case kPhi:
+  case 'x':
+  case 'y':
+  case 'z':
+  case 'r':
+  case 't':
+  case kRho:
+  case kTheta:
+  case kPhi:
     return kMentionsOther;
   default:
     // The animated letter changes between evaluations, so a cache of it would go stale.
@@ -87,13 +94,15 @@ void CompileBatch::analyse(const MathObject& tree) {
         if (node->child(i)) stack.push_back({node->child(i), false});
       continue;
     }
-    std::uint64_t h = mix(static_cast<std::uint64_t>(node->kind), static_cast<std::uint64_t>(node->childCount()));
+    std::uint64_t h =
+        mix(static_cast<std::uint64_t>(node->kind), static_cast<std::uint64_t>(node->childCount()));
     std::uint32_t letters = 0;
     if (node->kind == ObjectKind::num && node->number) {
       const double v = node->number->value == 0.0 ? 0.0 : node->number->value; // -0 equals 0
       h = mix(h, std::bit_cast<std::uint64_t>(v));
     } else if (node->kind == ObjectKind::char_ || node->kind == ObjectKind::dummy) {
-      h = mix(h, static_cast<std::uint64_t>(node->payloadA & 0xFFFF) | (static_cast<std::uint64_t>(node->decoration & 0xFFFF) << 16));
+      h = mix(h, static_cast<std::uint64_t>(node->payloadA & 0xFFFF) |
+                     (static_cast<std::uint64_t>(node->decoration & 0xFFFF) << 16));
       if (node->kind == ObjectKind::char_) letters = letterClass(node->characterCode(), animated);
     } else if (node->kind == ObjectKind::string) {
       h = mix(h, std::hash<std::string>{}(node->text));
@@ -115,10 +124,12 @@ bool CompileBatch::tryShare(const MathObject& node, EvalProgram& program) {
     const bool vOnly = !uOnly && (f.letters & (kMentionsU | kMentionsOther | kMentionsAnimated)) == 0;
     if (uOnly || vOnly) {
       std::vector<const MathObject*>& list = uOnly ? uOnly_ : vOnly_;
-      auto found = std::find_if(list.begin(), list.end(), [&](const MathObject* t) { return treeEqual(*t, node); });
+      auto found =
+          std::find_if(list.begin(), list.end(), [&](const MathObject* t) { return treeEqual(*t, node); });
       const std::size_t index = static_cast<std::size_t>(found - list.begin());
       if (found == list.end()) list.push_back(&node);
-      emit(program, uOnly ? EvalOpcode::PushUCache : EvalOpcode::PushVCache, static_cast<std::int32_t>(index));
+      emit(program, uOnly ? EvalOpcode::PushUCache : EvalOpcode::PushVCache,
+           static_cast<std::int32_t>(index));
       return true;
     }
   }
@@ -154,12 +165,23 @@ void CompileBatch::emitR(EvalProgram& p) {
 
 void CompileBatch::emitLetter(std::uint16_t code, EvalProgram& p) {
   switch (code) {
-  case 'u': pushSlot(p, Slot::U); return;
-  case 'v': pushSlot(p, Slot::V); return;
-  case 'x': pushSlot(p, Slot::X); return;
-  case 'y': pushSlot(p, Slot::Y); return;
-  case 'z': pushSlot(p, Slot::Z); return;
-  default: break;
+  case 'u':
+    pushSlot(p, Slot::U);
+    return;
+  case 'v':
+    pushSlot(p, Slot::V);
+    return;
+  case 'x':
+    pushSlot(p, Slot::X);
+    return;
+  case 'y':
+    pushSlot(p, Slot::Y);
+    return;
+  case 'z':
+    pushSlot(p, Slot::Z);
+    return;
+  default:
+    break;
   }
   if (static_cast<double>(code) == numericState().animatedVariable) {
     pushSlot(p, Slot::Animation);
@@ -204,9 +226,15 @@ void CompileBatch::emitLetter(std::uint16_t code, EvalProgram& p) {
       derivedStored_[3] = true;
     }
     return;
-  case 'e': pushConstant(p, Constant::E); return;
-  case kPi: pushConstant(p, Constant::Pi); return;
-  case kDegree: pushConstant(p, Constant::Pi / 180.0); return;
+  case 'e':
+    pushConstant(p, Constant::E);
+    return;
+  case kPi:
+    pushConstant(p, Constant::Pi);
+    return;
+  case kDegree:
+    pushConstant(p, Constant::Pi / 180.0);
+    return;
   default:
     // Ordinary parameters are baked in; changing one means compiling again.
     pushConstant(p, numericState().parameters.valueForLetter(static_cast<unsigned char>(code & 0xFF)));
@@ -217,8 +245,12 @@ void CompileBatch::emitLetter(std::uint16_t code, EvalProgram& p) {
 void CompileBatch::emitNode(const MathObject& node, EvalProgram& p) {
   const int n = node.childCount();
   switch (node.kind) {
-  case ObjectKind::num: pushConstant(p, node.number ? node.number->value : std::nan("")); return;
-  case ObjectKind::char_: emitLetter(node.characterCode(), p); return;
+  case ObjectKind::num:
+    pushConstant(p, node.number ? node.number->value : std::nan(""));
+    return;
+  case ObjectKind::char_:
+    emitLetter(node.characterCode(), p);
+    return;
   case ObjectKind::plus:
     for (int i = 1; i < n; ++i) emit(p, EvalOpcode::Add);
     return;
@@ -252,8 +284,11 @@ void CompileBatch::emitNode(const MathObject& node, EvalProgram& p) {
       emit(p, EvalOpcode::Log10);
     }
     return;
-  case ObjectKind::cmut: emit(p, EvalOpcode::Drop); return;
-  default: break;
+  case ObjectKind::cmut:
+    emit(p, EvalOpcode::Drop);
+    return;
+  default:
+    break;
   }
   for (const KindCode& k : kUnaryAndBinaryKinds) {
     if (k.kind == node.kind) {
@@ -294,7 +329,8 @@ int CompileBatch::finish() {
     code.insert(code.begin() + static_cast<std::ptrdiff_t>(s.position),
                 {EvalOpcode::Store, kFirstSharedSlot + static_cast<std::int32_t>(k), 0.0});
     for (std::size_t later = k + 1; later < shared_.size(); ++later)
-      if (shared_[later].program == s.program && shared_[later].position >= s.position) ++shared_[later].position;
+      if (shared_[later].program == s.program && shared_[later].position >= s.position)
+        ++shared_[later].position;
   }
   for (EvalProgram* p : programs_) p->finish();
   return kFirstSharedSlot + static_cast<int>(shared_.size());

@@ -53,7 +53,8 @@ std::string EvalProgram::listing() const {
     switch (i.opcode) {
     case EvalOpcode::PushConstant: {
       // Locale-independent, as %.17g in the C locale.
-      const auto end = std::to_chars(line, line + sizeof line, i.constant, std::chars_format::general, 17).ptr;
+      const auto end =
+          std::to_chars(line, line + sizeof line, i.constant, std::chars_format::general, 17).ptr;
       operand = " " + std::string(line, end);
       break;
     }

@@ -34,8 +34,8 @@ public:
   /// Enclosures of the value over an interval of u, a rectangle of x and y, or a box.
   [[nodiscard]] IntervalValue evalIntervalU(double low, double high) const;
   [[nodiscard]] IntervalValue evalIntervalXY(double xLow, double xHigh, double yLow, double yHigh) const;
-  [[nodiscard]] IntervalValue evalIntervalXYZ(double xLow, double xHigh, double yLow, double yHigh, double zLow,
-                                              double zHigh) const;
+  [[nodiscard]] IntervalValue evalIntervalXYZ(double xLow, double xHigh, double yLow, double yHigh,
+                                              double zLow, double zHigh) const;
 
   /// Turns every letter `from` into `to` (a graph's own variable into u or v); the program, if
   /// any, is dropped and must be compiled again.
@@ -62,7 +62,8 @@ struct GridBlock {
 };
 
 /// Fills the block's caches for a grid; nothing happens when the grid is unchanged.
-void prepareGrid(double uStart, double vStart, double uStep, double vStep, int uCount, int vCount, GridBlock& block);
+void prepareGrid(double uStart, double vStart, double uStep, double vStep, int uCount, int vCount,
+                 GridBlock& block);
 
 /// Compiles evaluators together so that they share common subexpressions; they must then be
 /// evaluated in this order for each point. Returns the number of slots the batch uses.

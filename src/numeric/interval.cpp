@@ -3,8 +3,10 @@
 #include "numeric/real_functions.h"
 
 #include <algorithm>
+#include <bit>
 #include <cfloat>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 // Every bound here must hold the exact value, not just the rounded one: a bound computed by a
@@ -44,13 +46,23 @@ struct Range {
   double high;
 };
 
+// The next double up, by its bits (std::nextafter is a library call on every bound).
+inline double nextUp(double v) {
+  if (v != v || v == kInfinity) return v;
+  if (v == 0) return std::numeric_limits<double>::denorm_min();
+  const std::uint64_t bits = std::bit_cast<std::uint64_t>(v);
+  return std::bit_cast<double>(v > 0 ? bits + 1 : bits - 1);
+}
+
+inline double nextDown(double v) { return -nextUp(-v); }
+
 double stepDown(double v, int steps) {
-  for (int i = 0; i < steps; ++i) v = std::nextafter(v, -kInfinity);
+  for (int i = 0; i < steps; ++i) v = nextDown(v);
   return v;
 }
 
 double stepUp(double v, int steps) {
-  for (int i = 0; i < steps; ++i) v = std::nextafter(v, kInfinity);
+  for (int i = 0; i < steps; ++i) v = nextUp(v);
   return v;
 }
 
@@ -62,8 +74,8 @@ Range overflowed(double v) { return v > 0 ? Range{kLargest, kInfinity} : Range{-
 
 // The rounded value r with the sign of (r - exact) known: move the bound on the wrong side.
 Range correctedFor(double r, int roundedAbove) {
-  if (roundedAbove > 0) return {std::nextafter(r, -kInfinity), r};
-  if (roundedAbove < 0) return {r, std::nextafter(r, kInfinity)};
+  if (roundedAbove > 0) return {nextDown(r), r};
+  if (roundedAbove < 0) return {r, nextUp(r)};
   return exactly(r);
 }
 
@@ -313,10 +325,18 @@ IntervalValue intervalDivide(IntervalValue a, IntervalValue b) {
   return result;
 }
 
+// Squares are the commonest powers: monotonic on each side of 0, least value 0 when 0 is inside.
+IntervalValue squareOf(IntervalValue a) {
+  if (a.lower >= 0) return {productOf(a.lower, a.lower).low, productOf(a.upper, a.upper).high};
+  if (a.upper <= 0) return {productOf(a.upper, a.upper).low, productOf(a.lower, a.lower).high};
+  return {0.0, std::max(productOf(a.lower, a.lower).high, productOf(a.upper, a.upper).high)};
+}
+
 IntervalValue intervalPower(IntervalValue base, IntervalValue exponent) {
   if (hasNaN(base) || hasNaN(exponent)) return undefinedInterval();
   base = ordered(base);
   exponent = ordered(exponent);
+  if (exponent.lower == 2.0 && exponent.upper == 2.0) return squareOf(base);
   IntervalValue result = undefinedInterval();
   if (base.upper >= 0)
     result = hull(result, powerOfNonnegativeBase(std::max(base.lower, 0.0), base.upper, exponent));

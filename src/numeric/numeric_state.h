@@ -28,7 +28,8 @@ struct NumericState {
   /// Point evaluation's view of the slots; only ever grows.
   std::vector<double> slots = std::vector<double>(kFirstSharedSlot, 0.0);
   /// Interval evaluation's view, one pair per slot.
-  std::vector<IntervalValue> intervalSlots = std::vector<IntervalValue>(kFirstSharedSlot, IntervalValue{0.0, 0.0});
+  std::vector<IntervalValue> intervalSlots =
+      std::vector<IntervalValue>(kFirstSharedSlot, IntervalValue{0.0, 0.0});
   /// The animation slider's value, read live through slot 2.
   double animationValue = 0.0;
   /// Character code of the animated letter, compared as a double; n until the user picks another.

@@ -177,8 +177,8 @@ TEST_F(EvaluatorTest, ThetaIsComputedOnceAndLiesInItsRange) {
 TEST_F(EvaluatorTest, GridBatchesHoistOneVariableParts) {
   // sin(u) (2 pi) x + v^2 + 7: sin u and 2 pi are u-only, v^2 is v-only, the product with x is
   // neither, and a bare number is not worth a cache.
-  auto e = std::make_unique<Evaluator>(readObjectText(
-      "plus[times[sin[char[u]],times[num[2,\"2\"],char[pi]],char[x]],power[char[v],num[2,\"2\"]],num[7,\"7\"]]"));
+  auto e = std::make_unique<Evaluator>(readObjectText("plus[times[sin[char[u]],times[num[2,\"2\"],char[pi]],"
+                                                      "char[x]],power[char[v],num[2,\"2\"]],num[7,\"7\"]]"));
   std::unique_ptr<GridBlock> block = compileGridBatch({e.get()});
   EXPECT_EQ(block->uPrograms.size(), 2u);
   EXPECT_EQ(block->vPrograms.size(), 1u);
