@@ -152,12 +152,13 @@ Range powerOf(double x, double y) {
   if (y == 1) return exactly(x);
   if (x == 0 || std::isinf(x) || std::isinf(y)) return exactly(std::pow(x, y));
   if (y == 0.5) return sqrtOf(x);
-  Range r = around(std::pow(x, y));
+  Range r;
   if (std::trunc(y) == y && std::fabs(y) <= kMultipliedExponentLimit) {
-    // Both enclose the exact power; keep what they have in common.
-    Range multiplied = multipliedPowerOf(x, static_cast<int>(std::fabs(y)));
-    if (y < 0) multiplied = {reciprocalOf(multiplied.high).low, reciprocalOf(multiplied.low).high};
-    r = {std::max(r.low, multiplied.low), std::min(r.high, multiplied.high)};
+    // Multiplied out with outward rounding: an enclosure without a library call.
+    r = multipliedPowerOf(x, static_cast<int>(std::fabs(y)));
+    if (y < 0) r = {reciprocalOf(r.high).low, reciprocalOf(r.low).high};
+  } else {
+    r = around(std::pow(x, y));
   }
   r.low = std::max(r.low, 0.0);
   return r;
@@ -287,14 +288,23 @@ IntervalValue intervalMultiply(IntervalValue a, IntervalValue b) {
   if (hasNaN(a) || hasNaN(b)) return undefinedInterval();
   a = ordered(a);
   b = ordered(b);
-  const Range corners[] = {productOf(a.lower, b.lower), productOf(a.lower, b.upper),
-                           productOf(a.upper, b.lower), productOf(a.upper, b.upper)};
-  IntervalValue result{kInfinity, -kInfinity};
-  for (const Range& r : corners) {
-    result.lower = std::min(result.lower, r.low);
-    result.upper = std::max(result.upper, r.high);
+  // The signs of the bounds say which corners hold the extremes: two products, not four.
+  const auto low = [](double x, double y) { return productOf(x, y).low; };
+  const auto high = [](double x, double y) { return productOf(x, y).high; };
+  if (a.lower >= 0) {
+    if (b.lower >= 0) return {low(a.lower, b.lower), high(a.upper, b.upper)};
+    if (b.upper <= 0) return {low(a.upper, b.lower), high(a.lower, b.upper)};
+    return {low(a.upper, b.lower), high(a.upper, b.upper)};
   }
-  return result;
+  if (a.upper <= 0) {
+    if (b.lower >= 0) return {low(a.lower, b.upper), high(a.upper, b.lower)};
+    if (b.upper <= 0) return {low(a.upper, b.upper), high(a.lower, b.lower)};
+    return {low(a.lower, b.upper), high(a.lower, b.lower)};
+  }
+  if (b.lower >= 0) return {low(a.lower, b.upper), high(a.upper, b.upper)};
+  if (b.upper <= 0) return {low(a.upper, b.lower), high(a.lower, b.lower)};
+  return {std::min(low(a.lower, b.upper), low(a.upper, b.lower)),
+          std::max(high(a.lower, b.lower), high(a.upper, b.upper))};
 }
 
 IntervalValue intervalReciprocal(IntervalValue a) {
