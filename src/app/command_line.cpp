@@ -1,5 +1,6 @@
 #include "app/command_line.h"
 
+#include "algebra/algebra_actions.h"
 #include "app/subcommands.h"
 #include "document/object_text.h"
 #include "model/insertion_point.h"
@@ -81,6 +82,7 @@ std::string describeLine(const InsertionPoint& ip, bool caret) {
 }
 
 int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  installAlgebraActions();
   if (args.empty()) return commandLineError(err, "no subcommand (see 'vexmar --help')");
   const std::string& command = args.front();
   if (command == "--help" || command == "-h" || command == "help") {

@@ -30,12 +30,27 @@ constexpr std::array<SpecialCharacter, kSpecialCharacterCount> kSpecialCharacter
     {"degree", 0xB0},
 }};
 
+// The algebra's internal kinds: binary, laid out like a derivative operator if ever drawn.
+constexpr std::array<KindInfo, 2> kInternalKinds = {{
+    {ObjectKind::PartialDerivativeKind, "partialderivative", 2, KindShape::Binary,
+     LayoutFamily::DerivativeOperator, 0},
+    {ObjectKind::TotalDerivativeKind, "totalderivative", 2, KindShape::Binary,
+     LayoutFamily::DerivativeOperator, 0},
+}};
+
 } // namespace
+
+bool isKnownKind(ObjectKind kind) {
+  return isValidKindCode(static_cast<int>(kind)) || kind == ObjectKind::PartialDerivativeKind ||
+         kind == ObjectKind::TotalDerivativeKind;
+}
 
 bool isValidKindCode(int code) { return code >= kFirstKindCode && code < kFirstKindCode + kKindCount; }
 
 const KindInfo& kindInfo(ObjectKind kind) {
   const int code = static_cast<int>(kind);
+  if (kind == ObjectKind::PartialDerivativeKind) return kInternalKinds[0];
+  if (kind == ObjectKind::TotalDerivativeKind) return kInternalKinds[1];
   assert(isValidKindCode(code));
   return kKindTable[static_cast<std::size_t>(code - kFirstKindCode)];
 }

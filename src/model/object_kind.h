@@ -12,6 +12,9 @@ enum class ObjectKind : std::uint16_t {
   firstKind_ = 0x0FFF,
 #include "model/kind_table.def"
 #undef VEXMAR_KIND
+  /// Derivatives inside algebra passes (expression, variable); never stored or typed.
+  PartialDerivativeKind = 0x1F91,
+  TotalDerivativeKind = 0x1F92,
 };
 
 /// How a kind behaves for editing and caret movement.
@@ -89,7 +92,10 @@ inline constexpr int kKindCount = 149;
 
 /// The row of a kind; `kind` must be a valid kind.
 [[nodiscard]] const KindInfo& kindInfo(ObjectKind kind);
+/// A kind of the table (what documents, the text form and the editor know).
 [[nodiscard]] bool isValidKindCode(int code);
+/// A kind of the table or one of the algebra's internal derivative kinds.
+[[nodiscard]] bool isKnownKind(ObjectKind kind);
 /// Exact, case-sensitive lookup of a kind by its name.
 [[nodiscard]] std::optional<ObjectKind> kindByName(std::string_view name);
 [[nodiscard]] std::string_view kindName(ObjectKind kind);
