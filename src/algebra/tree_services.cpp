@@ -29,6 +29,10 @@ ObjectPtr makeReciprocal(ObjectPtr a) {
 }
 ObjectPtr makeFunction(ObjectKind kind, ObjectPtr a) { return makeObject(kind, std::move(a)); }
 
+ObjectPtr makeDerivative(ObjectPtr a, ObjectPtr v) {
+  return makeObject(ObjectKind::PartialDerivativeKind, std::move(a), std::move(v));
+}
+
 ObjectPtr makeSubstitution(ObjectPtr a, ObjectPtr b, ObjectPtr c) {
   return makeObject(ObjectKind::substitution, std::move(a),
                     makeObject(ObjectKind::equal, std::move(b), std::move(c)));

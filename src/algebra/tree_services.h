@@ -21,6 +21,8 @@ namespace vexmar {
 [[nodiscard]] ObjectPtr makeReciprocal(ObjectPtr a);
 /// A one-child object of the kind (sqrt, ln, the trigonometric functions, abs, sgn, ...).
 [[nodiscard]] ObjectPtr makeFunction(ObjectKind kind, ObjectPtr a);
+/// The partial derivative of a with respect to v, in the algebra's internal form.
+[[nodiscard]] ObjectPtr makeDerivative(ObjectPtr a, ObjectPtr v);
 /// a where b = c.
 [[nodiscard]] ObjectPtr makeSubstitution(ObjectPtr a, ObjectPtr b, ObjectPtr c);
 /// A `num` whose display text is left for the typesetter to fill from the value.

@@ -23,6 +23,9 @@ TEST(TreeServices, BuildersLinkTheirOperands) {
   EXPECT_EQ(writeObjectText(*makeOneMinusSquare(a)), "plus[num[1,\"\"],minus[power[char[a],num[2,\"\"]]]]");
   EXPECT_EQ(writeObjectText(*makeSquareMinusOne(a)), "plus[power[char[a],num[2,\"\"]],minus[num[1,\"\"]]]");
   EXPECT_EQ(writeObjectText(*makeReciprocal(makeVariable('y'))), "over[num[1,\"\"],char[y]]");
+  ObjectPtr derivative = makeDerivative(makeVariable('f'), makeVariable('x'));
+  EXPECT_EQ(derivative->kind, ObjectKind::PartialDerivativeKind);
+  EXPECT_EQ(derivative->shape(), KindShape::Binary);
 }
 
 TEST(TreeServices, ReplacementKeepsThePlaceInTheParent) {
