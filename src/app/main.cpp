@@ -1,4 +1,5 @@
 #include "app/command_line.h"
+#include "app/typesetting_session.h"
 
 #include <QApplication>
 #include <QMainWindow>
@@ -10,6 +11,7 @@
 int main(int argc, char* argv[]) {
   // With a subcommand the program works headless and never touches the display.
   if (argc > 1) {
+    vexmar::addTypesettingSubcommands();
     std::vector<std::string> args(argv + 1, argv + argc);
     return vexmar::runCommandLine(args, std::cout, std::cerr);
   }

@@ -1,5 +1,6 @@
 #include "editor/caret_movement.h"
 
+#include "editor/caret_geometry.h"
 #include "editor/editing_operations.h"
 
 #include <algorithm>
@@ -317,9 +318,10 @@ void leaveParentheses(InsertionPoint& ip) {
   }
 }
 
-// Extending the selection needs the caret's place on screen; until the view supplies it these
-// codes leave the selection as it is.
-void extendSelection(InsertionPoint&) {}
+// Shift+arrows select what a mouse drag from the anchor over the objects the caret passes would,
+// on the layout (nothing happens while no typesetter is installed).
+void extendRight(InsertionPoint& ip) { extendSelection(ip, true); }
+void extendLeft(InsertionPoint& ip) { extendSelection(ip, false); }
 
 struct CaretMove {
   EditorCommand code;
@@ -338,8 +340,8 @@ constexpr std::array<CaretMove, 16> kCaretMoves = {{
     {Command::RightAlternative, moveRight},
     {Command::ExtendUp, moveUp},
     {Command::ExtendDown, moveDown},
-    {Command::ExtendRight, extendSelection},
-    {Command::ExtendLeft, extendSelection},
+    {Command::ExtendRight, extendRight},
+    {Command::ExtendLeft, extendLeft},
     {Command::PreviousSlot, previousSlot},
     {Command::NextPrompt, nextPrompt},
     {Command::LeaveParentheses, leaveParentheses},

@@ -1,0 +1,124 @@
+#include "app/typesetting_session.h"
+
+#include "app/subcommands.h"
+#include "editor/typesetting_state.h"
+
+#include <QScreen>
+
+#include <charconv>
+#include <cstdio>
+#include <iostream>
+
+namespace vexmar {
+namespace {
+
+constexpr int kHeadlessDotsPerInch = 96;
+
+// Headless runs have no use for Qt's notes about the missing display; real failures still show.
+void quietMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  if (type == QtCriticalMsg || type == QtFatalMsg) std::cerr << "vexmar: " << message.toStdString() << '\n';
+}
+
+int screenDotsPerInch() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const int dpi = screen ? static_cast<int>(screen->logicalDotsPerInchY() + 0.5) : 0;
+  return dpi > 0 ? dpi : kHeadlessDotsPerInch;
+}
+
+bool readPixels(const std::string& text, double& value) {
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+  return ec == std::errc() && ptr == end && value > 0 && value <= 30000;
+}
+
+} // namespace
+
+TypesettingSession::TypesettingSession() {
+  if (!QCoreApplication::instance()) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(quietMessages);
+    static int argc = 1;
+    static char name[] = "vexmar";
+    static char* argv[] = {name, nullptr};
+    application_ = std::make_unique<QGuiApplication>(argc, argv);
+  }
+  fonts_ = std::make_unique<QtFontServices>(screenDotsPerInch());
+  typesetter_ = std::make_unique<Typesetter>(*fonts_);
+  typesettingState().typesetter = typesetter_.get();
+}
+
+TypesettingSession::~TypesettingSession() {
+  if (typesettingState().typesetter == typesetter_.get()) typesettingState().typesetter = nullptr;
+}
+
+bool readEquationArguments(std::string_view command, const std::vector<std::string>& args, bool takesOutput,
+                           EquationArguments& out, std::string& error) {
+  const std::string name(command);
+  bool haveKeys = false, optionsEnded = false, haveOutput = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    const bool option = !optionsEnded && a.size() > 1 && a[0] == '-';
+    auto value = [&](const char* what) -> const std::string* {
+      if (i + 1 >= args.size()) {
+        error = name + ": " + a + " needs " + what;
+        return nullptr;
+      }
+      return &args[++i];
+    };
+    if (!optionsEnded && a == "--") {
+      optionsEnded = true;
+    } else if (option && a == "--caret") {
+      out.caret = true;
+    } else if (option && a == "--start") {
+      const std::string* text = value("a text form");
+      if (!text) return false;
+      out.start = *text;
+    } else if (option && a == "--wrap") {
+      const std::string* text = value("a width in pixels");
+      double pixels = 0;
+      if (!text) return false;
+      if (!readPixels(*text, pixels)) {
+        error = name + ": --wrap needs a width in pixels from 1 to 30000, not '" + *text + "'";
+        return false;
+      }
+      out.wrap = pixels;
+    } else if (option && takesOutput && a == "-o") {
+      const std::string* file = value("a file name");
+      if (!file) return false;
+      out.output = *file;
+      haveOutput = true;
+    } else if (option) {
+      error = name + ": unknown option '" + a + "'";
+      return false;
+    } else if (!haveKeys) {
+      out.keys = a;
+      haveKeys = true;
+    } else {
+      error = name + ": more than one KEYS argument ('" + a + "')";
+      return false;
+    }
+  }
+  if (!haveKeys) {
+    error = name + ": missing KEYS (see 'vexmar --help')";
+    return false;
+  }
+  if (takesOutput && (!haveOutput || out.output.empty())) {
+    error = name + ": missing -o FILE.png";
+    return false;
+  }
+  return true;
+}
+
+void addTypesettingSubcommands() {
+  addSubcommand({"layout", runLayoutCommand,
+                 "vexmar layout KEYS [--start TEXT] [--wrap PIXELS]\n"
+                 "    types KEYS as 'type' does, lays the equation out with the real fonts and prints\n"
+                 "    'width=W ascent=A descent=D' and one line per node in pre-order:\n"
+                 "    'PATH KIND left=L bottom=B width=W ascent=A descent=D' (pixels)\n"});
+  addSubcommand({"render-equation", runRenderEquationCommand,
+                 "vexmar render-equation KEYS -o FILE.png [--caret] [--start TEXT] [--wrap PIXELS]\n"
+                 "    draws the typeset equation black on white into a PNG, with the caret or\n"
+                 "    selection when asked; --wrap breaks lines wider than PIXELS\n"});
+}
+
+} // namespace vexmar

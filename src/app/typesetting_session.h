@@ -1,0 +1,54 @@
+#pragma once
+
+#include "app/qt_font_services.h"
+#include "editor/typesetter.h"
+
+#include <QGuiApplication>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vexmar {
+
+/// What the headless typesetting subcommands share: Qt without a display (the offscreen platform
+/// unless QT_QPA_PLATFORM says otherwise), the real fonts at the screen's vertical resolution, and
+/// a typesetter installed for the editor so that Shift+arrows select as in the window.
+class TypesettingSession {
+public:
+  TypesettingSession();
+  ~TypesettingSession();
+  TypesettingSession(const TypesettingSession&) = delete;
+  TypesettingSession& operator=(const TypesettingSession&) = delete;
+
+  [[nodiscard]] Typesetter& typesetter() { return *typesetter_; }
+
+private:
+  std::unique_ptr<QGuiApplication> application_;
+  std::unique_ptr<QtFontServices> fonts_;
+  std::unique_ptr<Typesetter> typesetter_;
+};
+
+/// The words of `layout` and `render-equation`.
+struct EquationArguments {
+  std::string keys;
+  std::optional<std::string> start; ///< --start TEXT
+  std::optional<double> wrap;       ///< --wrap PIXELS
+  std::string output;               ///< -o FILE
+  bool caret = false;               ///< --caret
+};
+
+/// Reads KEYS and the options a typesetting subcommand takes (-o only when `takesOutput`); false
+/// with a message when an argument is missing, unknown or malformed.
+bool readEquationArguments(std::string_view command, const std::vector<std::string>& args, bool takesOutput,
+                           EquationArguments& out, std::string& error);
+
+/// Adds `layout` and `render-equation` to the command line.
+void addTypesettingSubcommands();
+
+int runLayoutCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int runRenderEquationCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+} // namespace vexmar

@@ -1,0 +1,12 @@
+#include "editor/typesetting_state.h"
+
+namespace vexmar {
+
+TypesettingState& typesettingState() {
+  static TypesettingState state;
+  return state;
+}
+
+void resetTypesettingState() { typesettingState() = TypesettingState{}; }
+
+} // namespace vexmar
