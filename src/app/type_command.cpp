@@ -1,5 +1,6 @@
 #include "app/active_line.h"
 #include "app/subcommands.h"
+#include "editor/layout_steps.h"
 
 #include <ostream>
 
@@ -34,6 +35,9 @@ int runTypeCommand(const std::vector<std::string>& args, std::ostream& out, std:
   std::string error;
   if (start && !active.startFromText(*start, error)) return commandLineError(err, "type: --start: " + error);
   if (!active.typeKeys(keys, error)) return commandLineError(err, "type: " + error);
+  // Computed numbers are shown as the equation view shows them: formatted, in scientific
+  // notation when they need an exponent.
+  prepareNumbers(active.line());
   out << describeLine(active.line(), caret);
   return 0;
 }

@@ -351,10 +351,12 @@ void placeByDrag(InsertionPoint& ip, Fixed pressX, Fixed pressY, Fixed x, Fixed 
         return;
       }
     }
-    // A point in a gap belongs to the operand on its right when it starts the range's far end.
-    int first = std::min(a, b), last = std::max(a, b);
-    const bool leftInGap = (a <= b) ? pressInGap : hereInGap;
-    if (leftInGap) ++first;
+    // The left point starts the range; in a gap it starts at the operand to its right.
+    const bool pressIsLeft = pressX <= x;
+    const int leftIndex = pressIsLeft ? a : b, rightIndex = pressIsLeft ? b : a;
+    const bool leftInGap = pressIsLeft ? pressInGap : hereInGap;
+    int first = leftInGap ? leftIndex + 1 : leftIndex, last = rightIndex;
+    if (first > last) first = last;
     first = std::clamp(first, 0, container->childCount() - 1);
     last = std::clamp(last, first, container->childCount() - 1);
     if (first == 0 && last == container->childCount() - 1) {

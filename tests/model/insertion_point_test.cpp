@@ -229,6 +229,13 @@ TEST_F(DragLine, RangesOperatorsAndWholeObjects) {
   drag(5, 66);
   EXPECT_EQ(ip->mode, SelectionMode::Object);
   EXPECT_EQ(ip->current, ip->root.get());
+  drag(15, 5); // from the gap after a back into a: a alone
+  EXPECT_EQ(ip->mode, SelectionMode::Range);
+  EXPECT_EQ(ip->selFirst, 0);
+  EXPECT_EQ(ip->selLast, 0);
+  drag(15, 25); // from the gap after a into b: b alone
+  EXPECT_EQ(ip->selFirst, 1);
+  EXPECT_EQ(ip->selLast, 1);
   drag(3, 7); // inside one operand
   EXPECT_EQ(ip->mode, SelectionMode::Object);
   EXPECT_EQ(ip->current, ip->root->child(0));
