@@ -1,8 +1,70 @@
 #include "algebra/algebra_actions.h"
 
-namespace vexmar {
+#include "algebra/evaluate.h"
+#include "algebra/isolate.h"
+#include "algebra/simplify.h"
+#include "algebra/substitution.h"
+#include "algebra/tree_services.h"
+#include "model/insertion_point.h"
+#include "model/memory_reserve.h"
 
-// Differentiation, Isolate, Evaluate and substitution are added here as they are built.
-std::span<const AlgebraActionRow> calculusActions() { return {}; }
+#include <array>
+#include <vector>
+
+namespace vexmar {
+namespace {
+
+using K = ObjectKind;
+
+constexpr EditorCommand kPeelTerms = 0x2009;
+constexpr EditorCommand kCarryOutSubstitutions = 0x200B;
+
+void simplifyWhenAutomatic(InsertionPoint& ip, MathObject& selection) {
+  if (simplifySwitches().simplifyAfterSubstitution) simplifySelection(ip, selection);
+}
+
+void isolateAction(InsertionPoint& ip, MathObject& selection) { (void)isolateSelection(ip, selection); }
+
+void evaluateAction(InsertionPoint& ip, MathObject& selection) { evaluateSelection(ip, selection); }
+
+void substituteAction(InsertionPoint& ip, MathObject& selection) {
+  if (carryOutSubstitutions(selection)) simplifyWhenAutomatic(ip, selection);
+}
+
+void peelAction(InsertionPoint& ip, MathObject& selection) {
+  std::vector<MathObject*> found;
+  for (MathObject* n = &selection; n; n = nextPreorder(*n, selection))
+    if (n->kind == K::sum || n->kind == K::prod) found.push_back(n);
+  // Inner operators first, so that peeling an outer one copies the already peeled body.
+  bool any = false;
+  for (auto it = found.rbegin(); it != found.rend() && !memoryReserve().isLow(); ++it)
+    any = peelTerm(**it) || any;
+  if (any) simplifyWhenAutomatic(ip, selection);
+}
+
+// The expression, "=", and its evaluated copy on the right.
+void evaluateIntoEquationAction(InsertionPoint& ip, MathObject&) {
+  if (!ip.root) return;
+  MathObject& root = *ip.root;
+  const MathObject& expression = root.kind == K::equal && root.childCount() >= 1 ? *root.child(0) : root;
+  ObjectPtr equation = makeObject(K::equal, cloneTree(expression), cloneTree(expression));
+  replaceWithTree(std::move(equation), root);
+  MathObject& value = *root.child(1);
+  setInsertionPoint(ip, value, SelectionMode::Object);
+  evaluateSelection(ip, value);
+  setInsertionPoint(ip, *root.child(1), SelectionMode::Object);
+}
+
+constexpr std::array<AlgebraActionRow, 5> kCalculusActions = {{
+    {kPeelTerms, peelAction},
+    {kCarryOutSubstitutions, substituteAction},
+    {Command::IsolateTerm, isolateAction},
+    {Command::Evaluate, evaluateAction},
+    {Command::EvaluateIntoEquation, evaluateIntoEquationAction},
+}};
+
+} // namespace
+
+std::span<const AlgebraActionRow> calculusActions() { return kCalculusActions; }
 
 } // namespace vexmar

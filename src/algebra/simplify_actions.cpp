@@ -1,8 +1,66 @@
 #include "algebra/algebra_actions.h"
 
-namespace vexmar {
+#include "algebra/simplify.h"
+#include "algebra/tree_services.h"
+#include "model/math_object.h"
 
-// Simplify and Expand are added here as they are built.
-std::span<const AlgebraActionRow> simplifyActions() { return {}; }
+namespace vexmar {
+namespace {
+
+void simplifyAction(InsertionPoint& ip, MathObject& selection) {
+  liftEquations(selection);
+  simplifySelection(ip, selection);
+}
+
+void keepProductsAction(InsertionPoint&, MathObject& selection) {
+  const ScopedSimplifySwitches restore;
+  simplifySwitches().keepProductsMode = true;
+  rewritePass(selection);
+}
+
+void expandAction(InsertionPoint&, MathObject& selection) {
+  const ScopedSimplifySwitches restore;
+  liftEquations(selection);
+  simplifySwitches().expandMode = true;
+  rewritePass(selection);
+}
+
+void expandOnceAction(InsertionPoint&, MathObject& selection) {
+  const ScopedSimplifySwitches restore;
+  unwrapIdentity(selection);
+  for (MathObject* o = &selection; o; o = nextPreorder(*o, selection)) {
+    if (o->kind != ObjectKind::times) continue;
+    simplifySwitches().expandMode = true;
+    simplifySwitches().expandOnceMode = true;
+    rewriteObject(*o);
+    break;
+  }
+  finalTidyPass(selection);
+}
+
+void derivativesOnlyAction(InsertionPoint&, MathObject& selection) { derivativeSteps(selection); }
+
+void simplifyHoldingDerivativesAction(InsertionPoint& ip, MathObject& selection) {
+  const ScopedSimplifySwitches restore;
+  simplifySwitches().derivativesHeld = true;
+  simplifySelection(ip, selection);
+}
+
+void compactFractionsAction(InsertionPoint&, MathObject& selection) {
+  const ScopedSimplifySwitches restore;
+  simplifySwitches().compactFractionsMode = true;
+  rewritePass(selection);
+}
+
+constexpr AlgebraActionRow kSimplifyActions[] = {
+    {0x2000, simplifyAction},         {0x2001, keepProductsAction},
+    {0x2002, expandAction},           {0x2003, expandOnceAction},
+    {0x2004, derivativesOnlyAction},  {0x2005, simplifyHoldingDerivativesAction},
+    {0x201A, compactFractionsAction},
+};
+
+} // namespace
+
+std::span<const AlgebraActionRow> simplifyActions() { return kSimplifyActions; }
 
 } // namespace vexmar

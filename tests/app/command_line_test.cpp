@@ -63,6 +63,13 @@ TEST(CommandLine, TypeFromAStartingTree) {
       {"shift alt p is pi", {"type", "{S-A-p}"}, "char[pi]\n"},
       {"control minus wraps", {"type", "x{Up}{C--}"}, "minus[char[x]]\n"},
       {"undo a typing run", {"type", "ab{Left}cd{C-z}"}, "times[char[a],char[b]]\n"},
+      {"simplify a product", {"type", "2*3x{C-a}{C-y}"}, "times[num[6,\"6\"],char[x]]\n"},
+      {"simplify a sum", {"type", "x+x{C-a}{C-y}"}, "times[num[2,\"2\"],char[x]]\n"},
+      {"evaluate", {"type", "2+3{C-a}{C-=}"}, "num[5,\"5\"]\n"},
+      {"expand",
+       {"type", "(a+b)(c+d){C-a}{C-e}"},
+       "plus[times[char[a],char[c]],times[char[a],char[d]],times[char[b],char[c]],times[char[b],char[d]]]\n"},
+      {"isolate", {"type", "2x+1=5{Home}{Right}{Right}{Up}{C-i}"}, "equal[char[x],num[2,\"2\"]]\n"},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);

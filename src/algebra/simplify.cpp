@@ -1,0 +1,125 @@
+#include "algebra/simplify.h"
+
+#include "algebra/derivative_steps.h"
+#include "algebra/tree_services.h"
+#include "model/math_object.h"
+#include "model/memory_reserve.h"
+
+namespace vexmar {
+namespace {
+
+bool memoryIsLow() { return memoryReserve().isLow(); }
+
+bool isNumber(const MathObject* o) { return o && o->kind == ObjectKind::num && o->number; }
+
+// Lifting an equation out of a list, a relation or a container would join separate
+// statements, and the equations of limits and substitutions (n = 1 under a sum, x = 2 after a
+// bar) bind a variable rather than state anything: only operators and functions take part.
+bool liftsEquations(const MathObject& o) {
+  if (o.kind == ObjectKind::equal || o.kind == ObjectKind::substitution || o.kind == ObjectKind::lim)
+    return false;
+  if (isBigOperator(o.kind)) return false;
+  if (o.shape() == KindShape::Container) return false;
+  if (o.shape() == KindShape::Infix) return o.kind == ObjectKind::plus || o.kind == ObjectKind::times;
+  return true;
+}
+
+int equalChildIndex(const MathObject& o) {
+  for (int i = 0; i < o.childCount(); ++i)
+    if (o.child(i) && o.child(i)->kind == ObjectKind::equal && o.child(i)->childCount() > 0) return i;
+  return -1;
+}
+
+// Builds the lifted equation for `o`, or null when memory ran out while copying.
+ObjectPtr liftedEquation(const MathObject& o, int at) {
+  const MathObject& equation = *o.child(at);
+  ObjectPtr result = makeObject(ObjectKind::equal, equation.childCount());
+  for (int side = 0; side < equation.childCount(); ++side) {
+    ObjectPtr copy = cloneTree(o);
+    replaceObject(cloneTree(*equation.child(side)), *copy->child(at));
+    setChild(*result, side, std::move(copy));
+    if (memoryIsLow()) return nullptr;
+  }
+  return result;
+}
+
+} // namespace
+
+SimplifySwitches& simplifySwitches() {
+  static SimplifySwitches switches;
+  return switches;
+}
+
+ScopedSimplifySwitches::ScopedSimplifySwitches() : saved_(simplifySwitches()) {}
+ScopedSimplifySwitches::~ScopedSimplifySwitches() { simplifySwitches() = saved_; }
+
+void rewriteBottomUp(MathObject& subtree) {
+  // Each step keeps the visited object's record in place, so the walk goes on from it.
+  for (MathObject* o = firstPostorder(subtree); o; o = nextPostorder(*o, subtree)) {
+    if (memoryIsLow()) return;
+    rewriteObject(*o);
+  }
+}
+
+void finalTidyPass(MathObject& subtree) {
+  for (MathObject* o = firstPostorder(subtree); o; o = nextPostorder(*o, subtree)) {
+    if (memoryIsLow()) return;
+    if (isNumber(o) && o->number->value < 0) {
+      replaceObject(makeObject(ObjectKind::minus, makeNumber(-o->number->value)), *o);
+    } else if (o->kind == ObjectKind::power && o->childCount() == 2 &&
+               o->child(1)->kind == ObjectKind::over && o->child(1)->childCount() == 2 &&
+               isNumber(o->child(1)->child(0)) && isNumber(o->child(1)->child(1)) &&
+               o->child(1)->child(0)->number->value == 1 && o->child(1)->child(1)->number->value == 2) {
+      replaceObject(makeObject(ObjectKind::sqrt, removeChild(*o, 0)), *o);
+    } else if (o->kind == ObjectKind::over && o->childCount() == 2 &&
+               o->child(0)->kind == ObjectKind::minus && o->child(0)->childCount() == 1) {
+      MathObject& numerator = *o->child(0);
+      replaceObject(removeChild(numerator, 0), numerator);
+      ObjectPtr top = removeChild(*o, 0);
+      ObjectPtr bottom = removeChild(*o, 0);
+      ObjectPtr fraction = makeObject(ObjectKind::over, std::move(top), std::move(bottom));
+      replaceObject(makeObject(ObjectKind::minus, std::move(fraction)), *o);
+    }
+  }
+}
+
+void liftEquations(MathObject& selection) {
+  MathObject* o = firstPostorder(selection);
+  while (o) {
+    if (memoryIsLow()) return;
+    const int at = liftsEquations(*o) ? equalChildIndex(*o) : -1;
+    if (at < 0) {
+      o = nextPostorder(*o, selection);
+      continue;
+    }
+    ObjectPtr lifted = liftedEquation(*o, at);
+    if (!lifted) return;
+    replaceObject(std::move(lifted), *o);
+    // The sides may hold further equations (two equal operands): walk them again.
+    o = firstPostorder(*o);
+  }
+}
+
+void rewritePass(MathObject& selection) {
+  unwrapIdentity(selection);
+  rewriteBottomUp(selection);
+  finalTidyPass(selection);
+}
+
+void derivativeSteps(MathObject& subtree) {
+  if (memoryIsLow()) return;
+  convertDerivativesToInternal(subtree);
+  if (!simplifySwitches().derivativesHeld) runDerivativeEngine(subtree);
+  convertDerivativesToEditor(subtree);
+}
+
+void simplifySelection(InsertionPoint& ip, MathObject& selection) {
+  (void)ip; // the selection keeps its record, so the insertion point stays valid
+  unwrapIdentity(selection);
+  rewriteBottomUp(selection);
+  derivativeSteps(selection);
+  rewriteBottomUp(selection);
+  finalTidyPass(selection);
+}
+
+} // namespace vexmar
