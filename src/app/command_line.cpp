@@ -27,6 +27,11 @@ const std::array kSubcommands = {
      "    compiles EXPR (typed as KEYS, or with --text a text form) and prints its value, or\n"
      "    with --interval its enclosure [LO, HI]; NAME is x y z u v theta phi rho; --param\n"
      "    sets parameters, --anim the animated letter's value; --program lists the program\n"},
+    SubcommandRow{"classify", runClassifyCommand,
+     "vexmar classify [--text] KEYS [--3d] [--style 1|2|3]\n"
+     "    classifies the equation (typed as KEYS, or with --text a text form) and prints\n"
+     "    'form N', or 'reason N: MESSAGE' when it cannot be graphed; --3d classifies for a 3D\n"
+     "    document, --style gives the plot style (1 surface, 2 density, 3 contour; default 1)\n"},
 };
 // clang-format on
 

@@ -25,6 +25,7 @@ void addSubcommand(const SubcommandRow& row);
 
 int runTypeCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int runEvalCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int runClassifyCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 /// Writes "vexmar: MESSAGE" on `err` and returns kUsageError.
 int commandLineError(std::ostream& err, const std::string& message);

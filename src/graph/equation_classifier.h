@@ -1,0 +1,60 @@
+#pragma once
+
+#include "graph/graph_form.h"
+#include "graph/graph_messages.h"
+#include "model/math_object.h"
+
+#include <array>
+#include <cstdint>
+
+namespace vexmar {
+
+class DocumentModel;
+class ParameterList;
+
+/// Character codes of the letters that play a part in graphing.
+namespace Coordinate {
+inline constexpr std::uint16_t X = 'x';
+inline constexpr std::uint16_t Y = 'y';
+inline constexpr std::uint16_t Z = 'z';
+inline constexpr std::uint16_t R = 'r';
+inline constexpr std::uint16_t T = 't';
+inline constexpr std::uint16_t U = 'u';
+inline constexpr std::uint16_t V = 'v';
+inline constexpr std::uint16_t Theta = 0x1314;
+inline constexpr std::uint16_t Phi = 0x1306;
+inline constexpr std::uint16_t Rho = 0x1317; ///< internal: r inside colour formulas and conditions
+} // namespace Coordinate
+
+/// Up to four coordinate letters; the unused places hold codes that are no coordinate.
+using SymbolSet = std::array<std::uint16_t, 4>;
+
+/// Which structure, besides arithmetic and functions, counts as graphable.
+namespace Graphable {
+inline constexpr unsigned Derivatives = 1;
+inline constexpr unsigned EquationStructure = 2;  ///< comma, <, >, =, matrix and any letter
+inline constexpr unsigned ConditionStructure = 8; ///< <, > and any letter
+inline constexpr unsigned PlainOperands = 16;     ///< any letter
+} // namespace Graphable
+
+/// True when this one node is graphable under the option bits.
+[[nodiscard]] bool isGraphableNode(const MathObject& node, unsigned options);
+/// True when every node of the subtree is graphable under the option bits.
+[[nodiscard]] bool isGraphableTree(const MathObject& tree, unsigned options);
+/// True when the subtree is graphable and its only coordinate letters are among `symbols`.
+[[nodiscard]] bool dependsOnlyOn(const MathObject& tree, const SymbolSet& symbols);
+/// True for a `char` that is a parameter: neither a coordinate letter nor e, π or the degree sign.
+[[nodiscard]] bool isParameterLetter(const MathObject& node);
+
+/// The form of the equation `tree`; for3D leaves out the forms drawn only in the plane.
+[[nodiscard]] GraphForm classify(const MathObject& tree, bool for3D);
+/// As classify, but None when a condition after the comma does not fit the form.
+[[nodiscard]] GraphForm classifyWithConditions(const MathObject& tree, bool for3D);
+/// Why an equation that got no graph cannot be graphed (WrongForm when nothing more precise).
+[[nodiscard]] CanGraphReason whyNotGraphable(const MathObject& tree, bool for3D);
+/// True when some equation can only be drawn in space: the whole document then is.
+[[nodiscard]] bool documentIs3D(const DocumentModel& document);
+/// Marks the equation's parameter letters in use, adding those not yet listed with value 1.
+void registerParameters(const MathObject& tree, ParameterList& parameters);
+
+} // namespace vexmar
