@@ -1,6 +1,7 @@
 #include "numeric/compile_batch.h"
 
 #include "numeric/evaluator.h"
+#include "numeric/number_text.h"
 #include "numeric/numeric_state.h"
 #include "numeric/real_functions.h"
 
@@ -237,6 +238,13 @@ void CompileBatch::emitLetter(std::uint16_t code, EvalProgram& p) {
     return;
   default:
     // Ordinary parameters are baked in; changing one means compiling again.
+    // A Greek letter's low byte is no letter at all: it goes by its name.
+    if (isSpecialCharacterCode(code)) {
+      const Parameter* named =
+          numericState().parameters.find(specialCharacter(code - kFirstSpecialCode).name);
+      pushConstant(p, named ? parseNumber(named->valueText) : 0.0);
+      return;
+    }
     pushConstant(p, numericState().parameters.valueForLetter(static_cast<unsigned char>(code & 0xFF)));
     return;
   }

@@ -15,7 +15,11 @@ void ParameterList::set(std::string_view name, std::string_view valueText) {
 }
 
 Parameter* ParameterList::find(std::string_view name) {
-  for (Parameter& p : parameters_)
+  return const_cast<Parameter*>(static_cast<const ParameterList*>(this)->find(name));
+}
+
+const Parameter* ParameterList::find(std::string_view name) const {
+  for (const Parameter& p : parameters_)
     if (p.name == name) return &p;
   return nullptr;
 }

@@ -22,6 +22,7 @@ public:
   /// The parameter whose name begins with the character `first`, if any.
   [[nodiscard]] const Parameter* findByFirstCharacter(unsigned char first) const;
   [[nodiscard]] Parameter* find(std::string_view name);
+  [[nodiscard]] const Parameter* find(std::string_view name) const;
   /// The value of the parameter named by a letter's low byte: 0 when there is none, NaN when
   /// its text is not a number.
   [[nodiscard]] double valueForLetter(unsigned char first) const;

@@ -220,6 +220,10 @@ TEST_F(EvaluatorTest, TheAnimatedLetterIsLiveAndOtherParametersAreBakedIn) {
   EXPECT_EQ(e->evalU(0), 12);
   auto unknown = compiled("char[q]");
   EXPECT_EQ(unknown->evalU(0), 0);
+  // Greek parameters go by name; their codes' low bytes are no letters.
+  numericState().parameters.set("alpha", "0.5");
+  numericState().parameters.set("\x01", "9"); // would match beta's low byte
+  EXPECT_EQ(compiled("plus[char[alpha],char[beta]]")->evalU(0), 0.5);
 }
 
 TEST_F(EvaluatorTest, IntervalsOfDropLiteralsAndSquareRoots) {
