@@ -1,5 +1,6 @@
 #include "app/command_line.h"
 #include "app/typesetting_session.h"
+#include "model/memory_reserve.h"
 
 #include <QApplication>
 #include <QMainWindow>
@@ -9,6 +10,9 @@
 #include <vector>
 
 int main(int argc, char* argv[]) {
+  // The reserve is released on the first failed allocation so that the failing request can be
+  // retried and the low-memory state can gate editing.
+  vexmar::memoryReserve().install();
   // With a subcommand the program works headless and never touches the display.
   if (argc > 1) {
     vexmar::addTypesettingSubcommands();
