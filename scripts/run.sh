@@ -9,8 +9,10 @@ cmake --build build/release --target vexmar -j2
 vexmar=build/release/src/app/vexmar
 if [ $# -eq 0 ]; then
   set -x
-  "$vexmar" type '{cmd:0x1503}{cmd:0x1500}' --start 'plus[char[x],char[y]]' --caret
-  "$vexmar" type '{Right}{C-c}{C-v}' --start 'plus[char[a],char[b]]' --caret
+  "$vexmar" type 'y=x^2{Right}+sin x' --caret
+  "$vexmar" type '(a+b)(c+d){C-a}{C-e}'
+  "$vexmar" eval 'x^2{Right}+1' --at x=3
+  "$vexmar" classify 'x^2+y^2=1'
 elif [ "$1" = "--window" ]; then
   exec "$vexmar"
 else

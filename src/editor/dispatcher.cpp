@@ -92,9 +92,13 @@ int edit(EditorState& s, InsertionPoint& ip, EditorCommand code) {
     applyDecoration(ip, 0x1500);
     return 1;
   }
-  // Space is the space-key caret move (which commits a text the caret is after); only inside a
-  // text is it a character.
-  if (code == ' ' && ip.mode != SelectionMode::Text) return dispatch(Command::SpaceMove);
+  // Space after a text commits it (the space-key move); inside a text it is a character; anywhere
+  // else it separates what the user types ("sin x") and changes nothing.
+  if (code == ' ' && ip.mode != SelectionMode::Text) {
+    if (ip.mode == SelectionMode::After && ip.current->kind == ObjectKind::string)
+      return dispatch(Command::SpaceMove);
+    return 0;
+  }
   const bool atText = ip.current->kind == ObjectKind::string &&
                       (ip.mode == SelectionMode::After || ip.mode == SelectionMode::Text);
   if (code > 0 && code < 256 && atText) {
