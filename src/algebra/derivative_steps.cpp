@@ -398,8 +398,11 @@ void fold(MathObject& o) {
 } // namespace
 
 void convertDerivativesToInternal(MathObject& subtree) {
-  // Each conversion moves the expression, so the other nodes found stay valid.
-  for (MathObject* node : collect(subtree, isEditorDerivative)) {
+  // Innermost first: converting an outer derivative destroys its operator, and a derivative can
+  // stand inside that operator (in its variable slot); the converted record keeps its place.
+  std::vector<MathObject*> found = collect(subtree, isEditorDerivative);
+  for (auto it = found.rbegin(); it != found.rend(); ++it) {
+    MathObject* node = *it;
     MathObject& op = *node->child(0);
     int order = 1;
     if (op.childCount() == 2) {

@@ -16,6 +16,8 @@ bool isOneOf(ObjectKind kind, std::initializer_list<ObjectKind> kinds) {
 }
 
 bool showsOtherValue(const NumberRecord& record, char separator) {
+  // An empty text shows nothing at all, whatever the value (a computed 0 included).
+  if (record.displayText().empty()) return true;
   const double shown = record.textValue(separator);
   if (std::isnan(record.value)) return !std::isnan(shown);
   return shown != record.value;

@@ -135,6 +135,18 @@ TEST(Derivative, DeepNestingNeedsNoRecursion) {
   }
 }
 
+TEST(Derivative, ADerivativeInsideAnotherOperatorConvertsSafely) {
+  // The inner derivative stands in the outer one's variable slot, which conversion replaces.
+  ObjectPtr tree =
+      readObjectText("function[oppartial[times[char[x],function[optotal[prompt[]],prompt[]]]],prompt[]]");
+  ASSERT_TRUE(tree);
+  convertDerivativesToInternal(*tree);
+  EXPECT_EQ(tree->kind, ObjectKind::PartialDerivativeKind);
+  EXPECT_EQ(tree->child(1)->child(1)->kind, ObjectKind::TotalDerivativeKind);
+  convertDerivativesToEditor(*tree);
+  EXPECT_EQ(tree->kind, ObjectKind::function);
+}
+
 TEST(Derivative, EvaluatorOfAPartialDerivativeComesUncompiled) {
   Evaluator f(tree("times[char[x],power[char[y],num[2,\"2\"]]]"));
   std::unique_ptr<Evaluator> byY = makeDerivativeEvaluator(f, 'y');
