@@ -1,4 +1,4 @@
-#include "app/command_line.h"
+#include "run_command_line.h"
 
 #include <gtest/gtest.h>
 
@@ -7,16 +7,8 @@
 namespace vexmar {
 namespace {
 
-struct Outcome {
-  int status;
-  std::string out, err;
-};
-
-Outcome vexmar(std::vector<std::string> args) {
-  std::ostringstream out, err;
-  const int status = runCommandLine(args, out, err);
-  return {status, out.str(), err.str()};
-}
+using test::Outcome;
+using test::vexmar;
 
 // z = x y, x > 0: restricted surfaces exist only in space.
 constexpr const char* kRestrictedSurface =
