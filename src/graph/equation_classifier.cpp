@@ -10,7 +10,7 @@
 namespace vexmar {
 namespace {
 
-using namespace Coordinate;
+using namespace Letter;
 
 constexpr std::uint16_t kE = 'e';
 constexpr std::uint16_t kPi = 0x1312;
@@ -26,9 +26,6 @@ template <std::size_t N> bool contains(const std::array<std::uint16_t, N>& set, 
 bool isChar(const MathObject& node) { return node.kind == ObjectKind::char_; }
 bool isChar(const MathObject& node, std::uint16_t code) {
   return isChar(node) && node.characterCode() == code;
-}
-bool isLoneVariable(const MathObject& node) {
-  return isChar(node) && contains(kLoneVariables, node.characterCode());
 }
 bool isCoordinateCode(std::uint16_t code) { return contains(kCoordinates, code); }
 bool isConstantCode(std::uint16_t code) { return code == kE || code == kPi || code == kDegree; }
@@ -307,6 +304,10 @@ CanGraphReason whyNotGraphable(const MathObject& tree, bool for3D) {
   }
   if (usesLetter(*node, Z) && usesLetter(*node, Phi)) return CanGraphReason::MixedCoordinateSystems;
   return CanGraphReason::WrongForm;
+}
+
+bool isLoneVariable(const MathObject& node) {
+  return node.kind == ObjectKind::char_ && contains(kLoneVariables, node.characterCode());
 }
 
 bool documentIs3D(const DocumentModel& document) {

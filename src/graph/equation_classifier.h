@@ -13,7 +13,7 @@ class DocumentModel;
 class ParameterList;
 
 /// Character codes of the letters that play a part in graphing.
-namespace Coordinate {
+namespace Letter {
 inline constexpr std::uint16_t X = 'x';
 inline constexpr std::uint16_t Y = 'y';
 inline constexpr std::uint16_t Z = 'z';
@@ -24,7 +24,7 @@ inline constexpr std::uint16_t V = 'v';
 inline constexpr std::uint16_t Theta = 0x1314;
 inline constexpr std::uint16_t Phi = 0x1306;
 inline constexpr std::uint16_t Rho = 0x1317; ///< internal: r inside colour formulas and conditions
-} // namespace Coordinate
+} // namespace Letter
 
 /// Up to four coordinate letters; the unused places hold codes that are no coordinate.
 using SymbolSet = std::array<std::uint16_t, 4>;
@@ -43,6 +43,8 @@ inline constexpr unsigned PlainOperands = 16;     ///< any letter
 [[nodiscard]] bool isGraphableTree(const MathObject& tree, unsigned options);
 /// True when the subtree is graphable and its only coordinate letters are among `symbols`.
 [[nodiscard]] bool dependsOnlyOn(const MathObject& tree, const SymbolSet& symbols);
+/// True for a `char` of x, y, z, r, θ, φ, t, u or v: a side that is one of them makes an equation explicit.
+[[nodiscard]] bool isLoneVariable(const MathObject& node);
 /// True for a `char` that is a parameter: neither a coordinate letter nor e, π or the degree sign.
 [[nodiscard]] bool isParameterLetter(const MathObject& node);
 

@@ -1,11 +1,15 @@
 #include "graph/graph_plane.h"
 
+#include "model/clock.h"
 #include "numeric/error_word.h"
+#include "numeric/number_text.h"
+#include "render3d/drawing_port.h"
 
 #include <algorithm>
 #include <array>
 #include <cfloat>
 #include <cmath>
+#include <string>
 
 namespace vexmar {
 namespace {
@@ -64,19 +68,35 @@ bool ticksWithinDoubleLimits(double step, double first, double last) {
   return largest / step * 16.0 < 1.0 / DBL_EPSILON;
 }
 
-CGraphPlane::CGraphPlane(PixelRect rect) {
+CGraphPlane::CGraphPlane(PixelRect rect) : CGraphPlane(rect, steadyClock()) {}
+
+CGraphPlane::CGraphPlane(PixelRect rect, Clock& clock) : clock_(&clock) {
   mapping_.rect = rect;
   reset();
 }
 
+// The graphs hold a reference to the plane: they go first.
+CGraphPlane::~CGraphPlane() { graphs_.clear(); }
+
 void CGraphPlane::setSettings(const PlaneSettings& settings) {
   settings_ = settings;
   recomputeMapping();
+  invalidateGraphs();
 }
 
 void CGraphPlane::layoutChanged(PixelRect rect) {
+  const bool firstLayout = mapping_.rect.isEmpty();
   mapping_.rect = rect;
+  if (firstLayout) {
+    // A plane that never had a size centres its origin in the first one it gets.
+    const double unitsPerPixel = settings_.scale / 16.0;
+    settings_.xMin = -(rect.width() / 2) * unitsPerPixel;
+    settings_.yMin = -(rect.height() / 2) * unitsPerPixel;
+    if (settings_.yMin == 0.0) settings_.yMin = -2.0;
+  }
   recomputeMapping();
+  for (const auto& graph : graphs_) graph->resize();
+  requestRedraw();
 }
 
 void CGraphPlane::reset() {
@@ -115,6 +135,8 @@ void CGraphPlane::recomputeMapping() {
 void CGraphPlane::zoom(int kind) {
   if (kind == Reset) {
     reset();
+    readout_ = {};
+    invalidateGraphs();
     return;
   }
   if (kind != ZoomIn && kind != ZoomOut) return;
@@ -185,12 +207,22 @@ void CGraphPlane::zoom(int kind) {
   }
   settings_ = zoomed;
   recomputeMapping();
+  readout_ = {};
+  invalidateGraphs();
 }
 
 void CGraphPlane::moveAxes(int dx, int dy) {
+  if (dx == 0 && dy == 0) return;
   settings_.xMin -= dx * mapping_.unitsPerPixelX;
   settings_.yMin += dy * mapping_.unitsPerPixelY;
   recomputeMapping();
+  for (const auto& graph : graphs_) graph->scroll(dx, dy);
+  requestRedraw();
+}
+
+void CGraphPlane::invalidateGraphs() {
+  for (const auto& graph : graphs_) graph->invalidate();
+  requestRedraw();
 }
 
 CoordinateRange PlaneSettings::*CGraphPlane::heldRange(int index) {
@@ -249,6 +281,356 @@ AxesLayout CGraphPlane::layoutAxes() const {
                       mapping_.yOf(rect.top));
   if (!axes.xAxis.drawn || !axes.yAxis.drawn) raiseError(Error::DoubleLimits);
   return axes;
+}
+
+} // namespace vexmar
+
+namespace vexmar {
+namespace {
+
+constexpr Rgb kBackground{255, 255, 255};
+constexpr Rgb kAxisColour{0, 0, 0};
+constexpr Rgb kLabelColour{64, 64, 64};
+constexpr Rgb kReadoutColour{0, 0, 160};
+// A corrupt or extreme view must not turn one paint into millions of tick labels.
+constexpr int kMaxTicks = 1000;
+constexpr int kTickHalfLength = 3;
+constexpr int kReadoutMarkLength = 5;
+// The strip on either side of an axis that a press grabs to move the axes.
+constexpr int kAxisGrabPixels = 3;
+constexpr int kAutoScrollStep = 16;
+
+// Tick k of an axis, computed from the step rather than by adding, so that 0 comes out as 0.
+double tickValue(const AxisLayout& axis, int k) {
+  return (std::round(axis.first / axis.step) + k) * axis.step;
+}
+
+int tickCount(const AxisLayout& axis) {
+  const double count = std::floor((axis.last - axis.first) / axis.step + 0.5) + 1;
+  if (!(count > 0)) return 0;
+  return static_cast<int>(std::min<double>(count, kMaxTicks));
+}
+
+// The row of the x axis and the column of the y axis: at the origin, or at the nearest edge
+// with room for the labels.
+int xAxisRow(const PlaneMapping& m) {
+  return static_cast<int>(clampAxis(std::floor(m.originRow + 0.5), m.rect.top + 6, m.rect.bottom - 18));
+}
+int yAxisColumn(const PlaneMapping& m) {
+  return static_cast<int>(clampAxis(std::floor(m.originColumn + 0.5), m.rect.left + 6, m.rect.right - 7));
+}
+
+std::string readoutText(const ReadoutLine& line) {
+  std::string text(line.label);
+  text += formatReadout(line.value);
+  if (line.isRange) text += formatReadout(line.high, Readout::Ellipsis);
+  return text;
+}
+
+// Where two straight pieces cross; nothing when they are (nearly) parallel.
+std::optional<std::pair<double, double>> crossing(const CurvePiece& a, const CurvePiece& b) {
+  const double det = a.dx * b.dy - a.dy * b.dx;
+  const double scale = std::hypot(a.dx, a.dy) * std::hypot(b.dx, b.dy);
+  if (!(std::fabs(det) > 1e-12 * scale)) return std::nullopt;
+  const double s = ((b.x - a.x) * b.dy - (b.y - a.y) * b.dx) / det;
+  const double x = a.x + s * a.dx;
+  const double y = a.y + s * a.dy;
+  if (!std::isfinite(x) || !std::isfinite(y)) return std::nullopt;
+  return std::pair{x, y};
+}
+
+} // namespace
+
+int CGraphPlane::addGraph(std::unique_ptr<CGraph2D> graph) {
+  graphs_.push_back(std::move(graph));
+  requestRedraw();
+  return static_cast<int>(graphs_.size()) - 1;
+}
+
+CGraph2D* CGraphPlane::graph(int index) const {
+  if (index < 0 || index >= graphCount()) return nullptr;
+  return graphs_[static_cast<std::size_t>(index)].get();
+}
+
+void CGraphPlane::clearGraphs() {
+  graphs_.clear();
+  readout_ = {};
+  readoutGraph_ = -1;
+  if (dragMode_ == DragMode::Reading) dragMode_ = DragMode::None;
+  requestRedraw();
+}
+
+void CGraphPlane::work(std::int64_t budgetMs) {
+  const std::int64_t end = clock_->nowMs() + budgetMs;
+  for (const auto& graph : graphs_) {
+    const std::int64_t now = clock_->nowMs();
+    if (now >= end) break;
+    if (!graph->isComplete()) graph->work(end - now);
+  }
+}
+
+bool CGraphPlane::allComplete() const {
+  return std::all_of(graphs_.begin(), graphs_.end(), [](const auto& graph) { return graph->isComplete(); });
+}
+
+GraphStatus CGraphPlane::status(int graphIndex) const {
+  const CGraph2D* g = graph(graphIndex);
+  return g != nullptr ? g->status() : GraphStatus::None;
+}
+
+void CGraphPlane::setProperty(int which, double value, int graphIndex) {
+  if (CGraph2D* g = graph(graphIndex)) g->setProperty(which, value);
+  if (which == GraphProperty::ColourIndex) requestRedraw();
+  if (which == GraphProperty::Resolution) {
+    readout_ = {};
+    readoutGraph_ = -1;
+    requestRedraw();
+  }
+}
+
+void CGraphPlane::parameterChanged(std::uint16_t name, double value) {
+  for (const auto& graph : graphs_) graph->parameterChanged(name, value);
+}
+
+void CGraphPlane::draw(DrawingPort& port, unsigned flags) {
+  const PixelRect rect = mapping_.rect;
+  port.setClip(rect);
+  if ((flags & DrawFlag::Background) != 0) {
+    port.setBrush(kBackground);
+    port.fillRect(rect);
+    drawAxes(port);
+  }
+  if ((flags & DrawFlag::Graphs) != 0) {
+    for (const auto& graph : graphs_) {
+      port.setClip(rect);
+      graph->draw(port);
+    }
+  }
+  port.setClip(rect);
+  if ((flags & DrawFlag::Readout) != 0) drawReadout(port);
+}
+
+void CGraphPlane::drawAxes(DrawingPort& port) const {
+  const PixelRect rect = mapping_.rect;
+  if (rect.isEmpty()) return;
+  const AxesLayout axes = layoutAxes();
+  port.setPen(kAxisColour);
+  port.setTextColour(kLabelColour);
+
+  if (axes.xAxis.drawn) {
+    const int row = axes.xAxis.position;
+    port.moveTo(rect.left, row);
+    port.lineTo(rect.right - 1, row);
+    port.setTextAlign({HorizontalAlign::Center, VerticalAlign::Top});
+    for (int k = 0, n = tickCount(axes.xAxis); k < n; ++k) {
+      const double value = tickValue(axes.xAxis, k);
+      const int column = mapping_.columnOf(value);
+      port.moveTo(column, row - kTickHalfLength);
+      port.lineTo(column, row + kTickHalfLength);
+      // The crossing is labelled by neither axis; the y axis' labels would collide with it. A label
+      // that would be cut by the edge is left out.
+      if (value == 0.0) continue;
+      const std::string label = formatNumber(value);
+      const int halfWidth = port.textExtent(label).width / 2;
+      if (column - halfWidth < rect.left || column + halfWidth >= rect.right) continue;
+      port.textOut({column, row + kTickHalfLength + 2}, label);
+    }
+  }
+  if (axes.yAxis.drawn) {
+    const int column = axes.yAxis.position;
+    port.moveTo(column, rect.top);
+    port.lineTo(column, rect.bottom - 1);
+    // Labels go left of the axis unless it hugs the left edge.
+    const bool labelsRight = column < rect.left + 48;
+    port.setTextAlign({labelsRight ? HorizontalAlign::Left : HorizontalAlign::Right, VerticalAlign::Top});
+    for (int k = 0, n = tickCount(axes.yAxis); k < n; ++k) {
+      const double value = tickValue(axes.yAxis, k);
+      const int row = mapping_.rowOf(value);
+      port.moveTo(column - kTickHalfLength, row);
+      port.lineTo(column + kTickHalfLength, row);
+      if (value == 0.0) continue;
+      const std::string label = formatNumber(value);
+      const int labelHeight = port.textExtent(label).height;
+      const int labelTop = row - labelHeight / 2;
+      if (labelTop < rect.top || labelTop + labelHeight > rect.bottom) continue;
+      const int labelX = labelsRight ? column + kTickHalfLength + 3 : column - kTickHalfLength - 3;
+      port.textOut({labelX, labelTop}, label);
+    }
+  }
+}
+
+void CGraphPlane::drawReadout(DrawingPort& port) const {
+  if (readout_.kind == 0) return;
+  const PixelRect rect = mapping_.rect;
+  const int column = mapping_.columnOf(readout_.x);
+  const int row = mapping_.rowOf(readout_.y);
+  const int axisRow = xAxisRow(mapping_);
+  const int axisColumn = yAxisColumn(mapping_);
+  port.setPen(kReadoutColour);
+  // Marks on both axes at the point read.
+  port.moveTo(column, axisRow - kReadoutMarkLength);
+  port.lineTo(column, axisRow + kReadoutMarkLength);
+  port.moveTo(axisColumn - kReadoutMarkLength, row);
+  port.lineTo(axisColumn + kReadoutMarkLength, row);
+  port.plotMarker(rect, {column, row}, kReadoutColour);
+
+  // The labels in a box beside the point, moved inside the plane when they would leave it.
+  int width = 0;
+  int lineHeight = 0;
+  for (int i = 0; i < readout_.lineCount; ++i) {
+    const TextExtent extent = port.textExtent(readoutText(readout_.lines[static_cast<std::size_t>(i)]));
+    width = std::max(width, extent.width);
+    lineHeight = std::max(lineHeight, extent.height);
+  }
+  if (width == 0) return;
+  const int height = lineHeight * readout_.lineCount;
+  int left = column + 8;
+  int top = row + 8;
+  if (left + width + 6 > rect.right) left = column - 8 - width - 6;
+  if (top + height + 4 > rect.bottom) top = row - 8 - height - 4;
+  const PixelRect box{top, left, top + height + 4, left + width + 6};
+  port.setBrush(kBackground);
+  port.outlineRect(box);
+  port.setTextColour(kReadoutColour);
+  port.setTextAlign({HorizontalAlign::Left, VerticalAlign::Top});
+  for (int i = 0; i < readout_.lineCount; ++i)
+    port.textOut({left + 3, top + 2 + i * lineHeight},
+                 readoutText(readout_.lines[static_cast<std::size_t>(i)]));
+}
+
+RectRegion CGraphPlane::invalidRegion(bool whole) const {
+  const PixelRect rect = mapping_.rect;
+  if (whole) return RectRegion(rect);
+  // The axes and their labels: a strip along each.
+  const int row = xAxisRow(mapping_);
+  const int column = yAxisColumn(mapping_);
+  RectRegion region(intersect(rect, {row - 6, rect.left, row + 20, rect.right}));
+  region.combine(RectRegion(intersect(rect, {rect.top, column - 60, rect.bottom, column + 60})),
+                 RegionOperation::Or);
+  return region;
+}
+
+RectRegion CGraphPlane::readoutRegion(bool whole) const {
+  if (readout_.kind == 0) return {};
+  if (whole) return RectRegion(mapping_.rect);
+  const PixelRect rect = mapping_.rect;
+  const int column = mapping_.columnOf(readout_.x);
+  const int row = mapping_.rowOf(readout_.y);
+  // The marks, the marker and the label box all lie within this reach of the point or the axes.
+  RectRegion region(intersect(rect, {rect.top, column - 200, rect.bottom, column + 200}));
+  region.combine(RectRegion(intersect(rect, {row - 80, rect.left, row + 80, rect.right})),
+                 RegionOperation::Or);
+  return region;
+}
+
+bool CGraphPlane::onAxisStrip(PixelPoint point) const {
+  const int row = xAxisRow(mapping_);
+  const int column = yAxisColumn(mapping_);
+  return std::abs(point.y - row) <= kAxisGrabPixels || std::abs(point.x - column) <= kAxisGrabPixels;
+}
+
+void CGraphPlane::mouseDown(PixelPoint point, unsigned modifiers, bool doubleClick) {
+  if (doubleClick) {
+    dragMode_ = DragMode::None;
+    zoom(ZoomIn);
+    return;
+  }
+  readout_ = {};
+  readoutGraph_ = -1;
+  if ((modifiers & MouseModifier::Control) == 0 && !onAxisStrip(point)) {
+    for (int i = graphCount() - 1; i >= 0; --i) {
+      if (!graphs_[static_cast<std::size_t>(i)]->hitTest(point)) continue;
+      readoutGraph_ = i;
+      dragMode_ = DragMode::Reading;
+      updateReadout(point);
+      return;
+    }
+  }
+  // A press away from every graph grabs the plane, as on the axes.
+  dragMode_ = DragMode::MovingAxes;
+  requestRedraw();
+}
+
+void CGraphPlane::mouseMove(PixelPoint point, PixelPoint previous) {
+  switch (dragMode_) {
+  case DragMode::Reading: {
+    // Reading past an edge scrolls the plane after the mouse, a few pixels at a time.
+    const PixelRect rect = mapping_.rect;
+    const auto overshoot = [](int p, int low, int high) {
+      if (p < low) return std::min(kAutoScrollStep, low - p);
+      if (p >= high) return -std::min(kAutoScrollStep, p - high + 1);
+      return 0;
+    };
+    moveAxes(overshoot(point.x, rect.left, rect.right), overshoot(point.y, rect.top, rect.bottom));
+    updateReadout(
+        {std::clamp(point.x, rect.left, rect.right - 1), std::clamp(point.y, rect.top, rect.bottom - 1)});
+    break;
+  }
+  case DragMode::MovingAxes:
+    moveAxes(point.x - previous.x, point.y - previous.y);
+    break;
+  case DragMode::None:
+    break;
+  }
+}
+
+void CGraphPlane::mouseUp(PixelPoint /*point*/) {
+  if (dragMode_ == DragMode::Reading) {
+    readout_ = {};
+    readoutGraph_ = -1;
+  }
+  dragMode_ = DragMode::None;
+  requestRedraw();
+}
+
+void CGraphPlane::updateReadout(PixelPoint point) {
+  requestRedraw();
+  const CGraph2D* reading = graph(readoutGraph_);
+  ReadoutRecord record;
+  if (reading == nullptr || !reading->readout(point, record)) {
+    readout_ = {};
+    return;
+  }
+  readout_ = record;
+
+  // Snap onto a crossing with another graph when one lies within the tolerance of the point.
+  const double tolerance = kHitTolerancePixels * mapping_.unitsPerPixelX;
+  const CurvePiece own = reading->nearestPoint(record.x, record.y, tolerance);
+  if (!own.found) return;
+  for (int i = 0; i < graphCount(); ++i) {
+    if (i == readoutGraph_) continue;
+    const CGraph2D& other = *graphs_[static_cast<std::size_t>(i)];
+    CurvePiece a = own;
+    CurvePiece b = other.nearestPoint(own.x, own.y, tolerance);
+    if (!b.found) continue;
+    // Newton's method on the two curves: cross their tangents, then look again there.
+    std::optional<std::pair<double, double>> at;
+    for (int step = 0; step < 12; ++step) {
+      at = crossing(a, b);
+      if (!at) break;
+      const CurvePiece nextA = reading->nearestPoint(at->first, at->second, tolerance);
+      const CurvePiece nextB = other.nearestPoint(at->first, at->second, tolerance);
+      if (!nextA.found || !nextB.found) {
+        at.reset();
+        break;
+      }
+      const bool settled = std::hypot(nextA.x - a.x, nextA.y - a.y) <= 1e-9 * tolerance;
+      a = nextA;
+      b = nextB;
+      if (settled) break;
+    }
+    if (!at) continue;
+    const double dxPixels = (at->first - record.x) * mapping_.pixelsPerUnitX;
+    const double dyPixels = (at->second - record.y) * mapping_.pixelsPerUnitY;
+    if (std::hypot(dxPixels, dyPixels) > kHitTolerancePixels) continue;
+    readout_.kind = 1;
+    readout_.x = at->first;
+    readout_.y = at->second;
+    readout_.lineCount = 0;
+    readout_.add({"x: ", at->first});
+    readout_.add({"y: ", at->second});
+    return;
+  }
 }
 
 } // namespace vexmar

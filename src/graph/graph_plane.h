@@ -1,20 +1,19 @@
 #pragma once
 
 #include "graph/coordinate_range.h"
+#include "graph/graph_2d.h"
+#include "graph/graph_space.h"
+#include "render3d/pixel_target.h"
 
 #include <cstdint>
+#include <memory>
 #include <numbers>
 #include <optional>
+#include <vector>
 
 namespace vexmar {
 
-/// A pixel rectangle in the order the drawing port stores it; bottom and right are exclusive.
-struct PixelRect {
-  std::int16_t top = 0;
-  std::int16_t left = 0;
-  std::int16_t bottom = 0;
-  std::int16_t right = 0;
-};
+class Clock;
 
 /// The plane's saved view; the mapping values are derived but saved with it.
 struct PlaneSettings {
@@ -73,25 +72,58 @@ struct AxesLayout {
 /// True when ticks `step` apart can be told apart at values as large as `first` and `last`.
 [[nodiscard]] bool ticksWithinDoubleLimits(double step, double first, double last);
 
-/// The 2D graph space: the view's coordinate state and its mapping to pixels.
-class CGraphPlane {
+/// How the mouse is being used in the plane.
+enum class DragMode : std::uint8_t { None = 0, Reading = 1, MovingAxes = 2 };
+
+/// The 2D graph space: the view's coordinate state, its mapping to pixels, and the graphs drawn
+/// in it.
+class CGraphPlane final : public CGraphSpace {
 public:
   /// Zoom kinds, as the menu commands pass them.
   enum ZoomKind : int { ZoomIn = 0, ZoomOut = 1, Reset = 2 };
 
   explicit CGraphPlane(PixelRect rect = {});
+  explicit CGraphPlane(PixelRect rect, Clock& clock);
+  ~CGraphPlane() override;
 
   [[nodiscard]] const PlaneSettings& settings() const { return settings_; }
   [[nodiscard]] const PlaneMapping& mapping() const { return mapping_; }
+  [[nodiscard]] Clock& clock() const { return *clock_; }
 
   /// Restores a saved view; the mapping is recomputed from the scale and the edges.
   void setSettings(const PlaneSettings& settings);
   /// The pixel rectangle changed: the left and bottom edges keep their coordinates.
-  void layoutChanged(PixelRect rect);
+  void layoutChanged(PixelRect rect) override;
   /// Zoom in or out one step of the 1-2-5 ladder about the axis crossing, or reset.
-  void zoom(int kind);
-  /// Moves the axes with the mouse by whole pixels (right and down are positive).
+  void zoom(int kind) override;
+  /// Moves the axes with the mouse by whole pixels (right and down are positive); graphs keep
+  /// the samples still on screen.
   void moveAxes(int dx, int dy);
+
+  /// Takes ownership of a graph; returns its index in the list.
+  int addGraph(std::unique_ptr<CGraph2D> graph);
+  [[nodiscard]] CGraph2D* graph(int index) const;
+  [[nodiscard]] int graphCount() const override { return static_cast<int>(graphs_.size()); }
+  void clearGraphs() override;
+
+  void work(std::int64_t budgetMs) override;
+  void draw(DrawingPort& port, unsigned flags) override;
+  [[nodiscard]] GraphStatus status(int graphIndex) const override;
+  void setProperty(int which, double value, int graphIndex) override;
+  [[nodiscard]] RectRegion invalidRegion(bool whole) const override;
+  [[nodiscard]] RectRegion readoutRegion(bool whole) const override;
+  void mouseDown(PixelPoint point, unsigned modifiers, bool doubleClick) override;
+  void mouseUp(PixelPoint point) override;
+  void mouseMove(PixelPoint point, PixelPoint previous) override;
+  [[nodiscard]] bool allComplete() const override;
+  void parameterChanged(std::uint16_t name, double value) override;
+
+  [[nodiscard]] DragMode dragMode() const { return dragMode_; }
+  /// The readout being shown; kind 0 when none.
+  [[nodiscard]] const ReadoutRecord& readout() const { return readout_; }
+  [[nodiscard]] int readoutGraph() const { return readoutGraph_; }
+  /// Moves the readout to the graph near a pixel, snapping to a crossing with another graph.
+  void updateReadout(PixelPoint point);
 
   /// The range the plane holds for a coordinate index, or nothing when it holds none.
   [[nodiscard]] std::optional<CoordinateRange> range(int index) const;
@@ -106,11 +138,20 @@ public:
 private:
   void reset();
   void recomputeMapping();
+  void invalidateGraphs();
+  void drawAxes(DrawingPort& port) const;
+  void drawReadout(DrawingPort& port) const;
+  [[nodiscard]] bool onAxisStrip(PixelPoint point) const;
   /// The member of the settings holding a coordinate's range, or null.
   [[nodiscard]] static CoordinateRange PlaneSettings::*heldRange(int index);
 
   PlaneSettings settings_;
   PlaneMapping mapping_;
+  Clock* clock_;
+  std::vector<std::unique_ptr<CGraph2D>> graphs_;
+  DragMode dragMode_ = DragMode::None;
+  int readoutGraph_ = -1;
+  ReadoutRecord readout_;
 };
 
 } // namespace vexmar

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <vector>
 
 namespace vexmar {
@@ -48,11 +49,11 @@ constexpr PlaneCase kPlaneCases[] = {
     {"zoomed out and panned", 0, 3, -250, 180},
 };
 
-CGraphPlane makePlane(const PlaneCase& c) {
-  CGraphPlane plane(kWindow);
-  for (int i = 0; i < c.zoomIns; ++i) plane.zoom(CGraphPlane::ZoomIn);
-  for (int i = 0; i < c.zoomOuts; ++i) plane.zoom(CGraphPlane::ZoomOut);
-  plane.moveAxes(c.panX, c.panY);
+std::unique_ptr<CGraphPlane> makePlane(const PlaneCase& c) {
+  auto plane = std::make_unique<CGraphPlane>(kWindow);
+  for (int i = 0; i < c.zoomIns; ++i) plane->zoom(CGraphPlane::ZoomIn);
+  for (int i = 0; i < c.zoomOuts; ++i) plane->zoom(CGraphPlane::ZoomOut);
+  plane->moveAxes(c.panX, c.panY);
   return plane;
 }
 
@@ -92,7 +93,8 @@ TEST(GraphPlane, EmptyWindowKeepsAVisibleYRange) {
 TEST(GraphPlane, PixelsAndCoordinatesRoundTrip) {
   for (const PlaneCase& c : kPlaneCases) {
     SCOPED_TRACE(c.name);
-    const CGraphPlane plane = makePlane(c);
+    const auto owner = makePlane(c);
+    const CGraphPlane& plane = *owner;
     const PlaneMapping& m = plane.mapping();
     for (int pixel = -200; pixel <= 800; pixel += 7) {
       EXPECT_EQ(m.columnOf(m.xOf(pixel)), pixel);
@@ -114,7 +116,8 @@ TEST(GraphPlane, PixelsClampToSixteenBitLimits) {
   constexpr int limit = PlaneMapping::kPixelLimit;
   for (const PlaneCase& c : kPlaneCases) {
     SCOPED_TRACE(c.name);
-    const CGraphPlane plane = makePlane(c);
+    const auto owner = makePlane(c);
+    const CGraphPlane& plane = *owner;
     const PlaneMapping& m = plane.mapping();
     EXPECT_EQ(m.columnOf(m.xAtRightLimit), limit);
     EXPECT_EQ(m.columnOf(m.xAtLeftLimit), -limit);
@@ -167,7 +170,8 @@ TEST(GraphPlane, ZoomInThenOutRestoresTheView) {
     SCOPED_TRACE(c.name);
     for (const auto& [first, second] : {std::pair{CGraphPlane::ZoomIn, CGraphPlane::ZoomOut},
                                         std::pair{CGraphPlane::ZoomOut, CGraphPlane::ZoomIn}}) {
-      CGraphPlane plane = makePlane(c);
+      const auto owner = makePlane(c);
+      CGraphPlane& plane = *owner;
       const PlaneSettings before = plane.settings();
       const PlaneMapping& m = plane.mapping();
       const AxesLayout axes = plane.layoutAxes();
@@ -240,7 +244,8 @@ TEST(GraphPlane, ResetRestoresTheDefaults) {
   const CGraphPlane fresh(kWindow);
   for (const PlaneCase& c : kPlaneCases) {
     SCOPED_TRACE(c.name);
-    CGraphPlane plane = makePlane(c);
+    const auto owner = makePlane(c);
+    CGraphPlane& plane = *owner;
     EXPECT_TRUE(plane.setRange(6, true, 9.0));
     EXPECT_TRUE(plane.setRange(3, false, -1.0));
     plane.zoom(CGraphPlane::Reset);
@@ -260,7 +265,8 @@ TEST(GraphPlane, MovingTheAxesShiftsEveryPixelByTheMouseOffset) {
   for (const PlaneCase& c : kPlaneCases) {
     SCOPED_TRACE(c.name);
     for (const auto& [dx, dy] : offsets) {
-      CGraphPlane plane = makePlane(c);
+      const auto owner = makePlane(c);
+      CGraphPlane& plane = *owner;
       const PlaneMapping& m = plane.mapping();
       const PlaneSettings before = plane.settings();
       std::vector<std::pair<double, double>> points;

@@ -1,0 +1,222 @@
+#include "graph/graph_builder.h"
+
+#include "algebra/derivative_steps.h"
+#include "algebra/tree_services.h"
+#include "document/document_model.h"
+#include "graph/equation_classifier.h"
+#include "graph/explicit_curve.h"
+#include "graph/graph_container.h"
+#include "numeric/evaluator.h"
+#include "numeric/numeric_state.h"
+
+#include <array>
+
+namespace vexmar {
+namespace {
+
+using namespace Letter;
+
+constexpr std::int64_t kRebuildWorkMs = 60;
+
+bool isInequality(const MathObject& node) {
+  return node.kind == ObjectKind::lessthan || node.kind == ObjectKind::greaterthan;
+}
+
+bool isLetterVector(const MathObject& node, std::array<std::uint16_t, 3> letters) {
+  if (node.kind != ObjectKind::matrix || node.matrixRows() != 3 || node.matrixColumns() != 1 ||
+      node.childCount() != 3)
+    return false;
+  for (int i = 0; i < 3; ++i)
+    if (!node.child(i) || node.child(i)->kind != ObjectKind::char_ ||
+        node.child(i)->characterCode() != letters[static_cast<std::size_t>(i)])
+      return false;
+  return true;
+}
+
+// A fresh copy of a subtree with letters renamed, compiled on its own.
+std::unique_ptr<Evaluator> compiled(const MathObject& tree,
+                                    std::initializer_list<std::pair<std::uint16_t, std::uint16_t>> renames) {
+  ObjectPtr copy = cloneTree(tree);
+  for (const auto& [from, to] : renames) renameVariable(*copy, from, to);
+  auto evaluator = std::make_unique<Evaluator>(std::move(copy));
+  compileBatch({evaluator.get()});
+  return evaluator;
+}
+
+// Joins comparisons with `wedge`, keeping a single one as it is.
+ObjectPtr joinConjunction(std::vector<ObjectPtr> terms) {
+  if (terms.empty()) return nullptr;
+  if (terms.size() == 1) return std::move(terms.front());
+  ObjectPtr wedge = makeObject(ObjectKind::wedge);
+  for (ObjectPtr& term : terms) appendChild(*wedge, std::move(term));
+  return wedge;
+}
+
+ObjectPtr joinProduct(std::vector<ObjectPtr> factors) {
+  if (factors.empty()) return nullptr;
+  if (factors.size() == 1) return std::move(factors.front());
+  ObjectPtr product = makeObject(ObjectKind::times);
+  for (ObjectPtr& factor : factors) appendChild(*product, std::move(factor));
+  return product;
+}
+
+// Moves the parts of a split inequality into the running lists.
+void collect(ConditionTrees split, std::vector<ObjectPtr>& conjunction, std::vector<ObjectPtr>& boundary) {
+  if (!split.conjunction) return;
+  if (split.conjunction->kind == ObjectKind::wedge) {
+    while (split.conjunction->childCount() > 0) conjunction.push_back(removeChild(*split.conjunction, 0));
+  } else {
+    conjunction.push_back(std::move(split.conjunction));
+  }
+  boundary.push_back(std::move(split.boundary));
+}
+
+int curveModeOf(double value) {
+  if (value == 0.0) return 0;
+  if (value == 1.0) return 1;
+  return 2;
+}
+
+} // namespace
+
+ConditionTrees splitInequality(const MathObject& chain) {
+  if (!isInequality(chain) || chain.childCount() < 2) return {};
+  std::vector<ObjectPtr> comparisons;
+  std::vector<ObjectPtr> differences;
+  for (int i = 0; i + 1 < chain.childCount(); ++i) {
+    const MathObject* a = chain.child(i);
+    const MathObject* b = chain.child(i + 1);
+    if (!a || !b) return {};
+    comparisons.push_back(makeObject(chain.kind, cloneTree(*a), cloneTree(*b)));
+    differences.push_back(makeDifference(cloneTree(*a), cloneTree(*b)));
+  }
+  return {joinConjunction(std::move(comparisons)), joinProduct(std::move(differences))};
+}
+
+ObjectPtr prepareForEvaluation(const MathObject& tree) {
+  ObjectPtr copy = cloneTree(tree);
+  unwrapIdentity(*copy);
+  convertDerivativesToInternal(*copy);
+  runDerivativeEngine(*copy);
+  return copy;
+}
+
+int buildGraph(CGraphContainer& container, const MathObject& tree, bool for3D,
+               const GraphBuildSettings& settings) {
+  const int curveMode = curveModeOf(settings.curveMode);
+  const int planeIndex = container.plane().graphCount();
+  const int spaceIndex = container.space3D().graphCount();
+  const int newIndex = for3D ? spaceIndex : planeIndex;
+
+  GraphForm form = classifyWithConditions(tree, for3D);
+  auto style = std::make_unique<GraphStyle>();
+  style->setFromColourIndex(settings.colourIndex);
+
+  // Conditions after the comma: colour formulas go into the style, inequalities are joined.
+  const MathObject* equation = &tree;
+  std::vector<ObjectPtr> conditions;
+  std::vector<ObjectPtr> boundaries;
+  if (tree.kind == ObjectKind::comma && tree.childCount() > 0 && tree.firstChild()) {
+    for (int i = 1; i < tree.childCount(); ++i) {
+      const MathObject* condition = tree.child(i);
+      if (!condition) continue;
+      if (condition->kind == ObjectKind::equal && condition->childCount() == 2 && condition->child(0) &&
+          condition->child(1) && condition->child(1)->kind == ObjectKind::matrix &&
+          condition->child(1)->childCount() == 3) {
+        const MathObject& left = *condition->child(0);
+        const bool rgb = isLetterVector(left, {'r', 'g', 'b'});
+        if (!rgb && !isLetterVector(left, {'h', 's', 'v'})) continue;
+        style->mode =
+            rgb ? static_cast<int>(GraphStyleMode::RgbFormula) : static_cast<int>(GraphStyleMode::HsvFormula);
+        const MathObject& entries = *condition->child(1);
+        for (int k = 0; k < 3; ++k) {
+          if (!entries.child(k)) continue;
+          style->colourEvaluators[static_cast<std::size_t>(k)] = compiled(*entries.child(k), {{R, Rho}});
+        }
+        registerParameters(entries, numericState().parameters);
+      } else if (isInequality(*condition) &&
+                 isGraphableTree(*condition, Graphable::Derivatives | Graphable::ConditionStructure)) {
+        collect(splitInequality(*condition), conditions, boundaries);
+      }
+    }
+    equation = tree.firstChild();
+  }
+
+  std::unique_ptr<Evaluator> condition;
+  ObjectPtr regionTest;
+  ObjectPtr regionBoundary;
+  if (form == GraphForm::InequalityRegion) {
+    // The region's own chain comes after the conditions in the conjunction.
+    collect(splitInequality(*equation), conditions, boundaries);
+    regionTest = joinConjunction(std::move(conditions));
+    regionBoundary = joinProduct(std::move(boundaries));
+  } else if (!conditions.empty() && acceptsInequalityConditions(form, for3D)) {
+    ObjectPtr joined = joinConjunction(std::move(conditions));
+    condition = compiled(*joined, {{R, Rho}});
+  }
+
+  registerParameters(*equation, numericState().parameters);
+
+  // An equation written with the lone variable on the right is read the other way round.
+  ObjectPtr exchanged;
+  if (equation->kind == ObjectKind::equal && equation->childCount() == 2 && equation->child(0) &&
+      equation->child(1) && !isLoneVariable(*equation->child(0)) && isLoneVariable(*equation->child(1))) {
+    exchanged = cloneTree(*equation);
+    ObjectPtr right = removeChild(*exchanged, 1);
+    insertChild(*exchanged, 0, std::move(right));
+    equation = exchanged.get();
+    if (tree.kind == ObjectKind::comma) {
+      ObjectPtr whole = cloneTree(tree);
+      replaceObject(cloneTree(*exchanged), *whole->firstChild());
+      form = classifyWithConditions(*whole, for3D);
+    } else {
+      form = classifyWithConditions(*exchanged, for3D);
+    }
+  }
+
+  const MathObject* right = equation->kind == ObjectKind::equal ? equation->child(1) : nullptr;
+  std::unique_ptr<CGraph2D> graph2D;
+  switch (form) {
+  case GraphForm::ExplicitYOfX:
+  case GraphForm::ExpressionInX:
+    graph2D = std::make_unique<CExplicitCurve>(
+        container.plane(), compiled(right ? *right : *equation, {{X, U}}), true, std::move(style), curveMode);
+    break;
+  case GraphForm::ExplicitXOfY:
+  case GraphForm::ExpressionInY:
+    graph2D =
+        std::make_unique<CExplicitCurve>(container.plane(), compiled(right ? *right : *equation, {{Y, U}}),
+                                         false, std::move(style), curveMode);
+    break;
+  default:
+    // Polar and parametric curves, implicit curves and regions, vector fields, density and
+    // contour plots, and every graph in space are recognised but have no graph kind yet: they
+    // make no graph, and the equation view explains nothing more than that.
+    return -1;
+  }
+
+  container.plane().addGraph(std::move(graph2D));
+  container.setActive3D(false);
+  return newIndex;
+}
+
+void rebuildAllGraphs(CGraphContainer& container, DocumentModel& document) {
+  const bool for3D = documentIs3D(document);
+  container.setActive3D(for3D);
+  container.showRange(-1);
+  for (int i = 0; i < document.equationCount(); ++i) {
+    EquationRecord& record = document.equation(i);
+    // Surface patterns mean nothing in the plane.
+    if (!for3D && record.colourCode > 8.0) record.colourCode = 1.0;
+    record.status = 0;
+    record.graphIndex = -1;
+    if (!record.insertionPoint || !record.insertionPoint->root) continue;
+    const ObjectPtr prepared = prepareForEvaluation(*record.insertionPoint->root);
+    record.graphIndex = buildGraph(
+        container, *prepared, for3D,
+        {record.colourCode, record.resolutionA, record.resolutionB, record.curveMode, record.plotStyle});
+  }
+  container.work(kRebuildWorkMs);
+}
+
+} // namespace vexmar

@@ -1,0 +1,24 @@
+#include "graph/graph_picture.h"
+
+#include "graph/graph_container.h"
+#include "render3d/drawing_port.h"
+#include "render3d/frame_buffer.h"
+
+namespace vexmar {
+
+bool drawGraphPicture(CGraphContainer& container, FrameBuffer& frame, TextRenderer* text, unsigned flags) {
+  if (!frame.beginFrame(kGraphBackground)) return false;
+  if (!frame.beginDrawing()) {
+    (void)frame.endFrame();
+    return false;
+  }
+  DrawingPort port(text);
+  if (port.attach(frame.target())) {
+    container.draw(port, flags);
+    port.detach();
+  }
+  frame.endDrawing();
+  return frame.endFrame();
+}
+
+} // namespace vexmar

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "graph/coordinate_range.h"
+#include "graph/graph_space.h"
+
+#include <array>
+#include <optional>
+
+namespace vexmar {
+
+/// The 3D graph space. Its graphs, camera and rasterised picture come with the 3D graph kinds;
+/// until then it holds the coordinate ranges and orientation that documents save, and draws
+/// an empty picture.
+class CGraphSpace3D final : public CGraphSpace {
+public:
+  using Matrix3 = std::array<double, 9>;
+
+  explicit CGraphSpace3D(PixelRect rect = {});
+
+  [[nodiscard]] std::optional<CoordinateRange> range(int index) const;
+  bool setRange(int index, bool isMax, double value);
+
+  void work(std::int64_t budgetMs) override;
+  void draw(DrawingPort& port, unsigned flags) override;
+  [[nodiscard]] GraphStatus status(int graphIndex) const override;
+  void layoutChanged(PixelRect rect) override;
+  void zoom(int kind) override;
+  void setProperty(int which, double value, int graphIndex) override;
+  [[nodiscard]] RectRegion invalidRegion(bool whole) const override;
+  [[nodiscard]] RectRegion readoutRegion(bool whole) const override;
+  void mouseDown(PixelPoint point, unsigned modifiers, bool doubleClick) override;
+  void mouseUp(PixelPoint point) override;
+  void mouseMove(PixelPoint point, PixelPoint previous) override;
+  [[nodiscard]] bool allComplete() const override { return true; }
+  void parameterChanged(std::uint16_t name, double value) override;
+  void clearGraphs() override {}
+  [[nodiscard]] int graphCount() const override { return 0; }
+
+  /// The ranges in their stored order: t, u, v, x, y, z, r, a spare pair, θ, φ.
+  std::array<CoordinateRange, 10> ranges;
+  Matrix3 spin{1, 0, 0, 0, 1, 0, 0, 0, 1};
+  Matrix3 orientation{1, 0, 0, 0, 1, 0, 0, 0, 1};
+  bool spinning = false;
+
+private:
+  void reset();
+  [[nodiscard]] CoordinateRange* heldRange(int index);
+
+  PixelRect rect_;
+};
+
+} // namespace vexmar
