@@ -1,13 +1,74 @@
+// Ahead of every Qt header, whose keyword macros would rewrite the engine's `slots` member.
+#include "numeric/numeric_state.h"
+
 #include "app/command_line.h"
+#include "app/equation_view.h"
+#include "app/key_script.h"
+#include "app/main_window.h"
 #include "app/typesetting_session.h"
 #include "model/memory_reserve.h"
 
 #include <QApplication>
-#include <QMainWindow>
+#include <QDir>
+#include <QMessageBox>
+#include <QTimer>
 
 #include <iostream>
+#include <new>
 #include <string>
 #include <vector>
+
+namespace {
+
+// Start-up failures end the program before any window shows, with a stop box and no caption.
+int failStartUp(const QString& message) {
+  QMessageBox box(QMessageBox::Critical, QString(), message);
+  box.exec();
+  return 1;
+}
+
+// For pictures of the program (the README's, or a check under a virtual display):
+// VEXMAR_SCREENSHOT=FILE.png types VEXMAR_SCREENSHOT_KEYS (KEYS as for `vexmar type`) into the
+// equation pane, waits for the graphs, saves the window to FILE and quits.
+void scheduleScreenshot(vexmar::MainWindow& frame) {
+  const QString file = qEnvironmentVariable("VEXMAR_SCREENSHOT");
+  if (file.isEmpty()) return;
+  const vexmar::KeyScript script =
+      vexmar::parseKeyScript(qEnvironmentVariable("VEXMAR_SCREENSHOT_KEYS").toStdString());
+  if (!script.error.empty()) std::cerr << "vexmar: VEXMAR_SCREENSHOT_KEYS: " << script.error << '\n';
+  QTimer::singleShot(200, &frame, [&frame, strokes = script.strokes] {
+    for (const vexmar::KeyStroke& stroke : strokes) frame.equationView().typeKeyStroke(stroke);
+  });
+  QTimer::singleShot(2000, &frame, [&frame, file] {
+    if (!frame.grab().save(file)) std::cerr << "vexmar: cannot write " << file.toStdString() << '\n';
+    QApplication::quit();
+  });
+}
+
+int runWindow(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  QApplication::setOrganizationName("Orvenda");
+  QApplication::setApplicationName("Vexmar");
+  if (!vexmar::memoryReserve().hasReserve())
+    return failStartUp(QStringLiteral("Not enough free memory to run this application\n"));
+  vexmar::NumericState& numbers = vexmar::numericState();
+  numbers.animatedVariable = 'n';
+  numbers.animationValue = 1.0;
+  // The program finds its own files beside itself.
+  QDir::setCurrent(QCoreApplication::applicationDirPath());
+  std::unique_ptr<vexmar::MainWindow> frame;
+  try {
+    frame = std::make_unique<vexmar::MainWindow>();
+  } catch (const std::bad_alloc&) {
+    return failStartUp(QStringLiteral(
+        "Could not launch application.\nTry closing other programs to increase available memory"));
+  }
+  frame->show();
+  scheduleScreenshot(*frame);
+  return QApplication::exec();
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
   // The reserve is released on the first failed allocation so that the failing request can be
@@ -19,13 +80,5 @@ int main(int argc, char* argv[]) {
     std::vector<std::string> args(argv + 1, argv + argc);
     return vexmar::runCommandLine(args, std::cout, std::cerr);
   }
-  QApplication app(argc, argv);
-  QApplication::setOrganizationName("Orvenda");
-  QApplication::setApplicationName("Vexmar");
-  // The main window with its equation and graph panes is built on this frame.
-  QMainWindow frame;
-  frame.setWindowTitle("Untitled - Vexmar");
-  frame.resize(550, 600);
-  frame.show();
-  return QApplication::exec();
+  return runWindow(argc, argv);
 }

@@ -119,6 +119,11 @@ void addTypesettingSubcommands() {
                  "vexmar render-equation KEYS -o FILE.png [--caret] [--start TEXT] [--wrap PIXELS]\n"
                  "    draws the typeset equation black on white into a PNG, with the caret or\n"
                  "    selection when asked; --wrap breaks lines wider than PIXELS\n"});
+  addSubcommand({"render", runRenderCommand,
+                 "vexmar render [-e KEYS]... [--size WxH] [--curve-mode 0|1|2] -o FILE.png\n"
+                 "    builds one equation per -e, in order, computes every graph to completion and\n"
+                 "    writes the graph pane's picture (default 640x480); prints for each equation\n"
+                 "    'N: form F graph G status S [MESSAGE]' or 'N: reason R MESSAGE'\n"});
 }
 
 } // namespace vexmar

@@ -45,10 +45,11 @@ struct EquationArguments {
 bool readEquationArguments(std::string_view command, const std::vector<std::string>& args, bool takesOutput,
                            EquationArguments& out, std::string& error);
 
-/// Adds `layout` and `render-equation` to the command line.
+/// Adds `layout`, `render-equation` and `render` to the command line.
 void addTypesettingSubcommands();
 
 int runLayoutCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int runRenderCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int runRenderEquationCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 } // namespace vexmar

@@ -1,0 +1,98 @@
+// How quickly the window answers a person: start-up to a usable window, a keystroke to the
+// repainted equation, and Enter to the complete graph.
+#include "numeric/numeric_state.h"
+
+#include "app/equation_view.h"
+#include "app/graph_view.h"
+#include "app/key_script.h"
+#include "app/main_window.h"
+#include "app/vexmar_document.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTest>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <string>
+
+namespace vexmar {
+namespace {
+
+QApplication& application() {
+  static int argc = 1;
+  static char name[] = "app_bench";
+  static char* argv[] = {name, nullptr};
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  static QApplication* app = new QApplication(argc, argv);
+  QApplication::setOrganizationName("Orvenda");
+  QApplication::setApplicationName("VexmarBench");
+  return *app;
+}
+
+CGraphView* graphViewOf(MainWindow& frame) { return frame.findChild<CGraphView*>(); }
+
+void typeKeys(MainWindow& frame, const std::string& keys) {
+  for (const KeyStroke& stroke : parseKeyScript(keys).strokes) frame.equationView().typeKeyStroke(stroke);
+}
+
+void BM_StartUpToUsableWindow(benchmark::State& state) {
+  (void)application();
+  for (auto _ : state) {
+    auto frame = std::make_unique<MainWindow>();
+    frame->show();
+    // Usable: laid out and painted once, so the next keystroke is answered.
+    frame->repaint();
+    QApplication::processEvents();
+    benchmark::DoNotOptimize(frame.get());
+    state.PauseTiming();
+    frame.reset();
+    QApplication::processEvents();
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_StartUpToUsableWindow)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+void BM_KeystrokeToRepaint(benchmark::State& state) {
+  (void)application();
+  MainWindow frame;
+  frame.show();
+  QApplication::processEvents();
+  typeKeys(frame, "y=x^2{Right}+3x-\\sqrt ");
+  QWidget* viewport = frame.equationView().viewport();
+  bool letter = true;
+  for (auto _ : state) {
+    // Typing and rubbing out keep the equation the same size from round to round.
+    QTest::keyClick(&frame.equationView(), letter ? Qt::Key_A : Qt::Key_Backspace);
+    viewport->repaint();
+    letter = !letter;
+  }
+}
+BENCHMARK(BM_KeystrokeToRepaint)->Unit(benchmark::kMicrosecond);
+
+void BM_EnterToCompleteGraph(benchmark::State& state, const char* keys) {
+  (void)application();
+  MainWindow frame;
+  frame.resize(800, 700);
+  frame.show();
+  QApplication::processEvents();
+  typeKeys(frame, keys);
+  CGraphView* graph = graphViewOf(frame);
+  if (graph == nullptr) {
+    state.SkipWithError("no graph pane");
+    return;
+  }
+  for (auto _ : state) {
+    graph->graphOff();
+    QTest::keyClick(&frame.equationView(), Qt::Key_Return);
+    graph->finishGraphs(60000);
+    graph->repaint();
+  }
+}
+BENCHMARK_CAPTURE(BM_EnterToCompleteGraph, parabola, "y=x^2")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_EnterToCompleteGraph, tangent, "y=\\tan x")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_EnterToCompleteGraph, wave, "y=sin(3x)e^(-x^2{Right}/4)")->Unit(benchmark::kMillisecond);
+
+} // namespace
+} // namespace vexmar

@@ -1,0 +1,323 @@
+#include "app/graph_view.h"
+
+#include "app/vexmar_document.h"
+#include "graph/graph_builder.h"
+#include "graph/graph_picture.h"
+#include "model/clock.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCursor>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <cmath>
+
+namespace vexmar {
+namespace {
+
+constexpr std::int64_t kSliceMs = 30;
+constexpr std::int64_t kPropertySliceMs = 15;
+constexpr int kAutoScrollIntervalMs = 30;
+constexpr int kLabelPixels = 11;
+
+unsigned modifiersOf(const QMouseEvent& event) {
+  unsigned modifiers = 0;
+  if (event.modifiers() & Qt::ShiftModifier) modifiers |= MouseModifier::Shift;
+  if (event.modifiers() & Qt::ControlModifier) modifiers |= MouseModifier::Control;
+  return modifiers;
+}
+
+} // namespace
+
+CGraphView::CGraphView(VexmarDocument& document, QWidget* parent)
+    : CGraphView(document, steadyClock(), parent) {}
+
+CGraphView::CGraphView(VexmarDocument& document, Clock& clock, QWidget* parent)
+    : QWidget(parent), document_(document), clock_(clock), container_(PixelRect{}, clock) {
+  initialise();
+}
+
+CGraphView::~CGraphView() = default;
+
+void CGraphView::initialise() {
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setMouseTracking(true);
+  setFocusPolicy(Qt::ClickFocus);
+  setCursor(Qt::CrossCursor);
+  setMinimumSize(40, 40);
+  idleTimer_.setInterval(0);
+  connect(&idleTimer_, &QTimer::timeout, this, [this] {
+    if (!idleStep()) idleTimer_.stop();
+  });
+  autoScrollTimer_.setInterval(kAutoScrollIntervalMs);
+  connect(&autoScrollTimer_, &QTimer::timeout, this, &CGraphView::autoScroll);
+
+  connect(&document_, &VexmarDocument::drawGraphRequested, this, &CGraphView::drawGraph);
+  connect(&document_, &VexmarDocument::resetGraphRequested, this, &CGraphView::resetGraph);
+  connect(&document_, &VexmarDocument::equationsEdited, this, [this] {
+    if (graphingOn()) rebuildGraphs();
+  });
+  connect(&document_, &VexmarDocument::equationRecoloured, this, &CGraphView::recolour);
+}
+
+bool CGraphView::graphingOn() const { return document_.graphingOn(); }
+
+PixelRect CGraphView::deviceRect() const {
+  const qreal ratio = devicePixelRatioF();
+  const int width = std::max(0, static_cast<int>(std::lround(this->width() * ratio)));
+  const int height = std::max(0, static_cast<int>(std::lround(this->height() * ratio)));
+  return {0, 0, std::min(height, FrameBuffer::kMaxDimension), std::min(width, FrameBuffer::kMaxDimension)};
+}
+
+PixelPoint CGraphView::devicePoint(QPointF position) const {
+  const qreal ratio = devicePixelRatioF();
+  return {static_cast<int>(std::floor(position.x() * ratio)),
+          static_cast<int>(std::floor(position.y() * ratio))};
+}
+
+bool CGraphView::updateFrameBuffer() {
+  const PixelRect rect = deviceRect();
+  if (rect.isEmpty()) {
+    frame_.release();
+    suspended_ = true;
+    return false;
+  }
+  const qreal ratio = devicePixelRatioF();
+  if (!text_ || textScale_ != ratio) {
+    text_ = std::make_unique<QtTextRenderer>(static_cast<int>(std::lround(kLabelPixels * ratio)));
+    textScale_ = ratio;
+  }
+  if (frame_.width() == rect.width() && frame_.height() == rect.height()) {
+    suspended_ = false;
+    return true;
+  }
+  suspended_ = !frame_.resize(rect.width(), rect.height());
+  return !suspended_;
+}
+
+void CGraphView::resizeEvent(QResizeEvent* /*event*/) {
+  const bool hadBuffer = !frame_.isEmpty();
+  if (!updateFrameBuffer() && !hadBuffer && !deviceRect().isEmpty()) {
+    QMessageBox::critical(this, QStringLiteral("Vexmar"),
+                          QStringLiteral("Could not initialize Direct Draw!"));
+    QApplication::exit(1);
+    return;
+  }
+  container_.layoutChanged(deviceRect());
+  if (graphingOn()) container_.work(kSliceMs);
+  pictureValid_ = false;
+  update();
+  wakeIdle();
+}
+
+void CGraphView::renderPicture() {
+  if (suspended_ && !updateFrameBuffer()) return;
+  if (frame_.width() != deviceRect().width() || frame_.height() != deviceRect().height()) {
+    if (!updateFrameBuffer()) return;
+    container_.layoutChanged(deviceRect());
+  }
+  // The graphs are drawn only while graphing is on; the empty plane still shows its axes.
+  const unsigned flags = graphingOn() ? DrawFlag::All : DrawFlag::Background;
+  drawGraphPicture(container_, frame_, text_.get(), flags);
+  pictureValid_ = true;
+}
+
+void CGraphView::paintEvent(QPaintEvent* /*event*/) {
+  QPainter painter(this);
+  renderPicture();
+  if (frame_.isEmpty()) {
+    painter.fillRect(rect(), Qt::white);
+    return;
+  }
+  QImage image(frame_.pixelBytes(), frame_.width(), frame_.height(), frame_.strideBytes(),
+               QImage::Format_RGB32);
+  image.setDevicePixelRatio(devicePixelRatioF());
+  painter.drawImage(QPointF(0, 0), image);
+}
+
+QImage CGraphView::picture() {
+  renderPicture();
+  if (frame_.isEmpty()) return {};
+  return QImage(frame_.pixelBytes(), frame_.width(), frame_.height(), frame_.strideBytes(),
+                QImage::Format_RGB32)
+      .copy();
+}
+
+void CGraphView::wakeIdle() {
+  if (wakeIdleLoop_) {
+    wakeIdleLoop_();
+  } else if (!idleTimer_.isActive()) {
+    idleTimer_.start();
+  }
+}
+
+bool CGraphView::idleStep() {
+  if (!graphingOn()) return false;
+  const bool complete = container_.allComplete();
+  if (firstPass_ && complete) {
+    refreshStatuses();
+    firstPass_ = false;
+  }
+  if (container_.active().takeRedrawRequest()) update();
+  if (complete) return false;
+  container_.work(kSliceMs);
+  update();
+  return true;
+}
+
+void CGraphView::finishGraphs(int limitMs) {
+  const std::int64_t end = clock_.nowMs() + limitMs;
+  while (idleStep() && clock_.nowMs() < end) {
+  }
+  idleStep();
+}
+
+void CGraphView::refreshStatuses() {
+  DocumentModel& model = document_.model();
+  for (int i = 0; i < model.equationCount(); ++i) {
+    EquationRecord& record = model.equation(i);
+    record.status = record.graphIndex >= 0 ? static_cast<int>(container_.status(record.graphIndex)) : 0;
+  }
+  document_.refreshMessageLines();
+  emit graphStateChanged();
+}
+
+void CGraphView::drawGraph() {
+  if (graphingOn()) {
+    // Enter on a graphed document draws the edited equations again.
+    rebuildGraphs();
+    return;
+  }
+  container_.clearGraphs();
+  rebuildAllGraphs(container_, document_.model());
+  document_.setGraphingOn(true);
+  firstPass_ = true;
+  refreshStatuses();
+  pictureValid_ = false;
+  update();
+  wakeIdle();
+}
+
+void CGraphView::rebuildGraphs() {
+  container_.clearGraphs();
+  rebuildAllGraphs(container_, document_.model());
+  firstPass_ = true;
+  refreshStatuses();
+  pictureValid_ = false;
+  update();
+  wakeIdle();
+}
+
+void CGraphView::graphOff() {
+  container_.clearGraphs();
+  document_.setGraphingOn(false);
+  document_.refreshMessageLines();
+  update();
+  emit graphStateChanged();
+}
+
+void CGraphView::resetGraph() {
+  if (document_.equationCount() > 0) document_.currentRecord().curveMode = 2.0;
+  container_.clearGraphs();
+  container_.zoom(CGraphPlane::Reset);
+  document_.setGraphingOn(false);
+  drawGraph();
+}
+
+void CGraphView::zoomIn() {
+  container_.zoom(CGraphPlane::ZoomIn);
+  update();
+  wakeIdle();
+}
+
+void CGraphView::zoomOut() {
+  container_.zoom(CGraphPlane::ZoomOut);
+  update();
+  wakeIdle();
+}
+
+void CGraphView::setResolution(int position) {
+  if (document_.equationCount() == 0) return;
+  const double value = position / 12.0;
+  EquationRecord& record = document_.currentRecord();
+  record.resolutionA = value;
+  if (!graphingOn()) return;
+  container_.setProperty(GraphProperty::Resolution, value, record.graphIndex);
+  container_.work(kPropertySliceMs);
+  update();
+  wakeIdle();
+}
+
+void CGraphView::setCurveMode(int mode) {
+  if (document_.equationCount() == 0 || mode < 0 || mode > 2) return;
+  EquationRecord& record = document_.currentRecord();
+  record.curveMode = mode;
+  if (!graphingOn()) return;
+  container_.setProperty(GraphProperty::CurveMode, mode, record.graphIndex);
+  firstPass_ = true;
+  update();
+  wakeIdle();
+}
+
+void CGraphView::recolour(int equation) {
+  if (!graphingOn() || equation < 0 || equation >= document_.equationCount()) return;
+  const EquationRecord& record = document_.model().equation(equation);
+  container_.setProperty(GraphProperty::ColourIndex, record.colourCode, record.graphIndex);
+  update();
+}
+
+void CGraphView::copyGraph() {
+  const QImage image = picture();
+  if (!image.isNull()) QApplication::clipboard()->setImage(image);
+}
+
+void CGraphView::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return;
+  mouseCaptured_ = true;
+  lastMouse_ = devicePoint(event->position());
+  container_.active().mouseDown(lastMouse_, modifiersOf(*event), false);
+  autoScrollTimer_.start();
+  update();
+  wakeIdle();
+}
+
+void CGraphView::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return;
+  lastMouse_ = devicePoint(event->position());
+  container_.active().mouseDown(lastMouse_, modifiersOf(*event), true);
+  update();
+  wakeIdle();
+}
+
+void CGraphView::mouseMoveEvent(QMouseEvent* event) {
+  const PixelPoint point = devicePoint(event->position());
+  if (mouseCaptured_) {
+    container_.active().mouseMove(point, lastMouse_);
+    if (container_.active().takeRedrawRequest()) update();
+    wakeIdle();
+  }
+  lastMouse_ = point;
+}
+
+void CGraphView::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton || !mouseCaptured_) return;
+  mouseCaptured_ = false;
+  autoScrollTimer_.stop();
+  container_.active().mouseUp(devicePoint(event->position()));
+  update();
+  wakeIdle();
+}
+
+void CGraphView::autoScroll() {
+  if (!mouseCaptured_ || container_.is3DActive()) return;
+  const PixelPoint point = devicePoint(mapFromGlobal(QCursor::pos()));
+  if (deviceRect().contains(point)) return;
+  container_.active().mouseMove(point, lastMouse_);
+  lastMouse_ = point;
+  update();
+  wakeIdle();
+}
+
+} // namespace vexmar

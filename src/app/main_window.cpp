@@ -1,0 +1,420 @@
+#include "app/main_window.h"
+
+#include "app/graph_view.h"
+
+#include "algebra/algebra_actions.h"
+#include "app/equation_view.h"
+#include "app/graph_view.h"
+#include "app/qt_clipboard.h"
+#include "app/qt_font_services.h"
+#include "app/vexmar_document.h"
+#include "editor/typesetter.h"
+#include "editor/typesetting_state.h"
+#include "model/memory_reserve.h"
+#include "numeric/error_word.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QKeySequence>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QScreen>
+#include <QSettings>
+#include <QShowEvent>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include <algorithm>
+
+namespace vexmar {
+namespace {
+
+constexpr int kDefaultX = 250, kDefaultY = 100;
+constexpr int kDefaultWidth = 550, kDefaultHeight = 600;
+constexpr int kBusyIdleMs = 0;     // another pass as soon as the event queue is empty
+constexpr int kQuietIdleMs = 50;   // errors and the reserve are still looked at this often
+constexpr int kDividerTickMs = 16; // one animation step per tick
+constexpr int kShrinkStep = 15, kGrowStep = 20;
+constexpr int kSmallestPane = 40;
+
+int readSetting(const QSettings& settings, const char* name, int fallback) {
+  bool ok = false;
+  const int value = settings.value(QLatin1String(name)).toInt(&ok);
+  return ok ? value : fallback;
+}
+
+int screenDotsPerInch() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const int dpi = screen ? static_cast<int>(screen->logicalDotsPerInchY() + 0.5) : 0;
+  return dpi > 0 ? dpi : 96;
+}
+
+} // namespace
+
+MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
+  {
+    QSettings settings;
+    preferences_.load(settings);
+  }
+  preferences_.applyToNumbers();
+  installAlgebraActions();
+  fonts_ = std::make_unique<QtFontServices>(screenDotsPerInch());
+  typesetter_ = std::make_unique<Typesetter>(*fonts_, preferences_.typeface);
+  typesettingState().typesetter = typesetter_.get();
+
+  document_ = new VexmarDocument(this);
+  setWindowTitle(document_->title() + QStringLiteral(" - Vexmar"));
+
+  splitter_ = new QSplitter(Qt::Vertical, this);
+  splitter_->setChildrenCollapsible(false);
+  view_ = new CVexmarView(*document_, *typesetter_, splitter_);
+  view_->setSizeTable(preferences_.sizeTable());
+  graphPane_ = createGraphPane(splitter_);
+  splitter_->addWidget(view_);
+  splitter_->addWidget(graphPane_);
+  splitter_->setStretchFactor(0, 0);
+  splitter_->setStretchFactor(1, 1);
+  setCentralWidget(splitter_);
+
+  // The parameters issue puts the animation slider here.
+  sliderBar_ = new QToolBar(tr("Slider Bar"), this);
+  sliderBar_->setObjectName(QStringLiteral("SliderBar"));
+  addToolBar(Qt::BottomToolBarArea, sliderBar_);
+  sliderBar_->hide();
+
+  createMenus();
+  statusBar()->showMessage(tr("Ready"));
+  restoreWindowLayout();
+
+  connect(view_, &CVexmarView::commandPerformed, this, &MainWindow::updateCommandStates);
+  connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &MainWindow::updateCommandStates);
+  // Quitting without closing the window (the session ends) still keeps the layout.
+  connect(qApp, &QCoreApplication::aboutToQuit, this, &MainWindow::saveWindowLayout);
+  updateCommandStates();
+
+  presentMessage_ = [this](const QString& text) { QMessageBox::warning(this, tr("Vexmar"), text); };
+  idleTimer_.setSingleShot(true);
+  connect(&idleTimer_, &QTimer::timeout, this, [this] { scheduleIdle(frameIdle()); });
+  scheduleIdle(false);
+  view_->setFocus();
+}
+
+MainWindow::~MainWindow() {
+  idleTimer_.stop();
+  // The panes and the document go before the typesetter and fonts they use.
+  delete splitter_;
+  delete document_;
+  if (typesettingState().typesetter == typesetter_.get()) typesettingState().typesetter = nullptr;
+}
+
+QWidget* MainWindow::createGraphPane(QWidget* parent) {
+  auto* pane = new CGraphView(*document_, parent);
+  pane->setMinimumHeight(kSmallestPane);
+  graphView_ = pane;
+  // The pane computes its graphs in the frame's idle passes.
+  setGraphIdleStep([pane] { return pane->idleStep(); });
+  pane->setIdleDriver([this] { requestIdleTime(); });
+  connect(this, &MainWindow::graphRefreshRequested, pane, qOverload<>(&QWidget::update));
+  return pane;
+}
+
+// ---- Window layout ---------------------------------------------------------------------------
+
+void MainWindow::restoreWindowLayout() {
+  const QSettings settings;
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+  int width = kDefaultWidth, height = kDefaultHeight;
+  // On small screens the default leaves room beside and below the window.
+  if (available.width() < 821) width = std::max(available.width() - 270, 200);
+  if (available.height() < 751) height = std::max(available.height() - 150, 200);
+  const int storedWidth = readSetting(settings, "FrameSizeX", -1);
+  const int storedHeight = readSetting(settings, "FrameSizeY", -1);
+  const int storedX = readSetting(settings, "FramePosX", -1);
+  const int storedY = readSetting(settings, "FramePosY", -1);
+  if (storedWidth > 0 && storedWidth < available.width()) width = storedWidth;
+  if (storedHeight > 0 && storedHeight < available.height()) height = storedHeight;
+  const int x = storedX >= 0 && storedX < available.width() ? storedX : kDefaultX;
+  const int y = storedY >= 0 && storedY < available.height() ? storedY : kDefaultY;
+  resize(width, height);
+  move(x, y);
+}
+
+void MainWindow::restoreSplitter() {
+  const QSettings settings;
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const int screenHeight = screen ? screen->availableGeometry().height() : 768;
+  const int stored = readSetting(settings, "EqnPaneSize", -1);
+  const int frameHeight = height();
+  int top = frameHeight > 0 ? frameHeight / 5 : 100;
+  if (stored > 0 && stored < screenHeight && stored < frameHeight) top = stored;
+  splitter_->setSizes({top, std::max(frameHeight - top, kSmallestPane)});
+}
+
+void MainWindow::saveWindowLayout() {
+  QSettings settings;
+  settings.setValue(QStringLiteral("FrameSizeX"), width());
+  settings.setValue(QStringLiteral("FrameSizeY"), height());
+  settings.setValue(QStringLiteral("FramePosX"), pos().x());
+  settings.setValue(QStringLiteral("FramePosY"), pos().y());
+  settings.setValue(QStringLiteral("EqnPaneSize"), splitter_->sizes().value(0));
+  preferences_.save(settings);
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  // The divider is placed once the frame has its height, so that the stored pane size is kept
+  // exactly rather than scaled with a first layout.
+  if (!splitterRestored_) {
+    splitterRestored_ = true;
+    restoreSplitter();
+  }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  saveWindowLayout();
+  event->accept();
+}
+
+// ---- Menus -----------------------------------------------------------------------------------
+
+QAction* MainWindow::addEditorCommand(QMenu* menu, const QString& text, const QString& tip,
+                                      EditorCommand code, const QKeySequence& shortcut) {
+  QAction* action = menu->addAction(text);
+  action->setStatusTip(tip);
+  if (!shortcut.isEmpty()) action->setShortcut(shortcut);
+  connect(action, &QAction::triggered, this, [this, code] {
+    view_->performCommand(code);
+    view_->setFocus();
+  });
+  return action;
+}
+
+void MainWindow::routeEditCommand(const char* slot, void (CVexmarView::*viewCommand)()) {
+  QWidget* focus = QApplication::focusWidget();
+  const bool inMainWindow = focus && focus->window() == this;
+  const QByteArray signature = QByteArray(slot) + "()";
+  if (focus && !inMainWindow && focus->metaObject()->indexOfSlot(signature.constData()) >= 0) {
+    QMetaObject::invokeMethod(focus, slot);
+    return;
+  }
+  (view_->*viewCommand)();
+}
+
+void MainWindow::createMenus() {
+  QMenu* edit = menuBar()->addMenu(tr("&Edit"));
+  undoAction_ = edit->addAction(tr("&Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z), view_, &CVexmarView::undo);
+  undoAction_->setStatusTip(tr("Undo the last action"));
+  redoAction_ =
+      edit->addAction(tr("&Redo"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), view_, &CVexmarView::redo);
+  redoAction_->setStatusTip(tr("Redo the action just undone"));
+  edit->addSeparator();
+  cutAction_ = edit->addAction(tr("Cu&t"), QKeySequence(Qt::CTRL | Qt::Key_X), this,
+                               [this] { routeEditCommand("cut", &CVexmarView::cut); });
+  cutAction_->setStatusTip(tr("Cut the selection and put it on the Clipboard"));
+  copyAction_ = edit->addAction(tr("&Copy"), QKeySequence(Qt::CTRL | Qt::Key_C), this,
+                                [this] { routeEditCommand("copy", &CVexmarView::copy); });
+  copyAction_->setStatusTip(tr("Copy the selection and put it on the Clipboard"));
+  pasteAction_ = edit->addAction(tr("&Paste"), QKeySequence(Qt::CTRL | Qt::Key_V), this,
+                                 [this] { routeEditCommand("paste", &CVexmarView::paste); });
+  pasteAction_->setStatusTip(tr("Insert Clipboard contents"));
+  clearAction_ =
+      edit->addAction(tr("C&lear"), this, [this] { routeEditCommand("clear", &CVexmarView::clear); });
+  clearAction_->setStatusTip(tr("Erase the selection"));
+  QAction* selectAll =
+      edit->addAction(tr("Select &All"), QKeySequence(Qt::CTRL | Qt::Key_A), view_, &CVexmarView::selectAll);
+  selectAll->setStatusTip(tr("Select the whole equation"));
+  edit->addSeparator();
+  QAction* newEquation = edit->addAction(tr("&New Equation"), QKeySequence(Qt::CTRL | Qt::Key_N), view_,
+                                         &CVexmarView::newEquation);
+  newEquation->setStatusTip(tr("Add a new equation after the current one"));
+  connect(edit, &QMenu::aboutToShow, this, &MainWindow::updateCommandStates);
+
+  QMenu* insert = menuBar()->addMenu(tr("&Insert"));
+  addEditorCommand(insert, tr("Square &Root"), tr("Insert a square root"), 0x1055,
+                   QKeySequence(Qt::CTRL | Qt::Key_Q));
+  addEditorCommand(insert, tr("&Exponent"), tr("Insert an exponent"), 0x107D,
+                   QKeySequence(Qt::CTRL | Qt::Key_H));
+  addEditorCommand(insert, tr("&Derivative"), tr("Insert a derivative"), Command::Derivative);
+  insert->addSeparator();
+  addEditorCommand(insert, tr("&2-Vector"), tr("Insert a vector with two components"), Command::TwoVector,
+                   QKeySequence(Qt::CTRL | Qt::Key_2));
+  addEditorCommand(insert, tr("&3-Vector"), tr("Insert a vector with three components"), Command::ThreeVector,
+                   QKeySequence(Qt::CTRL | Qt::Key_3));
+
+  QMenu* math = menuBar()->addMenu(tr("&Math"));
+  selectionActions_ = {
+      addEditorCommand(math, tr("Simplif&y"), tr("Simplify selection"), Command::Simplify,
+                       QKeySequence(Qt::CTRL | Qt::Key_Y)),
+      addEditorCommand(math, tr("&Expand"), tr("Expand selection"), Command::Expand,
+                       QKeySequence(Qt::CTRL | Qt::Key_E)),
+      addEditorCommand(math, tr("E&valuate"), tr("Evaluate selection"), Command::Evaluate,
+                       QKeySequence(Qt::CTRL | Qt::Key_Equal)),
+      addEditorCommand(math, tr("&Isolate Term"), tr("Isolate selection on left of '=' sign"),
+                       Command::IsolateTerm, QKeySequence(Qt::CTRL | Qt::Key_I)),
+  };
+  connect(math, &QMenu::aboutToShow, this, &MainWindow::updateCommandStates);
+
+  menuBar()->addMenu(view_->colourMenu());
+  graphMenu_ = menuBar()->addMenu(tr("&Graph"));
+  createGraphMenu();
+
+  QMenu* help = menuBar()->addMenu(tr("&Help"));
+  QAction* helpAction =
+      help->addAction(tr("Vexmar &Help"), QKeySequence(Qt::Key_F1), this, &MainWindow::showHelp);
+  helpAction->setStatusTip(tr("How to type and graph equations"));
+  QAction* about = help->addAction(tr("&About Vexmar..."), this, &MainWindow::showAbout);
+  about->setStatusTip(tr("Program information and version"));
+}
+
+void MainWindow::createGraphMenu() {
+  CGraphView* graph = graphView_;
+  // Enter and Ctrl+R reach the equation pane first; the menu only names them.
+  QAction* draw =
+      graphMenu_->addAction(tr("&Draw Graph\tEnter"), this, [this] { document_->requestDrawGraph(); });
+  draw->setStatusTip(tr("Graph every equation"));
+  QAction* reset =
+      graphMenu_->addAction(tr("&Reset Graph\tCtrl+R"), this, [this] { document_->requestResetGraph(); });
+  reset->setStatusTip(tr("Return to the standard view and draw the graphs again"));
+  graphMenu_->addSeparator();
+  QAction* zoomIn = graphMenu_->addAction(tr("Zoom &In"), graph, &CGraphView::zoomIn);
+  zoomIn->setStatusTip(tr("Show less of the plane, larger"));
+  QAction* zoomOut = graphMenu_->addAction(tr("Zoom &Out"), graph, &CGraphView::zoomOut);
+  zoomOut->setStatusTip(tr("Show more of the plane, smaller"));
+  graphMenu_->addSeparator();
+
+  // The current equation's curve mode: how carefully its curve treats poles and jumps.
+  struct CurveModeRow {
+    const char* text;
+    const char* tip;
+    int mode;
+  };
+  static constexpr CurveModeRow kCurveModes[] = {
+      {QT_TR_NOOP("&Careful Curves"), QT_TR_NOOP("Find asymptotes, jumps and gaps exactly"), 2},
+      {QT_TR_NOOP("&Bounded Curves"), QT_TR_NOOP("Draw each pixel's whole range of values"), 1},
+      {QT_TR_NOOP("&Fast Curves"), QT_TR_NOOP("Join the values at the pixel edges"), 0},
+  };
+  auto* modes = new QActionGroup(this);
+  for (const CurveModeRow& row : kCurveModes) {
+    QAction* action =
+        graphMenu_->addAction(tr(row.text), graph, [graph, mode = row.mode] { graph->setCurveMode(mode); });
+    action->setStatusTip(tr(row.tip));
+    action->setCheckable(true);
+    action->setData(row.mode);
+    modes->addAction(action);
+  }
+  connect(graphMenu_, &QMenu::aboutToShow, this, [this, modes] {
+    const double mode = document_->equationCount() > 0 ? document_->currentRecord().curveMode : 2.0;
+    for (QAction* action : modes->actions())
+      action->setChecked(action->data().toInt() == static_cast<int>(mode));
+  });
+  graphMenu_->addSeparator();
+  QAction* copy = graphMenu_->addAction(tr("Copy &Graph"), graph, &CGraphView::copyGraph);
+  copy->setStatusTip(tr("Copy the picture of the graphs to the clipboard"));
+}
+
+void MainWindow::updateCommandStates() {
+  const bool selection = view_->hasSelection();
+  cutAction_->setEnabled(selection);
+  copyAction_->setEnabled(selection);
+  clearAction_->setEnabled(selection);
+  pasteAction_->setEnabled(view_->canPaste());
+  redoAction_->setEnabled(view_->canRedo());
+  undoAction_->setEnabled(view_->canUndo());
+  const bool actOn = view_->canActOnSelection();
+  for (QAction* action : selectionActions_) action->setEnabled(actOn);
+}
+
+void MainWindow::showAbout() {
+  QMessageBox::about(this, tr("About Vexmar"),
+                     tr("<b>Vexmar</b> version 2.0<br><br>Types, transforms and graphs mathematics.<br><br>"
+                        "Written by the Vexmar team at Orvenda."));
+}
+
+void MainWindow::showHelp() {
+  QMessageBox::information(
+      this, tr("Vexmar Help"),
+      tr("Type an equation such as y = x^2 and press Enter to graph it.\n\n"
+         "^ starts an exponent and / a fraction; the right arrow leaves them.\n"
+         "Tab moves to the next slot; Home and End select the whole equation.\n"
+         "Control+Up and Control+Down move between equations; Control+N adds one.\n"
+         "Select part of an equation and use the Math menu to simplify, expand, evaluate or isolate it.\n"
+         "Click the colour square left of an equation to choose its graph's colour."));
+}
+
+// ---- Idle processing -------------------------------------------------------------------------
+
+void MainWindow::scheduleIdle(bool busy) { idleTimer_.start(busy ? kBusyIdleMs : kQuietIdleMs); }
+
+bool MainWindow::frameIdle() {
+  // A message box runs its own event loop; the pass that opened it must finish first.
+  if (inIdle_) return false;
+  inIdle_ = true;
+  MemoryReserve& reserve = memoryReserve();
+  if (!reserve.hasReserve()) {
+    emit graphRefreshRequested();
+    raiseError(Error::MemoryLow);
+    if (!reserve.rearm()) raiseError(Error::OutOfMemoryQuit);
+  }
+  const ErrorCode error = takeError();
+  if (error != Error::None) {
+    presentMessage_(
+        QString::fromUtf8(errorMessage(error).data(), static_cast<qsizetype>(errorMessage(error).size())));
+    if (error < Error::GraphMemory) {
+      // The program cannot go on: it closes without asking to save.
+      document_->setModified(false);
+      inIdle_ = false;
+      close();
+      return false;
+    }
+    if (error == Error::GraphMemory) emit graphRefreshRequested();
+  }
+  bool more = false;
+  if (divider_.active) {
+    advanceDivider();
+    more = true;
+  }
+  if (graphIdleStep_ && graphIdleStep_()) more = true;
+  inIdle_ = false;
+  return more;
+}
+
+void MainWindow::startDividerAnimation(DividerMove move) {
+  const QList<int> sizes = splitter_->sizes();
+  if (sizes.size() < 2) return;
+  const int total = sizes[0] + sizes[1];
+  if (move == DividerMove::ShrinkGraph) {
+    divider_.target = total - std::max(sizes[1] / 3, kSmallestPane);
+    divider_.step = kShrinkStep;
+  } else {
+    const int equationsBottom = view_->equationOrigin(document_->equationCount() - 1).y() + 60;
+    divider_.target =
+        std::clamp(equationsBottom, kSmallestPane, std::max(total - kSmallestPane, kSmallestPane));
+    divider_.step = -kGrowStep;
+  }
+  divider_.active = divider_.target != sizes[0];
+  divider_.lastTick.invalidate();
+  if (divider_.active) scheduleIdle(true);
+}
+
+void MainWindow::advanceDivider() {
+  if (divider_.lastTick.isValid() && divider_.lastTick.elapsed() < kDividerTickMs) return;
+  divider_.lastTick.start();
+  QList<int> sizes = splitter_->sizes();
+  if (sizes.size() < 2) {
+    divider_.active = false;
+    return;
+  }
+  const int total = sizes[0] + sizes[1];
+  int top = sizes[0] + divider_.step;
+  const bool reached = divider_.step > 0 ? top >= divider_.target : top <= divider_.target;
+  if (reached) top = divider_.target;
+  splitter_->setSizes({top, total - top});
+  // A divider that can no longer move (panes at their smallest) also ends the animation.
+  if (reached || splitter_->sizes().value(0) == sizes[0]) divider_.active = false;
+}
+
+} // namespace vexmar

@@ -1,0 +1,127 @@
+#pragma once
+
+#include "app/preferences.h"
+#include "editor/editor_command.h"
+
+#include <QElapsedTimer>
+#include <QMainWindow>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QAction;
+class QMenu;
+class QSplitter;
+class QToolBar;
+
+namespace vexmar {
+
+class CGraphView;
+class CVexmarView;
+class QtFontServices;
+class Typesetter;
+class VexmarDocument;
+
+/// The main frame: the equation pane above the graph pane in a splitter, the menus and their
+/// accelerators, the status bar, the window layout kept in the settings, and the idle loop that
+/// shows pending errors and drives the slow work.
+class MainWindow : public QMainWindow {
+  Q_OBJECT
+public:
+  /// Reads the preferences and the stored window layout; the document starts new.
+  explicit MainWindow(QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  [[nodiscard]] VexmarDocument& document() { return *document_; }
+  [[nodiscard]] CVexmarView& equationView() { return *view_; }
+  [[nodiscard]] Typesetter& typesetter() { return *typesetter_; }
+  [[nodiscard]] QSplitter* splitter() const { return splitter_; }
+  [[nodiscard]] QWidget* graphPane() const { return graphPane_; }
+  [[nodiscard]] CGraphView& graphView() { return *graphView_; }
+  /// The Graph menu, filled by the graph pane's owner.
+  [[nodiscard]] QMenu* graphMenu() const { return graphMenu_; }
+  [[nodiscard]] const Preferences& preferences() const { return preferences_; }
+
+  /// The graph pane's share of idle time: called from every idle pass; returns whether it wants
+  /// more time at once.
+  void setGraphIdleStep(std::function<bool()> step) { graphIdleStep_ = std::move(step); }
+
+  /// How the divider moves in an animation.
+  enum class DividerMove {
+    ShrinkGraph, ///< the graph pane shrinks to a third of its height, 15 pixels a tick
+    GrowGraph,   ///< the graph pane grows up to the equations' bottom, 20 pixels a tick
+  };
+  void startDividerAnimation(DividerMove move);
+  [[nodiscard]] bool dividerAnimating() const { return divider_.active; }
+
+  /// One idle pass; returns whether more idle time is wanted at once.
+  bool frameIdle();
+  /// Asks for an idle pass as soon as the event queue is empty (new graph work arrived).
+  void requestIdleTime() { scheduleIdle(true); }
+  /// Where the idle loop's messages go (a message box unless replaced, as tests do).
+  void setMessagePresenter(std::function<void(const QString&)> present) {
+    presentMessage_ = std::move(present);
+  }
+
+signals:
+  /// The graph pane must redraw (memory was short, or a graph could not get memory).
+  void graphRefreshRequested();
+
+protected:
+  void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+private:
+  /// Makes the pane below the equations.
+  QWidget* createGraphPane(QWidget* parent);
+  void restoreWindowLayout();
+  void restoreSplitter();
+  void saveWindowLayout();
+  void createMenus();
+  void createGraphMenu();
+  QAction* addEditorCommand(QMenu* menu, const QString& text, const QString& tip, EditorCommand code,
+                            const QKeySequence& shortcut = {});
+  /// Edit commands act on the equation pane while the focus is in this window, else on the focused field.
+  void routeEditCommand(const char* slot, void (CVexmarView::*viewCommand)());
+  void updateCommandStates();
+  void showAbout();
+  void showHelp();
+  void scheduleIdle(bool busy);
+  void advanceDivider();
+
+  Preferences preferences_;
+  std::unique_ptr<QtFontServices> fonts_;
+  std::unique_ptr<Typesetter> typesetter_;
+  VexmarDocument* document_ = nullptr;
+  CVexmarView* view_ = nullptr;
+  QSplitter* splitter_ = nullptr;
+  QWidget* graphPane_ = nullptr;
+  CGraphView* graphView_ = nullptr;
+  QToolBar* sliderBar_ = nullptr;
+  QMenu* graphMenu_ = nullptr;
+  bool splitterRestored_ = false;
+
+  QAction* undoAction_ = nullptr;
+  QAction* redoAction_ = nullptr;
+  QAction* cutAction_ = nullptr;
+  QAction* copyAction_ = nullptr;
+  QAction* pasteAction_ = nullptr;
+  QAction* clearAction_ = nullptr;
+  std::vector<QAction*> selectionActions_; ///< the algebra commands, enabled by the selection
+
+  QTimer idleTimer_;
+  bool inIdle_ = false;
+  std::function<bool()> graphIdleStep_;
+  std::function<void(const QString&)> presentMessage_;
+
+  struct DividerAnimation {
+    bool active = false;
+    int target = 0; ///< the equation pane's height to reach
+    int step = 0;   ///< pixels per tick, signed
+    QElapsedTimer lastTick;
+  } divider_;
+};
+
+} // namespace vexmar

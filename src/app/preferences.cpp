@@ -1,0 +1,58 @@
+#include "app/preferences.h"
+
+#include "editor/typesetter.h"
+#include "numeric/number_text.h"
+
+#include <QSettings>
+
+#include <optional>
+
+namespace vexmar {
+namespace {
+
+constexpr int kLongestTypeface = 64; // bytes, as the value was always stored
+
+std::optional<int> readInteger(const QSettings& settings, const char* name) {
+  const QVariant value = settings.value(QLatin1String(name));
+  if (!value.isValid()) return std::nullopt;
+  bool ok = false;
+  const int number = value.toInt(&ok);
+  return ok ? std::optional<int>(number) : std::nullopt;
+}
+
+void readRange(const QSettings& settings, const char* name, int low, int high, int& target) {
+  const std::optional<int> value = readInteger(settings, name);
+  if (value && *value >= low && *value <= high) target = *value;
+}
+
+} // namespace
+
+void Preferences::load(const QSettings& settings) {
+  readRange(settings, "SigFigs", 0, 14, sigFigs);
+  readRange(settings, "SubMainFontSize", 6, 72, mainFontSize);
+  readRange(settings, "Sub1Size", 6, 72, firstScriptSize);
+  readRange(settings, "Sub2Size", 6, 72, secondScriptSize);
+  const QByteArray face = settings.value(QStringLiteral("Typeface")).toString().toUtf8();
+  if (!face.isEmpty() && face.size() <= kLongestTypeface) typeface = face.toStdString();
+  if (const std::optional<int> hardware = readInteger(settings, "UseHWAccleration"))
+    rendererMode = *hardware != 0 ? kRendererHardware : kRendererSoftware;
+  // "ShowOldVersWarning" is only ever written.
+}
+
+void Preferences::save(QSettings& settings) const {
+  settings.setValue(QStringLiteral("SigFigs"), sigFigs);
+  settings.setValue(QStringLiteral("SubMainFontSize"), mainFontSize);
+  settings.setValue(QStringLiteral("Sub1Size"), firstScriptSize);
+  settings.setValue(QStringLiteral("Sub2Size"), secondScriptSize);
+  settings.setValue(QStringLiteral("Typeface"), QString::fromStdString(typeface));
+  settings.setValue(QStringLiteral("UseHWAccleration"), rendererMode == kRendererHardware ? 1 : 0);
+  settings.setValue(QStringLiteral("ShowOldVersWarning"), 0);
+}
+
+SizeTable Preferences::sizeTable() const {
+  return makeSizeTable(mainFontSize, firstScriptSize, secondScriptSize);
+}
+
+void Preferences::applyToNumbers() const { numberTextSettings().sigFigs = sigFigs; }
+
+} // namespace vexmar

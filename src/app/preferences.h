@@ -1,0 +1,34 @@
+#pragma once
+
+#include "model/insertion_point.h"
+
+#include <string>
+
+class QSettings;
+
+namespace vexmar {
+
+/// The display preferences: how equations are typeset, how numbers are shown and which renderer
+/// draws 3D graphs. Kept in the settings under the program's own value names.
+struct Preferences {
+  static constexpr int kRendererHardware = 1;
+  static constexpr int kRendererSoftware = 2;
+
+  int sigFigs = 8;
+  int mainFontSize = 18;
+  int firstScriptSize = 12;
+  int secondScriptSize = 9;
+  std::string typeface = "Times New Roman";
+  int rendererMode = kRendererHardware;
+
+  /// Replaces each setting whose stored value is present and acceptable; the rest keep theirs.
+  void load(const QSettings& settings);
+  /// Writes all seven values.
+  void save(QSettings& settings) const;
+  /// The point sizes of the equation lines (16.16).
+  [[nodiscard]] SizeTable sizeTable() const;
+  /// Makes the number formatting use these settings.
+  void applyToNumbers() const;
+};
+
+} // namespace vexmar

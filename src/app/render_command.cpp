@@ -1,0 +1,140 @@
+#include "app/active_line.h"
+#include "app/qt_text_renderer.h"
+#include "app/subcommands.h"
+#include "app/typesetting_session.h"
+#include "document/document_model.h"
+#include "graph/equation_classifier.h"
+#include "graph/graph_builder.h"
+#include "graph/graph_container.h"
+#include "graph/graph_picture.h"
+#include "model/clock.h"
+#include "render3d/frame_buffer.h"
+
+#include <QImage>
+
+#include <charconv>
+#include <ostream>
+
+namespace vexmar {
+namespace {
+
+// However slow the functions, a batch run ends; the picture then shows what was computed.
+constexpr std::int64_t kMaximumWorkMs = 120000;
+
+bool readDimension(std::string_view text, int& value) {
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return ec == std::errc() && end == text.data() + text.size() && value >= 1 &&
+         value <= FrameBuffer::kMaxDimension;
+}
+
+bool readSize(const std::string& text, int& width, int& height) {
+  const std::size_t x = text.find('x');
+  return x != std::string::npos && readDimension(std::string_view(text).substr(0, x), width) &&
+         readDimension(std::string_view(text).substr(x + 1), height);
+}
+
+struct RenderArguments {
+  std::vector<std::string> equations;
+  int width = 640;
+  int height = 480;
+  double curveMode = 2.0;
+  std::string output;
+};
+
+bool readRenderArguments(const std::vector<std::string>& args, RenderArguments& out, std::string& error) {
+  bool haveOutput = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    const bool takesValue = a == "-e" || a == "--size" || a == "--curve-mode" || a == "-o";
+    if (!takesValue) {
+      error = "render: unexpected argument '" + a + "'";
+      return false;
+    }
+    if (i + 1 >= args.size()) {
+      error = "render: " + a + " needs a value";
+      return false;
+    }
+    const std::string& value = args[++i];
+    if (a == "-e") {
+      out.equations.push_back(value);
+    } else if (a == "--size") {
+      if (!readSize(value, out.width, out.height)) {
+        error = "render: --size needs WIDTHxHEIGHT in pixels, each 1 to 16384 ('" + value + "')";
+        return false;
+      }
+    } else if (a == "--curve-mode") {
+      if (value != "0" && value != "1" && value != "2") {
+        error = "render: --curve-mode needs 0, 1 or 2 ('" + value + "')";
+        return false;
+      }
+      out.curveMode = value[0] - '0';
+    } else {
+      out.output = value;
+      haveOutput = true;
+    }
+  }
+  if (!haveOutput) {
+    error = "render: missing -o FILE.png";
+    return false;
+  }
+  return true;
+}
+
+} // namespace
+
+int runRenderCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  RenderArguments arguments;
+  std::string error;
+  if (!readRenderArguments(args, arguments, error)) return commandLineError(err, error);
+
+  TypesettingSession session;
+  DocumentModel document;
+  for (std::size_t i = 0; i < arguments.equations.size(); ++i) {
+    ActiveLine active;
+    if (!active.typeKeys(arguments.equations[i], error))
+      return commandLineError(err, "render: equation " + std::to_string(i + 1) + ": " + error);
+    EquationRecord& record = document.addEquation(static_cast<int>(i) - 1);
+    record.insertionPoint->setRoot(cloneTree(*active.line().root));
+    record.curveMode = arguments.curveMode;
+  }
+
+  const PixelRect rect{0, 0, arguments.height, arguments.width};
+  CGraphContainer container(rect);
+  rebuildAllGraphs(container, document);
+  Clock& clock = steadyClock();
+  const std::int64_t end = clock.nowMs() + kMaximumWorkMs;
+  while (!container.allComplete() && clock.nowMs() < end) container.work(100);
+
+  const bool for3D = container.is3DActive();
+  for (int i = 0; i < document.equationCount(); ++i) {
+    EquationRecord& record = document.equation(i);
+    const ObjectPtr prepared = prepareForEvaluation(*record.insertionPoint->root);
+    const GraphForm form = classifyWithConditions(*prepared, for3D);
+    out << i + 1 << ": ";
+    if (form == GraphForm::None) {
+      const CanGraphReason reason = whyNotGraphable(*record.insertionPoint->root, for3D);
+      out << "reason " << static_cast<int>(reason) << ' ' << canGraphReasonMessage(reason) << '\n';
+      continue;
+    }
+    const GraphStatus status =
+        record.graphIndex >= 0 ? container.status(record.graphIndex) : GraphStatus::None;
+    record.status = static_cast<int>(status);
+    out << "form " << formCode(form) << " graph " << record.graphIndex << " status " << record.status;
+    if (status != GraphStatus::None) out << ' ' << graphStatusMessage(status);
+    out << '\n';
+  }
+
+  FrameBuffer frame;
+  if (!frame.resize(arguments.width, arguments.height))
+    return commandLineError(err, "render: there is not enough memory for a picture of that size");
+  QtTextRenderer text;
+  if (!drawGraphPicture(container, frame, &text))
+    return commandLineError(err, "render: the picture could not be drawn");
+  const QImage image(frame.pixelBytes(), frame.width(), frame.height(), frame.strideBytes(),
+                     QImage::Format_RGB32);
+  if (!image.save(QString::fromStdString(arguments.output), "PNG"))
+    return commandLineError(err, "render: cannot write '" + arguments.output + "'");
+  return 0;
+}
+
+} // namespace vexmar

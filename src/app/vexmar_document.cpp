@@ -1,0 +1,92 @@
+#include "app/vexmar_document.h"
+
+#include "editor/editor_state.h"
+#include "graph/equation_classifier.h"
+#include "model/model_state.h"
+
+#include <algorithm>
+
+namespace vexmar {
+
+VexmarDocument::VexmarDocument(QObject* parent) : QObject(parent) { newDocument(); }
+
+VexmarDocument::~VexmarDocument() {
+  // The editor must never be left pointing into a freed line.
+  InsertionPoint*& active = modelState().activeInsertionPoint;
+  for (int i = 0; i < model_.equationCount(); ++i)
+    if (active == model_.equation(i).insertionPoint.get()) active = nullptr;
+}
+
+void VexmarDocument::newDocument() {
+  InsertionPoint*& active = modelState().activeInsertionPoint;
+  for (int i = 0; i < model_.equationCount(); ++i)
+    if (active == model_.equation(i).insertionPoint.get()) active = nullptr;
+  model_.newDocument();
+  // A new document forgets the previous command codes; the clipboard is kept across documents.
+  EditorState& editor = editorState();
+  editor.currentCommand = editor.previousCommand = 0;
+  editor.snapshotDue = true;
+  editor.undo.reset();
+  modified_ = false;
+  current_ = -1;
+  setCurrentEquation(0);
+  emit equationsEdited();
+}
+
+void VexmarDocument::setCurrentEquation(int index) {
+  if (model_.equationCount() == 0) return;
+  index = std::clamp(index, 0, model_.equationCount() - 1);
+  modelState().activeInsertionPoint = model_.equation(index).insertionPoint.get();
+  if (index == current_) return;
+  current_ = index;
+  emit currentEquationChanged(index);
+}
+
+void VexmarDocument::addEquationAfterCurrent() {
+  model_.addEquation(current_);
+  modified_ = true;
+  setCurrentEquation(current_ + 1);
+  emit equationsEdited();
+}
+
+void VexmarDocument::setGraphingOn(bool on) {
+  if (graphingOn_ == on) return;
+  graphingOn_ = on;
+  emit messageLinesChanged();
+}
+
+bool VexmarDocument::setColourCode(int index, double code) {
+  if (index < 0 || index >= model_.equationCount() || !isColourCodeValid(code)) return false;
+  EquationRecord& record = model_.equation(index);
+  if (record.colourCode == code) return true;
+  record.colourCode = code;
+  modified_ = true;
+  emit equationRecoloured(index);
+  return true;
+}
+
+std::string VexmarDocument::messageLine(int index) const {
+  if (!graphingOn_ || index < 0 || index >= model_.equationCount()) return {};
+  const EquationRecord& record = model_.equation(index);
+  if (record.messageSwitch == 0) return {};
+  if (record.graphIndex >= 0) {
+    if (record.status <= 0 || record.status >= kGraphStatusCount) return {};
+    return std::string(graphStatusMessage(static_cast<GraphStatus>(record.status)));
+  }
+  const MathObject* root = record.insertionPoint->root.get();
+  if (!root) return {};
+  return std::string(canGraphReasonMessage(whyNotGraphable(*root, documentIs3D(model_))));
+}
+
+void VexmarDocument::noteEquationsEdited() {
+  modified_ = true;
+  emit equationsEdited();
+}
+
+void VexmarDocument::refreshMessageLines() { emit messageLinesChanged(); }
+
+void VexmarDocument::requestDrawGraph() { emit drawGraphRequested(); }
+
+void VexmarDocument::requestResetGraph() { emit resetGraphRequested(); }
+
+} // namespace vexmar

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "document/document_model.h"
+
+#include <QObject>
+#include <QString>
+
+#include <string>
+
+namespace vexmar {
+
+/// The open document of the single-document application: the equations, which of them is being
+/// edited, and whether the graphs are drawn. Both panes talk to each other only through it.
+class VexmarDocument : public QObject {
+  Q_OBJECT
+public:
+  explicit VexmarDocument(QObject* parent = nullptr);
+  ~VexmarDocument() override;
+
+  /// Empties the document and starts it with one empty equation, the one being edited.
+  void newDocument();
+
+  [[nodiscard]] DocumentModel& model() { return model_; }
+  [[nodiscard]] const DocumentModel& model() const { return model_; }
+  [[nodiscard]] int equationCount() const { return model_.equationCount(); }
+
+  /// The equation being edited; its insertion point is the editor's active one.
+  [[nodiscard]] int currentEquation() const { return current_; }
+  [[nodiscard]] EquationRecord& currentRecord() { return model_.equation(current_); }
+  /// Makes equation `index` (clamped to the list) the one being edited.
+  void setCurrentEquation(int index);
+  /// Adds an empty equation after the current one and makes it current.
+  void addEquationAfterCurrent();
+
+  /// The Draw Graph state, set by the graph pane.
+  [[nodiscard]] bool graphingOn() const { return graphingOn_; }
+  void setGraphingOn(bool on);
+
+  /// Sets an equation's colour or pattern code; false for an invalid code or index.
+  bool setColourCode(int index, double code);
+
+  /// The red line shown with an equation: empty unless graphing is on and the equation's message
+  /// switch is set; the reason it can't be graphed when it has no graph, else its graph's status.
+  [[nodiscard]] std::string messageLine(int index) const;
+
+  [[nodiscard]] QString title() const { return title_; }
+  [[nodiscard]] bool isModified() const { return modified_; }
+  void setModified(bool modified) { modified_ = modified; }
+
+  /// Called after an edit changed the structure of some equation line (or the list of lines).
+  void noteEquationsEdited();
+
+public slots:
+  /// Asks the equation pane to repaint the message lines (the graph statuses changed).
+  void refreshMessageLines();
+  /// Asks for the graphs to be drawn (Enter, Draw Graph).
+  void requestDrawGraph();
+  /// Asks for the graphs to be reset (Ctrl+R, Reset Graph).
+  void requestResetGraph();
+
+signals:
+  /// A structural edit happened in an equation line, or lines were added or removed.
+  void equationsEdited();
+  void currentEquationChanged(int index);
+  void messageLinesChanged();
+  /// An equation's colour code changed; a graphed equation's graph must be recoloured.
+  void equationRecoloured(int index);
+  void drawGraphRequested();
+  void resetGraphRequested();
+
+private:
+  DocumentModel model_;
+  int current_ = 0;
+  bool graphingOn_ = false;
+  bool modified_ = false;
+  QString title_ = QStringLiteral("Untitled");
+};
+
+} // namespace vexmar
