@@ -86,6 +86,8 @@ signals:
 
 protected:
   bool event(QEvent* event) override;
+  /// Tab and Shift+Tab move between slots of the equation, never the focus out of the view.
+  bool focusNextPrevChild(bool) override { return false; }
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void scrollContentsBy(int dx, int dy) override;

@@ -44,7 +44,8 @@ CGraphView::~CGraphView() = default;
 void CGraphView::initialise() {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(true);
-  setFocusPolicy(Qt::ClickFocus);
+  // Typing always goes to the equations, even after the plane was dragged.
+  setFocusPolicy(Qt::NoFocus);
   setCursor(Qt::CrossCursor);
   setMinimumSize(40, 40);
   idleTimer_.setInterval(0);
@@ -175,6 +176,7 @@ void CGraphView::finishGraphs(int limitMs) {
 }
 
 void CGraphView::refreshStatuses() {
+  document_.setGraphedIn3D(container_.is3DActive());
   DocumentModel& model = document_.model();
   for (int i = 0; i < model.equationCount(); ++i) {
     EquationRecord& record = model.equation(i);

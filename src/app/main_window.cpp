@@ -17,17 +17,21 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QHBoxLayout>
 #include <QKeySequence>
+#include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
 #include <QSettings>
 #include <QShowEvent>
+#include <QSlider>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QToolBar>
 
 #include <algorithm>
+#include <cmath>
 
 namespace vexmar {
 namespace {
@@ -39,6 +43,7 @@ constexpr int kQuietIdleMs = 50;   // errors and the reserve are still looked at
 constexpr int kDividerTickMs = 16; // one animation step per tick
 constexpr int kShrinkStep = 15, kGrowStep = 20;
 constexpr int kSmallestPane = 40;
+constexpr int kResolutionSteps = 12; // the control's positions, as the graph pane divides them
 
 int readSetting(const QSettings& settings, const char* name, int fallback) {
   bool ok = false;
@@ -87,6 +92,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
 
   createMenus();
   statusBar()->showMessage(tr("Ready"));
+  createResolutionControl();
   restoreWindowLayout();
 
   connect(view_, &CVexmarView::commandPerformed, this, &MainWindow::updateCommandStates);
@@ -268,6 +274,30 @@ void MainWindow::createMenus() {
   helpAction->setStatusTip(tr("How to type and graph equations"));
   QAction* about = help->addAction(tr("&About Vexmar..."), this, &MainWindow::showAbout);
   about->setStatusTip(tr("Program information and version"));
+}
+
+void MainWindow::createResolutionControl() {
+  // How densely the current equation's parametric curves are sampled: twelve steps.
+  auto* box = new QWidget(this);
+  auto* layout = new QHBoxLayout(box);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(new QLabel(tr("Resolution"), box));
+  resolution_ = new QSlider(Qt::Horizontal, box);
+  resolution_->setRange(0, kResolutionSteps);
+  resolution_->setPageStep(1);
+  resolution_->setFixedWidth(120);
+  resolution_->setToolTip(tr("Sampling density of the current equation's parametric curves"));
+  layout->addWidget(resolution_);
+  statusBar()->addPermanentWidget(box);
+  const auto showCurrent = [this] {
+    if (document_->equationCount() == 0) return;
+    const QSignalBlocker quiet(resolution_);
+    resolution_->setValue(
+        static_cast<int>(std::lround(document_->currentRecord().resolutionA * kResolutionSteps)));
+  };
+  showCurrent();
+  connect(document_, &VexmarDocument::currentEquationChanged, this, showCurrent);
+  connect(resolution_, &QSlider::valueChanged, graphView_, &CGraphView::setResolution);
 }
 
 void MainWindow::createGraphMenu() {

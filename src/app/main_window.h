@@ -13,6 +13,7 @@
 
 class QAction;
 class QMenu;
+class QSlider;
 class QSplitter;
 class QToolBar;
 
@@ -81,6 +82,7 @@ private:
   void saveWindowLayout();
   void createMenus();
   void createGraphMenu();
+  void createResolutionControl();
   QAction* addEditorCommand(QMenu* menu, const QString& text, const QString& tip, EditorCommand code,
                             const QKeySequence& shortcut = {});
   /// Edit commands act on the equation pane while the focus is in this window, else on the focused field.
@@ -99,6 +101,7 @@ private:
   QSplitter* splitter_ = nullptr;
   QWidget* graphPane_ = nullptr;
   CGraphView* graphView_ = nullptr;
+  QSlider* resolution_ = nullptr;
   QToolBar* sliderBar_ = nullptr;
   QMenu* graphMenu_ = nullptr;
   bool splitterRestored_ = false;

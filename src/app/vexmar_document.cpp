@@ -75,7 +75,7 @@ std::string VexmarDocument::messageLine(int index) const {
   }
   const MathObject* root = record.insertionPoint->root.get();
   if (!root) return {};
-  return std::string(canGraphReasonMessage(whyNotGraphable(*root, documentIs3D(model_))));
+  return std::string(canGraphReasonMessage(whyNotGraphable(*root, graphedIn3D_)));
 }
 
 void VexmarDocument::noteEquationsEdited() {

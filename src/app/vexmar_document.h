@@ -36,6 +36,9 @@ public:
   [[nodiscard]] bool graphingOn() const { return graphingOn_; }
   void setGraphingOn(bool on);
 
+  /// Whether the graphs were last built in space; the message lines explain for that dimension.
+  void setGraphedIn3D(bool in3D) { graphedIn3D_ = in3D; }
+
   /// Sets an equation's colour or pattern code; false for an invalid code or index.
   bool setColourCode(int index, double code);
 
@@ -72,6 +75,7 @@ private:
   DocumentModel model_;
   int current_ = 0;
   bool graphingOn_ = false;
+  bool graphedIn3D_ = false;
   bool modified_ = false;
   QString title_ = QStringLiteral("Untitled");
 };

@@ -1,4 +1,5 @@
 #include "app/equation_view.h"
+#include "app/graph_view.h"
 
 #include "app/active_line.h"
 #include "app/main_window.h"
@@ -19,6 +20,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QSettings>
+#include <QSlider>
 #include <QSplitter>
 #include <QTemporaryDir>
 #include <QTest>
@@ -166,6 +168,29 @@ TEST_F(Window, EnterAsksForTheGraphsAndControlNAddsAnEquation) {
   typeKeys("{C-Up}");
   EXPECT_EQ(document().currentEquation(), 0);
   EXPECT_EQ(modelState().activeInsertionPoint, &line(0));
+}
+
+TEST_F(Window, EnterGraphsEveryEquationAndExplainsTheOnesItCannot) {
+  typeKeys("y=x^2{C-n}y={Enter}");
+  CGraphView& graph = window->graphView();
+  graph.finishGraphs();
+  EXPECT_TRUE(document().graphingOn());
+  EXPECT_EQ(document().model().equation(0).graphIndex, 0);
+  EXPECT_EQ(graph.container().plane().graphCount(), 1);
+  EXPECT_EQ(view().messageLineTexts(),
+            (std::vector<QString>{"", "Can't graph equations with question marks"}));
+
+  // Finishing the second equation rebuilds at once: both are graphed and the line goes.
+  typeKeys("1");
+  graph.finishGraphs();
+  EXPECT_EQ(graph.container().plane().graphCount(), 2);
+  EXPECT_EQ(view().messageLineTexts(), (std::vector<QString>{"", ""}));
+
+  // The resolution control writes the current equation's resolution.
+  auto* slider = window->findChild<QSlider*>();
+  ASSERT_NE(slider, nullptr);
+  slider->setValue(3);
+  EXPECT_DOUBLE_EQ(document().currentRecord().resolutionA, 0.25);
 }
 
 // The centre of the first node of `kind` (pre-order) as the view draws it.

@@ -128,3 +128,34 @@ TEST_F(GraphBuilderTest, RebuildStoresIndexesAndDropsSurfacePatternsInThePlane) 
 
 } // namespace
 } // namespace vexmar
+
+namespace vexmar {
+namespace {
+
+TEST_F(GraphBuilderTest, ReadoutFollowsTheCurveAndSnapsToACrossing) {
+  // y = x and y = 2 - x cross at (1, 1).
+  ASSERT_EQ(build(eq(c("y"), c("x"))), 0);
+  ASSERT_EQ(build(eq(c("y"), "plus[" + n(2) + ",minus[" + c("x") + "]]")), 1);
+  CGraphPlane& plane = container.plane();
+  while (!plane.allComplete()) plane.work(1000);
+
+  // On y = x at x = 0.5, far from the crossing: the readout shows the curve's own point.
+  const PlaneMapping& m = plane.mapping();
+  const PixelPoint onFirst{m.columnOf(0.5), m.rowOf(0.5)};
+  plane.mouseDown(onFirst, 0, false);
+  ASSERT_EQ(plane.dragMode(), DragMode::Reading);
+  EXPECT_NEAR(plane.readout().x, 0.5, m.unitsPerPixelX);
+  EXPECT_NEAR(plane.readout().y, 0.5, 2 * m.unitsPerPixelX);
+  ASSERT_GE(plane.readout().lineCount, 2);
+  EXPECT_EQ(plane.readout().lines[0].label, "x: ");
+
+  // Two pixels from the crossing the readout moves onto it.
+  const PixelPoint nearCrossing{m.columnOf(1.0) + 2, m.rowOf(1.0) - 2};
+  plane.mouseMove(nearCrossing, onFirst);
+  EXPECT_NEAR(plane.readout().x, 1.0, 1e-9);
+  EXPECT_NEAR(plane.readout().y, 1.0, 1e-9);
+  plane.mouseUp(nearCrossing);
+}
+
+} // namespace
+} // namespace vexmar
