@@ -288,6 +288,7 @@ void MainWindow::createResolutionControl() {
   resolution_->setFixedWidth(120);
   resolution_->setToolTip(tr("Sampling density of the current equation's parametric curves"));
   layout->addWidget(resolution_);
+  box->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
   statusBar()->addPermanentWidget(box);
   const auto showCurrent = [this] {
     if (document_->equationCount() == 0) return;

@@ -133,6 +133,23 @@ TEST_F(GraphViewTest, DraggingTheMousePansAndResetRestores) {
   EXPECT_TRUE(document.graphingOn());
 }
 
+TEST_F(GraphViewTest, PressingOnACurveShowsAReadoutUntilRelease) {
+  type(0, "y=x^2");
+  view->drawGraph();
+  view->finishGraphs();
+  const PlaneMapping& m = view->container().plane().mapping();
+  const double ratio = view->devicePixelRatioF();
+  const QPoint onCurve(static_cast<int>(m.columnOf(1.0) / ratio), static_cast<int>(m.rowOf(1.0) / ratio));
+  const QRgb readoutBlue = qRgb(0, 0, 160);
+  EXPECT_EQ(pixelsOfColour(readoutBlue), 0);
+  QTest::mousePress(view.get(), Qt::LeftButton, Qt::NoModifier, onCurve);
+  EXPECT_EQ(view->container().plane().dragMode(), DragMode::Reading);
+  EXPECT_NEAR(view->container().plane().readout().x, 1.0, 2 * m.unitsPerPixelX);
+  EXPECT_GT(pixelsOfColour(readoutBlue), 10);
+  QTest::mouseRelease(view.get(), Qt::LeftButton, Qt::NoModifier, onCurve);
+  EXPECT_EQ(pixelsOfColour(readoutBlue), 0);
+}
+
 TEST_F(GraphViewTest, CopyGraphPutsThePictureOnTheClipboard) {
   type(0, "y=x");
   view->drawGraph();
