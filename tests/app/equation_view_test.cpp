@@ -30,6 +30,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <random>
 #include <string>
 
 namespace vexmar {
@@ -493,6 +494,69 @@ TEST(Timing, StartUpAndKeystrokeToRepaint) {
   ::testing::Test::RecordProperty("startUpMs", static_cast<int>(startUp));
   EXPECT_LT(startUp, 5000);
   EXPECT_LT(perKey, 200.0);
+}
+
+} // namespace
+} // namespace vexmar
+
+namespace vexmar {
+namespace {
+
+// Random keys, clicks and drags over both panes with graphing on, checking after each step that
+// every graph index points into the plane's list. VEXMAR_GUI_SOAK_STEPS runs longer.
+TEST_F(Window, SoakOfKeysAndMouseOverBothPanesKeepsTheGraphsConsistent) {
+  const int steps = qEnvironmentVariableIsSet("VEXMAR_GUI_SOAK_STEPS")
+                        ? qEnvironmentVariableIntValue("VEXMAR_GUI_SOAK_STEPS")
+                        : 400;
+  std::mt19937 random(qEnvironmentVariableIntValue("VEXMAR_GUI_SOAK_SEED") + 1);
+  const auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+  static const Qt::Key kKeys[] = {
+      Qt::Key_X,           Qt::Key_Y,     Qt::Key_R,      Qt::Key_T,     Qt::Key_A,         Qt::Key_1,
+      Qt::Key_2,           Qt::Key_0,     Qt::Key_Plus,   Qt::Key_Minus, Qt::Key_Slash,     Qt::Key_Asterisk,
+      Qt::Key_AsciiCircum, Qt::Key_Equal, Qt::Key_Less,   Qt::Key_Comma, Qt::Key_ParenLeft, Qt::Key_Right,
+      Qt::Key_Left,        Qt::Key_Up,    Qt::Key_Down,   Qt::Key_Tab,   Qt::Key_Backspace, Qt::Key_Delete,
+      Qt::Key_Home,        Qt::Key_End,   Qt::Key_Return, Qt::Key_Space};
+  CGraphView& graph = window->graphView();
+  typeKeys("y=x{Enter}");
+  for (int step = 0; step < steps; ++step) {
+    SCOPED_TRACE(step);
+    switch (pick(10)) {
+    case 0:
+      QTest::keyClick(&view(), Qt::Key_N, Qt::ControlModifier);
+      break;
+    case 1:
+      QTest::keyClick(&view(), Qt::Key_Z, Qt::ControlModifier);
+      break;
+    case 2: {
+      const QPoint a(pick(graph.width()), pick(graph.height()));
+      const QPoint b(pick(graph.width() + 80) - 40, pick(graph.height() + 80) - 40);
+      QTest::mousePress(&graph, Qt::LeftButton, pick(3) == 0 ? Qt::ControlModifier : Qt::NoModifier, a);
+      QTest::mouseMove(&graph, b);
+      QTest::mouseRelease(&graph, Qt::LeftButton, Qt::NoModifier, b);
+      break;
+    }
+    case 3:
+      QTest::mouseClick(view().viewport(), Qt::LeftButton, Qt::NoModifier,
+                        QPoint(pick(view().viewport()->width()), pick(view().viewport()->height())));
+      break;
+    case 4:
+      pick(2) == 0 ? graph.zoomIn() : graph.zoomOut();
+      break;
+    case 5:
+      graph.setCurveMode(pick(3));
+      break;
+    default:
+      QTest::keyClick(&view(), kKeys[pick(static_cast<int>(std::size(kKeys)))]);
+      break;
+    }
+    graph.idleStep();
+    const int graphs = graph.container().plane().graphCount();
+    for (int i = 0; i < document().equationCount(); ++i) {
+      const int index = document().model().equation(i).graphIndex;
+      ASSERT_TRUE(index >= -1 && index < graphs) << "equation " << i << " index " << index;
+    }
+  }
+  EXPECT_FALSE(view().messageLineTexts().empty());
 }
 
 } // namespace
