@@ -7,10 +7,12 @@
 #include "app/main_window.h"
 #include "app/typesetting_session.h"
 #include "model/memory_reserve.h"
+#include "numeric/error_word.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTimer>
 
 #include <iostream>
@@ -51,6 +53,14 @@ int runWindow(int argc, char* argv[]) {
   QApplication::setApplicationName("Vexmar");
   if (!vexmar::memoryReserve().hasReserve())
     return failStartUp(QStringLiteral("Not enough free memory to run this application\n"));
+  // The graphs are drawn in 32-bit colour and shown through the window system, which converts for
+  // 16-, 24- and 32-bit screens; fewer colours cannot show the shaded curves and regions.
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const int depth = screen ? screen->depth() : 32;
+  if (depth != 16 && depth != 24 && depth != 32) {
+    const std::string_view message = vexmar::errorMessage(vexmar::Error::ScreenDepth);
+    return failStartUp(QString::fromUtf8(message.data(), static_cast<qsizetype>(message.size())));
+  }
   vexmar::NumericState& numbers = vexmar::numericState();
   numbers.animatedVariable = 'n';
   numbers.animationValue = 1.0;
