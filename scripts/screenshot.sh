@@ -12,7 +12,7 @@ cmake --build build/release --target vexmar -j2
 home="$(mktemp -d)"
 trap 'rm -rf "$home"' EXIT
 mkdir -p "$home/Orvenda"
-printf '[General]\nFrameSizeX=860\nFrameSizeY=640\nFramePosX=0\nFramePosY=0\nEqnPaneSize=230\n' \
+printf '[General]\nFrameSizeX=860\nFrameSizeY=780\nFramePosX=0\nFramePosY=0\nEqnPaneSize=372\n' \
   >"$home/Orvenda/Vexmar.conf"
 XDG_CONFIG_HOME="$home" VEXMAR_SCREENSHOT="$out" \
   VEXMAR_SCREENSHOT_KEYS='y=x^2{Right}/4{Right}-1{C-n}y=2\sin x{C-n}y=1/x{C-n}y=\tan x{C-n}y=?{Enter}' \

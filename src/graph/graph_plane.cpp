@@ -80,15 +80,18 @@ CGraphPlane::~CGraphPlane() { graphs_.clear(); }
 
 void CGraphPlane::setSettings(const PlaneSettings& settings) {
   settings_ = settings;
+  centred_ = false;
   recomputeMapping();
   invalidateGraphs();
 }
 
 void CGraphPlane::layoutChanged(PixelRect rect) {
-  const bool firstLayout = mapping_.rect.isEmpty();
   mapping_.rect = rect;
-  if (firstLayout) {
-    // A plane that never had a size centres its origin in the first one it gets.
+  // Before anything is graphed in it (the window settling at start-up), an unmoved plane keeps
+  // its origin in the middle; otherwise the left and bottom edges stay, so computed columns
+  // stay valid and only newly exposed ones are computed.
+  const bool recentre = centred_ && graphs_.empty();
+  if (recentre) {
     const double unitsPerPixel = settings_.scale / 16.0;
     settings_.xMin = -(rect.width() / 2) * unitsPerPixel;
     settings_.yMin = -(rect.height() / 2) * unitsPerPixel;
@@ -107,6 +110,7 @@ void CGraphPlane::reset() {
   settings_.xMin = -(width / 2) / 64.0;
   settings_.yMin = -(height / 2) / 64.0;
   if (settings_.yMin == 0.0) settings_.yMin = -2.0;
+  centred_ = true;
   recomputeMapping();
 }
 
@@ -213,6 +217,7 @@ void CGraphPlane::zoom(int kind) {
 
 void CGraphPlane::moveAxes(int dx, int dy) {
   if (dx == 0 && dy == 0) return;
+  centred_ = false;
   settings_.xMin -= dx * mapping_.unitsPerPixelX;
   settings_.yMin += dy * mapping_.unitsPerPixelY;
   recomputeMapping();

@@ -92,7 +92,8 @@ public:
 
   /// Restores a saved view; the mapping is recomputed from the scale and the edges.
   void setSettings(const PlaneSettings& settings);
-  /// The pixel rectangle changed: the left and bottom edges keep their coordinates.
+  /// The pixel rectangle changed: an unmoved plane with no graphs keeps its origin centred,
+  /// otherwise the left and bottom edges keep their coordinates.
   void layoutChanged(PixelRect rect) override;
   /// Zoom in or out one step of the 1-2-5 ladder about the axis crossing, or reset.
   void zoom(int kind) override;
@@ -148,6 +149,7 @@ private:
   PlaneSettings settings_;
   PlaneMapping mapping_;
   Clock* clock_;
+  bool centred_ = true; ///< the origin has not been moved away from the middle
   std::vector<std::unique_ptr<CGraph2D>> graphs_;
   DragMode dragMode_ = DragMode::None;
   int readoutGraph_ = -1;

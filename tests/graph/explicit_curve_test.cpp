@@ -305,6 +305,8 @@ TEST_F(ExplicitCurveTest, BudgetStopsWorkWhichResumesWhereItStopped) {
 }
 
 TEST_F(ExplicitCurveTest, ResizeKeepsTheSamplesThatStillFit) {
+  // Once the view was moved, resizing keeps its left and bottom edges (a fresh one recentres).
+  plane.moveAxes(3, -2);
   for (int width : {400, 800}) {
     SCOPED_TRACE(width);
     plane.layoutChanged(kWindow);

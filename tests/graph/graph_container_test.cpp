@@ -89,6 +89,24 @@ TEST_F(GraphContainerTest, WorkSharesOneBudgetAmongTheGraphsInListOrder) {
   EXPECT_TRUE(container.allComplete());
 }
 
+TEST_F(GraphContainerTest, AFreshPlaneStaysCentredOnResizeUntilItsAxesMoveOrGraphsArrive) {
+  CGraphPlane& plane = container.plane();
+  plane.layoutChanged({0, 0, 300, 500});
+  EXPECT_EQ(plane.mapping().originColumn, 250.0);
+  EXPECT_EQ(plane.mapping().originRow, 149.0);
+  plane.moveAxes(10, 0);
+  const double xMin = plane.settings().xMin;
+  plane.layoutChanged({0, 0, 400, 600});
+  EXPECT_EQ(plane.settings().xMin, xMin);
+  container.zoom(CGraphPlane::Reset);
+  plane.layoutChanged({0, 0, 300, 500});
+  EXPECT_EQ(plane.mapping().originColumn, 250.0);
+  // With a graph the edges stay, so its computed columns stay valid.
+  add(1);
+  plane.layoutChanged({0, 0, 300, 700});
+  EXPECT_EQ(plane.mapping().originColumn, 250.0);
+}
+
 TEST_F(GraphContainerTest, ZoomAndResizeReachEveryGraph) {
   ProbeGraph& graph = add(3);
   container.zoom(CGraphPlane::ZoomIn);
