@@ -520,7 +520,7 @@ TEST_F(Window, SoakOfKeysAndMouseOverBothPanesKeepsTheGraphsConsistent) {
   typeKeys("y=x{Enter}");
   for (int step = 0; step < steps; ++step) {
     SCOPED_TRACE(step);
-    switch (pick(10)) {
+    switch (pick(11)) {
     case 0:
       QTest::keyClick(&view(), Qt::Key_N, Qt::ControlModifier);
       break;
@@ -545,6 +545,20 @@ TEST_F(Window, SoakOfKeysAndMouseOverBothPanesKeepsTheGraphsConsistent) {
     case 5:
       graph.setCurveMode(pick(3));
       break;
+    case 6: {
+      // The algebra on whatever is selected, as the Math menu sends it.
+      static const EditorCommand kMath[] = {Command::Simplify,
+                                            Command::Expand,
+                                            Command::Evaluate,
+                                            Command::IsolateTerm,
+                                            Command::EvaluateIntoEquation,
+                                            Command::Derivative,
+                                            Command::WrapTotalDerivative};
+      if (pick(2) == 0)
+        QTest::keyClick(&view(), pick(2) == 0 ? Qt::Key_Home : Qt::Key_End, Qt::ShiftModifier);
+      view().performCommand(kMath[pick(static_cast<int>(std::size(kMath)))]);
+      break;
+    }
     default:
       QTest::keyClick(&view(), kKeys[pick(static_cast<int>(std::size(kKeys)))]);
       break;
