@@ -86,6 +86,9 @@ bool CGraphView::updateFrameBuffer() {
     return false;
   }
   const qreal ratio = devicePixelRatioF();
+  // The plane counts its scale in screen-independent pixels, so a view looks the same on every
+  // screen while curves are sampled at every device pixel.
+  container_.plane().setPixelRatio(ratio);
   if (!text_ || textScale_ != ratio) {
     text_ = std::make_unique<QtTextRenderer>(static_cast<int>(std::lround(kLabelPixels * ratio)));
     textScale_ = ratio;

@@ -92,7 +92,7 @@ void CGraphPlane::layoutChanged(PixelRect rect) {
   // stay valid and only newly exposed ones are computed.
   const bool recentre = centred_ && graphs_.empty();
   if (recentre) {
-    const double unitsPerPixel = settings_.scale / 16.0;
+    const double unitsPerPixel = settings_.scale / (16.0 * pixelRatio_);
     settings_.xMin = -(rect.width() / 2) * unitsPerPixel;
     settings_.yMin = -(rect.height() / 2) * unitsPerPixel;
     if (settings_.yMin == 0.0) settings_.yMin = -2.0;
@@ -102,13 +102,27 @@ void CGraphPlane::layoutChanged(PixelRect rect) {
   requestRedraw();
 }
 
+void CGraphPlane::setPixelRatio(double ratio) {
+  if (!(ratio >= 0.25 && ratio <= 16.0) || ratio == pixelRatio_) return;
+  // The middle of the view stays where it is; the scale stays in screen-independent units.
+  const PixelRect& rect = mapping_.rect;
+  const double centreX = mapping_.xOf((rect.left + rect.right) / 2.0);
+  const double centreY = mapping_.yOf((rect.top + rect.bottom) / 2.0);
+  pixelRatio_ = ratio;
+  const double unitsPerPixel = settings_.scale / (16.0 * pixelRatio_);
+  settings_.xMin = centreX - ((rect.left + rect.right) / 2.0 - rect.left) * unitsPerPixel;
+  settings_.yMin = centreY - ((rect.bottom - 1) - (rect.top + rect.bottom) / 2.0) * unitsPerPixel;
+  recomputeMapping();
+  invalidateGraphs();
+}
+
 void CGraphPlane::reset() {
   const PixelRect& rect = mapping_.rect;
   settings_ = PlaneSettings{};
   const int width = std::max(0, rect.right - rect.left);
   const int height = std::max(0, rect.bottom - rect.top);
-  settings_.xMin = -(width / 2) / 64.0;
-  settings_.yMin = -(height / 2) / 64.0;
+  settings_.xMin = -(width / 2) / (64.0 * pixelRatio_);
+  settings_.yMin = -(height / 2) / (64.0 * pixelRatio_);
   if (settings_.yMin == 0.0) settings_.yMin = -2.0;
   centred_ = true;
   recomputeMapping();
@@ -117,8 +131,8 @@ void CGraphPlane::reset() {
 void CGraphPlane::recomputeMapping() {
   PlaneSettings& s = settings_;
   PlaneMapping& m = mapping_;
-  s.pixelsPerUnitX = 16.0 / s.scale;
-  s.pixelsPerUnitY = -16.0 / s.scale;
+  s.pixelsPerUnitX = 16.0 * pixelRatio_ / s.scale;
+  s.pixelsPerUnitY = -16.0 * pixelRatio_ / s.scale;
   s.originColumn = m.rect.left - s.xMin * s.pixelsPerUnitX;
   s.originRow = (m.rect.bottom - 1) - s.yMin * s.pixelsPerUnitY;
 
@@ -127,7 +141,7 @@ void CGraphPlane::recomputeMapping() {
   m.pixelsPerUnitX = s.pixelsPerUnitX;
   m.pixelsPerUnitY = s.pixelsPerUnitY;
   m.unitsPerPixelX = 1.0 / s.pixelsPerUnitX;
-  m.unitsPerPixelY = s.scale / 16.0;
+  m.unitsPerPixelY = s.scale / (16.0 * pixelRatio_);
   // Absolute pixel limits rather than limits about the origin: after panning or zooming far from
   // the origin, limits about it would neither fit 16 bits nor cover the window.
   m.xAtLeftLimit = m.xOf(-PlaneMapping::kPixelLimit);
@@ -192,15 +206,15 @@ void CGraphPlane::zoom(int kind) {
     const double clamped = clampAxis(pixel, low, high);
     return AxisPlace{clamped, coordinateAt(clamped)};
   };
-  const AxisPlace crossingColumn = place(mapping_.originColumn, rect.left + 6, rect.right - 7,
+  const AxisPlace crossingColumn = place(mapping_.originColumn, rect.left + px(6), rect.right - px(7),
                                          [this](double pixel) { return mapping_.xOf(pixel); });
-  const AxisPlace crossingRow = place(mapping_.originRow, rect.top + 6, rect.bottom - 18,
+  const AxisPlace crossingRow = place(mapping_.originRow, rect.top + px(6), rect.bottom - px(18),
                                       [this](double pixel) { return mapping_.yOf(pixel); });
 
   PlaneSettings zoomed = settings_;
   zoomed.scale = timesPowerOfTen(next->mantissa, exponent) / 2.0;
   zoomed.tickStepCode = next->tickStepCode;
-  const double pixelsPerUnit = 16.0 / zoomed.scale;
+  const double pixelsPerUnit = 16.0 * pixelRatio_ / zoomed.scale;
   zoomed.xMin = crossingColumn.coordinate - (crossingColumn.pixel - rect.left) / pixelsPerUnit;
   zoomed.yMin = crossingRow.coordinate - (crossingRow.pixel - (rect.bottom - 1)) / -pixelsPerUnit;
   // Past the range of doubles the view would be lost; keep it so that the user can still step back.
@@ -280,10 +294,10 @@ AxesLayout CGraphPlane::layoutAxes() const {
     return axis;
   };
   AxesLayout axes;
-  axes.xAxis = layout(mapping_.originRow, rect.top + 6, rect.bottom - 18, mapping_.xOf(rect.left),
+  axes.xAxis = layout(mapping_.originRow, rect.top + px(6), rect.bottom - px(18), mapping_.xOf(rect.left),
                       mapping_.xOf(rect.right));
-  axes.yAxis = layout(mapping_.originColumn, rect.left + 6, rect.right - 7, mapping_.yOf(rect.bottom - 1),
-                      mapping_.yOf(rect.top));
+  axes.yAxis = layout(mapping_.originColumn, rect.left + px(6), rect.right - px(7),
+                      mapping_.yOf(rect.bottom - 1), mapping_.yOf(rect.top));
   if (!axes.xAxis.drawn || !axes.yAxis.drawn) raiseError(Error::DoubleLimits);
   return axes;
 }
@@ -316,15 +330,6 @@ int tickCount(const AxisLayout& axis) {
   return static_cast<int>(std::min<double>(count, kMaxTicks));
 }
 
-// The row of the x axis and the column of the y axis: at the origin, or at the nearest edge
-// with room for the labels.
-int xAxisRow(const PlaneMapping& m) {
-  return static_cast<int>(clampAxis(std::floor(m.originRow + 0.5), m.rect.top + 6, m.rect.bottom - 18));
-}
-int yAxisColumn(const PlaneMapping& m) {
-  return static_cast<int>(clampAxis(std::floor(m.originColumn + 0.5), m.rect.left + 6, m.rect.right - 7));
-}
-
 std::string readoutText(const ReadoutLine& line) {
   std::string text(line.label);
   text += formatReadout(line.value);
@@ -345,6 +350,21 @@ std::optional<std::pair<double, double>> crossing(const CurvePiece& a, const Cur
 }
 
 } // namespace
+
+int CGraphPlane::px(int pixels) const { return static_cast<int>(std::lround(pixels * pixelRatio_)); }
+
+// At the origin, or at the nearest edge with room for the labels.
+int CGraphPlane::xAxisRow() const {
+  const PixelRect& rect = mapping_.rect;
+  return static_cast<int>(
+      clampAxis(std::floor(mapping_.originRow + 0.5), rect.top + px(6), rect.bottom - px(18)));
+}
+
+int CGraphPlane::yAxisColumn() const {
+  const PixelRect& rect = mapping_.rect;
+  return static_cast<int>(
+      clampAxis(std::floor(mapping_.originColumn + 0.5), rect.left + px(6), rect.right - px(7)));
+}
 
 int CGraphPlane::addGraph(std::unique_ptr<CGraph2D> graph) {
   graphs_.push_back(std::move(graph));
@@ -419,6 +439,7 @@ void CGraphPlane::drawAxes(DrawingPort& port) const {
   const PixelRect rect = mapping_.rect;
   if (rect.isEmpty()) return;
   const AxesLayout axes = layoutAxes();
+  const int tick = px(kTickHalfLength);
   port.setPen(kAxisColour);
   port.setTextColour(kLabelColour);
 
@@ -430,15 +451,15 @@ void CGraphPlane::drawAxes(DrawingPort& port) const {
     for (int k = 0, n = tickCount(axes.xAxis); k < n; ++k) {
       const double value = tickValue(axes.xAxis, k);
       const int column = mapping_.columnOf(value);
-      port.moveTo(column, row - kTickHalfLength);
-      port.lineTo(column, row + kTickHalfLength);
+      port.moveTo(column, row - tick);
+      port.lineTo(column, row + tick);
       // The crossing is labelled by neither axis; the y axis' labels would collide with it. A label
       // that would be cut by the edge is left out.
       if (value == 0.0) continue;
       const std::string label = formatNumber(value);
       const int halfWidth = port.textExtent(label).width / 2;
       if (column - halfWidth < rect.left || column + halfWidth >= rect.right) continue;
-      port.textOut({column, row + kTickHalfLength + 2}, label);
+      port.textOut({column, row + tick + px(2)}, label);
     }
   }
   if (axes.yAxis.drawn) {
@@ -446,19 +467,19 @@ void CGraphPlane::drawAxes(DrawingPort& port) const {
     port.moveTo(column, rect.top);
     port.lineTo(column, rect.bottom - 1);
     // Labels go left of the axis unless it hugs the left edge.
-    const bool labelsRight = column < rect.left + 48;
+    const bool labelsRight = column < rect.left + px(48);
     port.setTextAlign({labelsRight ? HorizontalAlign::Left : HorizontalAlign::Right, VerticalAlign::Top});
     for (int k = 0, n = tickCount(axes.yAxis); k < n; ++k) {
       const double value = tickValue(axes.yAxis, k);
       const int row = mapping_.rowOf(value);
-      port.moveTo(column - kTickHalfLength, row);
-      port.lineTo(column + kTickHalfLength, row);
+      port.moveTo(column - tick, row);
+      port.lineTo(column + tick, row);
       if (value == 0.0) continue;
       const std::string label = formatNumber(value);
       const int labelHeight = port.textExtent(label).height;
       const int labelTop = row - labelHeight / 2;
       if (labelTop < rect.top || labelTop + labelHeight > rect.bottom) continue;
-      const int labelX = labelsRight ? column + kTickHalfLength + 3 : column - kTickHalfLength - 3;
+      const int labelX = labelsRight ? column + tick + px(3) : column - tick - px(3);
       port.textOut({labelX, labelTop}, label);
     }
   }
@@ -469,14 +490,15 @@ void CGraphPlane::drawReadout(DrawingPort& port) const {
   const PixelRect rect = mapping_.rect;
   const int column = mapping_.columnOf(readout_.x);
   const int row = mapping_.rowOf(readout_.y);
-  const int axisRow = xAxisRow(mapping_);
-  const int axisColumn = yAxisColumn(mapping_);
+  const int axisRow = xAxisRow();
+  const int axisColumn = yAxisColumn();
   port.setPen(kReadoutColour);
   // Marks on both axes at the point read.
-  port.moveTo(column, axisRow - kReadoutMarkLength);
-  port.lineTo(column, axisRow + kReadoutMarkLength);
-  port.moveTo(axisColumn - kReadoutMarkLength, row);
-  port.lineTo(axisColumn + kReadoutMarkLength, row);
+  const int mark = px(kReadoutMarkLength);
+  port.moveTo(column, axisRow - mark);
+  port.lineTo(column, axisRow + mark);
+  port.moveTo(axisColumn - mark, row);
+  port.lineTo(axisColumn + mark, row);
   port.plotMarker(rect, {column, row}, kReadoutColour);
 
   // The labels in a box beside the point, moved inside the plane when they would leave it.
@@ -489,17 +511,18 @@ void CGraphPlane::drawReadout(DrawingPort& port) const {
   }
   if (width == 0) return;
   const int height = lineHeight * readout_.lineCount;
-  int left = column + 8;
-  int top = row + 8;
-  if (left + width + 6 > rect.right) left = column - 8 - width - 6;
-  if (top + height + 4 > rect.bottom) top = row - 8 - height - 4;
-  const PixelRect box{top, left, top + height + 4, left + width + 6};
+  const int gap = px(8), padX = px(3), padY = px(2);
+  int left = column + gap;
+  int top = row + gap;
+  if (left + width + 2 * padX > rect.right) left = column - gap - width - 2 * padX;
+  if (top + height + 2 * padY > rect.bottom) top = row - gap - height - 2 * padY;
+  const PixelRect box{top, left, top + height + 2 * padY, left + width + 2 * padX};
   port.setBrush(kBackground);
   port.outlineRect(box);
   port.setTextColour(kReadoutColour);
   port.setTextAlign({HorizontalAlign::Left, VerticalAlign::Top});
   for (int i = 0; i < readout_.lineCount; ++i)
-    port.textOut({left + 3, top + 2 + i * lineHeight},
+    port.textOut({left + padX, top + padY + i * lineHeight},
                  readoutText(readout_.lines[static_cast<std::size_t>(i)]));
 }
 
@@ -507,8 +530,8 @@ RectRegion CGraphPlane::invalidRegion(bool whole) const {
   const PixelRect rect = mapping_.rect;
   if (whole) return RectRegion(rect);
   // The axes and their labels: a strip along each.
-  const int row = xAxisRow(mapping_);
-  const int column = yAxisColumn(mapping_);
+  const int row = xAxisRow();
+  const int column = yAxisColumn();
   RectRegion region(intersect(rect, {row - 6, rect.left, row + 20, rect.right}));
   region.combine(RectRegion(intersect(rect, {rect.top, column - 60, rect.bottom, column + 60})),
                  RegionOperation::Or);
@@ -529,9 +552,9 @@ RectRegion CGraphPlane::readoutRegion(bool whole) const {
 }
 
 bool CGraphPlane::onAxisStrip(PixelPoint point) const {
-  const int row = xAxisRow(mapping_);
-  const int column = yAxisColumn(mapping_);
-  return std::abs(point.y - row) <= kAxisGrabPixels || std::abs(point.x - column) <= kAxisGrabPixels;
+  const int row = xAxisRow();
+  const int column = yAxisColumn();
+  return std::abs(point.y - row) <= px(kAxisGrabPixels) || std::abs(point.x - column) <= px(kAxisGrabPixels);
 }
 
 void CGraphPlane::mouseDown(PixelPoint point, unsigned modifiers, bool doubleClick) {

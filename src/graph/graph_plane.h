@@ -20,7 +20,7 @@ struct PlaneSettings {
   CoordinateRange tRange{0.0, 1.0};
   CoordinateRange rRange{0.0, 2.0};
   CoordinateRange thetaRange{0.0, 2.0 * std::numbers::pi};
-  double scale = 0.25; ///< coordinate units per 16 pixels
+  double scale = 0.25; ///< coordinate units per 16 screen-independent pixels
   double originColumn = 0.0;
   double originRow = 0.0;
   double pixelsPerUnitX = 64.0;
@@ -97,6 +97,10 @@ public:
   void layoutChanged(PixelRect rect) override;
   /// Zoom in or out one step of the 1-2-5 ladder about the axis crossing, or reset.
   void zoom(int kind) override;
+  /// Device pixels per screen-independent pixel: the scale counts the latter, so a view looks the
+  /// same on every screen, while graphs sample every device pixel.
+  void setPixelRatio(double ratio);
+  [[nodiscard]] double pixelRatio() const { return pixelRatio_; }
   /// Moves the axes with the mouse by whole pixels (right and down are positive); graphs keep
   /// the samples still on screen.
   void moveAxes(int dx, int dy);
@@ -143,12 +147,17 @@ private:
   void drawAxes(DrawingPort& port) const;
   void drawReadout(DrawingPort& port) const;
   [[nodiscard]] bool onAxisStrip(PixelPoint point) const;
+  /// Device pixels for a length given in screen-independent pixels.
+  [[nodiscard]] int px(int pixels) const;
+  [[nodiscard]] int xAxisRow() const;
+  [[nodiscard]] int yAxisColumn() const;
   /// The member of the settings holding a coordinate's range, or null.
   [[nodiscard]] static CoordinateRange PlaneSettings::*heldRange(int index);
 
   PlaneSettings settings_;
   PlaneMapping mapping_;
   Clock* clock_;
+  double pixelRatio_ = 1.0;
   bool centred_ = true; ///< the origin has not been moved away from the middle
   std::vector<std::unique_ptr<CGraph2D>> graphs_;
   DragMode dragMode_ = DragMode::None;

@@ -107,6 +107,27 @@ TEST_F(GraphContainerTest, AFreshPlaneStaysCentredOnResizeUntilItsAxesMoveOrGrap
   EXPECT_EQ(plane.mapping().originColumn, 250.0);
 }
 
+TEST_F(GraphContainerTest, AHighDensityScreenShowsTheSameViewInTwiceThePixels) {
+  CGraphContainer dense(PixelRect{}, clock);
+  CGraphPlane& plane = dense.plane();
+  plane.setPixelRatio(2.0);
+  plane.layoutChanged({0, 0, 800, 1200});
+  const CGraphPlane& plain = container.plane(); // 600 x 400 at ratio 1
+  EXPECT_EQ(plane.mapping().pixelsPerUnitX, 128.0);
+  EXPECT_EQ(plane.mapping().xOf(0), plain.mapping().xOf(0));
+  EXPECT_EQ(plane.mapping().yOf(799), plain.mapping().yOf(399));
+  EXPECT_EQ(plane.tickStep(), plain.tickStep());
+  EXPECT_EQ(plane.settings().scale, plain.settings().scale);
+  // Panning by device pixels moves half as far.
+  plane.moveAxes(64, 0);
+  EXPECT_EQ(plane.mapping().xOf(0), plain.mapping().xOf(0) - 0.5);
+  // Moving to a plain screen keeps the middle of the view.
+  const double middle = plane.mapping().xOf(600);
+  plane.setPixelRatio(1.0);
+  EXPECT_DOUBLE_EQ(plane.mapping().xOf(600), middle);
+  EXPECT_EQ(plane.mapping().pixelsPerUnitX, 64.0);
+}
+
 TEST_F(GraphContainerTest, ZoomAndResizeReachEveryGraph) {
   ProbeGraph& graph = add(3);
   container.zoom(CGraphPlane::ZoomIn);
