@@ -93,11 +93,12 @@ bool CGraphView::updateFrameBuffer() {
     text_ = std::make_unique<QtTextRenderer>(static_cast<int>(std::lround(kLabelPixels * ratio)));
     textScale_ = ratio;
   }
-  if (frame_.width() == rect.width() && frame_.height() == rect.height()) {
+  const bool withDepth = container_.is3DActive();
+  if (frame_.width() == rect.width() && frame_.height() == rect.height() && frame_.hasDepth() == withDepth) {
     suspended_ = false;
     return true;
   }
-  suspended_ = !frame_.resize(rect.width(), rect.height());
+  suspended_ = !frame_.resize(rect.width(), rect.height(), withDepth);
   return !suspended_;
 }
 
@@ -121,6 +122,9 @@ void CGraphView::renderPicture() {
   if (frame_.width() != deviceRect().width() || frame_.height() != deviceRect().height()) {
     if (!updateFrameBuffer()) return;
     container_.layoutChanged(deviceRect());
+  } else if (frame_.hasDepth() != container_.is3DActive() && !updateFrameBuffer()) {
+    // The dimension changed: space needs the depth buffer, the plane does not.
+    return;
   }
   // The graphs are drawn only while graphing is on; the empty plane still shows its axes.
   const unsigned flags = graphingOn() ? DrawFlag::All : DrawFlag::Background;

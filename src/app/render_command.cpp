@@ -125,7 +125,7 @@ int runRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
   }
 
   FrameBuffer frame;
-  if (!frame.resize(arguments.width, arguments.height))
+  if (!frame.resize(arguments.width, arguments.height, container.is3DActive()))
     return commandLineError(err, "render: there is not enough memory for a picture of that size");
   QtTextRenderer text;
   if (!drawGraphPicture(container, frame, &text))

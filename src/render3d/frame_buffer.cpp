@@ -6,13 +6,13 @@
 
 namespace vexmar {
 
-bool FrameBuffer::resize(int width, int height) {
+bool FrameBuffer::resize(int width, int height, bool withDepth) {
   release();
   if (width < 1 || height < 1 || width > kMaxDimension || height > kMaxDimension) return false;
   const auto count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
   try {
     pixels_.assign(count, 0);
-    depth_.assign(count, kFarDepth);
+    if (withDepth) depth_.assign(count, kFarDepth);
   } catch (const std::bad_alloc&) {
     release();
     return false;

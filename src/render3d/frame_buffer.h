@@ -23,9 +23,11 @@ public:
 
   FrameBuffer() = default;
 
-  /// Replaces the buffer by one of the given size, contents cleared to black. A size outside
+  /// Replaces the buffer by one of the given size, contents cleared to black; the depth buffer
+  /// (twice the pixels' memory) only when 3D graphs will be drawn. A size outside
   /// 1..kMaxDimension, or an allocation failure, leaves an empty buffer and returns false.
-  [[nodiscard]] bool resize(int width, int height);
+  [[nodiscard]] bool resize(int width, int height, bool withDepth = true);
+  [[nodiscard]] bool hasDepth() const { return !depth_.empty(); }
   void release();
 
   /// Clears the pixels to `background` and every depth to kFarDepth. Fails when the buffer is
@@ -53,8 +55,10 @@ public:
   [[nodiscard]] std::ptrdiff_t strideBytes() const { return static_cast<std::ptrdiff_t>(width_) * 4; }
   [[nodiscard]] const std::uint8_t* pixelBytes() const;
   [[nodiscard]] std::uint32_t pixel(int x, int y) const { return pixels_[index(x, y)]; }
+  /// Only while the buffer has depth.
   [[nodiscard]] double depth(int x, int y) const { return depth_[index(x, y)]; }
-  [[nodiscard]] double* depthBuffer() { return depth_.data(); }
+  /// Null without depth.
+  [[nodiscard]] double* depthBuffer() { return depth_.empty() ? nullptr : depth_.data(); }
   /// The pixel value the last frame was cleared to.
   [[nodiscard]] std::uint32_t backgroundPixel() const { return background_; }
 

@@ -94,3 +94,25 @@ TEST(FrameBufferTest, DrawingMustBeBracketedInsideAFrame) {
 
 } // namespace
 } // namespace vexmar
+
+namespace vexmar {
+namespace {
+
+TEST(FrameBufferDepth, APlaneOnlyBufferHasNoDepthAndStillTakesFrames) {
+  FrameBuffer frame;
+  ASSERT_TRUE(frame.resize(8, 4, false));
+  EXPECT_FALSE(frame.hasDepth());
+  EXPECT_EQ(frame.depthBuffer(), nullptr);
+  ASSERT_TRUE(frame.beginFrame({1, 2, 3}));
+  ASSERT_TRUE(frame.beginDrawing());
+  EXPECT_EQ(frame.target().width, 8);
+  frame.endDrawing();
+  EXPECT_TRUE(frame.endFrame());
+  EXPECT_EQ(frame.pixel(7, 3), frame.backgroundPixel());
+  ASSERT_TRUE(frame.resize(8, 4));
+  EXPECT_TRUE(frame.hasDepth());
+  EXPECT_EQ(frame.depth(7, 3), FrameBuffer::kFarDepth);
+}
+
+} // namespace
+} // namespace vexmar
