@@ -112,7 +112,6 @@ void CGraphView::resizeEvent(QResizeEvent* /*event*/) {
   }
   container_.layoutChanged(deviceRect());
   if (graphingOn()) container_.work(kSliceMs);
-  pictureValid_ = false;
   update();
   wakeIdle();
 }
@@ -129,7 +128,6 @@ void CGraphView::renderPicture() {
   // The graphs are drawn only while graphing is on; the empty plane still shows its axes.
   const unsigned flags = graphingOn() ? DrawFlag::All : DrawFlag::Background;
   drawGraphPicture(container_, frame_, text_.get(), flags);
-  pictureValid_ = true;
 }
 
 void CGraphView::paintEvent(QPaintEvent* /*event*/) {
@@ -204,7 +202,6 @@ void CGraphView::drawGraph() {
   document_.setGraphingOn(true);
   firstPass_ = true;
   refreshStatuses();
-  pictureValid_ = false;
   update();
   wakeIdle();
 }
@@ -214,7 +211,6 @@ void CGraphView::rebuildGraphs() {
   rebuildAllGraphs(container_, document_.model());
   firstPass_ = true;
   refreshStatuses();
-  pictureValid_ = false;
   update();
   wakeIdle();
 }

@@ -87,7 +87,6 @@ private:
   QTimer autoScrollTimer_;
   bool suspended_ = false; ///< no frame buffer for the current size
   bool firstPass_ = false; ///< statuses are refreshed once every graph completed
-  bool pictureValid_ = false;
   bool mouseCaptured_ = false;
   PixelPoint lastMouse_;
 };
