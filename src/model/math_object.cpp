@@ -4,6 +4,7 @@
 
 #include <bit>
 #include <cassert>
+#include <cmath>
 #include <utility>
 
 namespace vexmar {
@@ -81,7 +82,10 @@ bool nodeEqual(const MathObject& a, const MathObject& b) {
   if (a.kind != b.kind || a.childCount() != b.childCount()) return false;
   switch (a.kind) {
   case ObjectKind::num:
-    return a.number && b.number && a.number->value == b.number->value;
+    // Two "not a number" values are the same number: a tree holding one must equal its copy.
+    return a.number && b.number &&
+           (a.number->value == b.number->value ||
+            (std::isnan(a.number->value) && std::isnan(b.number->value)));
   case ObjectKind::char_:
   case ObjectKind::dummy:
     return a.characterCode() == b.characterCode() && (a.decoration & 0xFFFF) == (b.decoration & 0xFFFF);

@@ -1,134 +1,14 @@
 // Long random command sequences, checking after every command that the tree and caret are sound,
 // that the text form reads back, and that Undo twice changes nothing. VEXMAR_SOAK_COMMANDS sets
 // the number of commands (default a few seconds' worth); VEXMAR_SOAK_SEED the seed.
-#include "editor/key_table.h"
-#include "editor/view_keys.h"
-#include "editor_fixture.h"
-#include "tree_checks.h"
-
-#include <cstdlib>
-#include <random>
+#include "soak_actions.h"
 
 namespace vexmar {
 namespace {
 
-using test::EditorFixture;
-using EditorSoak = EditorFixture;
+using EditorSoak = test::EditorFixture;
 
-long environmentNumber(const char* name, long fallback) {
-  const char* value = std::getenv(name);
-  if (!value || !*value) return fallback;
-  char* end = nullptr;
-  const long parsed = std::strtol(value, &end, 10);
-  return (end && *end == '\0' && parsed > 0) ? parsed : fallback;
-}
-
-// One random user action: a key with modifiers, an editor command, or Undo.
-struct Action {
-  enum Kind { Key, Command, Undo } kind;
-  int value;
-  int modifiers;
-};
-
-class ActionSource {
-public:
-  explicit ActionSource(unsigned seed) : random_(seed) {}
-
-  Action next() {
-    const int pick = uniform(0, 99);
-    if (pick < 30) return key(letter());
-    if (pick < 40) return key(uniform('0', '9'));
-    if (pick < 55)
-      return key(kOperators[static_cast<std::size_t>(uniform(0, static_cast<int>(kOperators.size()) - 1))]);
-    if (pick < 67) return command(uniform(0x1600, 0x1610)); // caret moves and backspace
-    if (pick < 70) return {Action::Undo, 0, 0};
-    if (pick < 75) return command(uniform(0x2200, 0x2203));
-    if (pick < 81) return command(uniform(0x18A0, 0x18B4));
-    if (pick < 84) return command(uniform(0x1900, 0x1907));
-    if (pick < 88) return command(uniform(0x1008, 0x1094));
-    if (pick < 90) return command(uniform(0x1300, 0x1332));
-    if (pick < 92) return command(uniform(0x1500, 0x1508));
-    if (pick < 94)
-      return command(kLayout[static_cast<std::size_t>(uniform(0, static_cast<int>(kLayout.size()) - 1))]);
-    if (pick < 95) return command(uniform(0, 1) ? 0x1809 : 0x180A);
-    if (pick < 97) return key(KeyCharacter::Tab, uniform(0, 2) == 0 ? KeyModifier::Shift : KeyModifier::None);
-    return key(uniform(32, 126), uniform(0, 7));
-  }
-
-private:
-  static constexpr std::array<int, 20> kOperators = {'+', '-', '*', '^', '!', '|', '(',  ')', '[', '/',
-                                                     '=', '<', '>', '@', ',', '.', '\\', ' ', ' ', 8};
-  static constexpr std::array<EditorCommand, 8> kLayout = {0x1701, 0x1703, 0x170A, 0x1712,
-                                                           0x1740, 0x1744, 0x174D, 0x1784};
-
-  int uniform(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
-  int letter() {
-    static constexpr std::string_view letters = "abcdefghijklmnopqrstuvwxyzxyzsinpthEe";
-    return letters[static_cast<std::size_t>(uniform(0, static_cast<int>(letters.size()) - 1))];
-  }
-  static Action key(int character, int modifiers = 0) { return {Action::Key, character, modifiers}; }
-  static Action command(int code) { return {Action::Command, code, 0}; }
-
-  std::mt19937 random_;
-};
-
-std::string describe(const Action& a) {
-  switch (a.kind) {
-  case Action::Key:
-    return "key " + std::to_string(a.value) + " mods " + std::to_string(a.modifiers);
-  case Action::Command:
-    return "command " + std::to_string(a.value);
-  case Action::Undo:
-    return "undo";
-  }
-  return {};
-}
-
-TEST_F(EditorSoak, RandomCommandsKeepTreeCaretTextAndUndoSound) {
-  const long commands = environmentNumber("VEXMAR_SOAK_COMMANDS", 20000);
-  const unsigned seed = static_cast<unsigned>(environmentNumber("VEXMAR_SOAK_SEED", 20261208));
-  ActionSource source(seed);
-  std::vector<std::string> recent;
-  for (long i = 0; i < commands; ++i) {
-    // A fresh line now and then keeps trees to a size where per-command checks stay cheap.
-    if (i % 400 == 0 || countObjects(*line->root) > 1500) {
-      line->setRoot(makePrompt());
-      resetEditorState();
-      recent.clear();
-    }
-    const Action action = source.next();
-    recent.push_back(describe(action));
-    if (recent.size() > 12) recent.erase(recent.begin());
-    const std::string before = text();
-    switch (action.kind) {
-    case Action::Key:
-      handleViewCharacter(action.value, action.modifiers);
-      break;
-    case Action::Command:
-      dispatch(action.value);
-      break;
-    case Action::Undo:
-      undo();
-      break;
-    }
-    auto history = [&] {
-      std::string h = "command " + std::to_string(i) + " from " + before + "\nrecent:";
-      for (const std::string& r : recent) h += "\n  " + r;
-      return h;
-    };
-    const std::string tree = test::treeProblem(*line->root);
-    ASSERT_TRUE(tree.empty()) << tree << "\n" << text() << "\n" << history();
-    const std::string caret = test::caretProblem(*line);
-    ASSERT_TRUE(caret.empty()) << caret << "\n" << text() << "\n" << history();
-    const std::string written = text();
-    ObjectPtr read = readObjectText(written);
-    ASSERT_TRUE(read) << written << "\n" << history();
-    ASSERT_TRUE(treeEqual(*read, *line->root)) << written << "\n" << history();
-    ASSERT_TRUE(undo() == undo()) << history();
-    ASSERT_EQ(text(), written) << "Undo twice changed the tree\n" << history();
-    ASSERT_TRUE(test::caretProblem(*line).empty()) << history();
-  }
-}
+TEST_F(EditorSoak, RandomCommandsKeepTreeCaretTextAndUndoSound) { test::runSoak(*this, false, 20000); }
 
 } // namespace
 } // namespace vexmar
