@@ -1,5 +1,6 @@
 #include "app/graph_view.h"
 
+#include "app/frame_image.h"
 #include "app/vexmar_document.h"
 #include "graph/graph_builder.h"
 #include "graph/graph_picture.h"
@@ -137,8 +138,7 @@ void CGraphView::paintEvent(QPaintEvent* /*event*/) {
     painter.fillRect(rect(), Qt::white);
     return;
   }
-  QImage image(frame_.pixelBytes(), frame_.width(), frame_.height(), frame_.strideBytes(),
-               QImage::Format_RGB32);
+  QImage image = imageOf(frame_);
   image.setDevicePixelRatio(devicePixelRatioF());
   painter.drawImage(QPointF(0, 0), image);
 }
@@ -146,9 +146,7 @@ void CGraphView::paintEvent(QPaintEvent* /*event*/) {
 QImage CGraphView::picture() {
   renderPicture();
   if (frame_.isEmpty()) return {};
-  return QImage(frame_.pixelBytes(), frame_.width(), frame_.height(), frame_.strideBytes(),
-                QImage::Format_RGB32)
-      .copy();
+  return imageOf(frame_).copy();
 }
 
 void CGraphView::wakeIdle() {
@@ -191,24 +189,14 @@ void CGraphView::refreshStatuses() {
   emit graphStateChanged();
 }
 
-void CGraphView::drawGraph() {
-  if (graphingOn()) {
-    // Enter on a graphed document draws the edited equations again.
-    rebuildGraphs();
-    return;
-  }
-  container_.clearGraphs();
-  rebuildAllGraphs(container_, document_.model());
-  document_.setGraphingOn(true);
-  firstPass_ = true;
-  refreshStatuses();
-  update();
-  wakeIdle();
-}
+// Enter on a graphed document draws the edited equations again, as an edit would.
+void CGraphView::drawGraph() { rebuildGraphs(); }
 
 void CGraphView::rebuildGraphs() {
   container_.clearGraphs();
   rebuildAllGraphs(container_, document_.model());
+  // Graphs are only ever built to be shown.
+  document_.setGraphingOn(true);
   firstPass_ = true;
   refreshStatuses();
   update();

@@ -1,4 +1,5 @@
 #include "app/active_line.h"
+#include "app/frame_image.h"
 #include "app/qt_text_renderer.h"
 #include "app/subcommands.h"
 #include "app/typesetting_session.h"
@@ -9,8 +10,6 @@
 #include "graph/graph_picture.h"
 #include "model/clock.h"
 #include "render3d/frame_buffer.h"
-
-#include <QImage>
 
 #include <charconv>
 #include <ostream>
@@ -130,9 +129,7 @@ int runRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
   QtTextRenderer text;
   if (!drawGraphPicture(container, frame, &text))
     return commandLineError(err, "render: the picture could not be drawn");
-  const QImage image(frame.pixelBytes(), frame.width(), frame.height(), frame.strideBytes(),
-                     QImage::Format_RGB32);
-  if (!image.save(QString::fromStdString(arguments.output), "PNG"))
+  if (!imageOf(frame).save(QString::fromStdString(arguments.output), "PNG"))
     return commandLineError(err, "render: cannot write '" + arguments.output + "'");
   return 0;
 }

@@ -29,9 +29,6 @@ bool isChar(const MathObject& node, std::uint16_t code) {
 }
 bool isCoordinateCode(std::uint16_t code) { return contains(kCoordinates, code); }
 bool isConstantCode(std::uint16_t code) { return code == kE || code == kPi || code == kDegree; }
-bool isInequality(const MathObject& node) {
-  return node.kind == ObjectKind::lessthan || node.kind == ObjectKind::greaterthan;
-}
 bool isDerivativeOperator(const MathObject* node) {
   return node && (node->kind == ObjectKind::optotal || node->kind == ObjectKind::oppartial);
 }
@@ -193,6 +190,12 @@ const MathObject* equationOf(const MathObject& tree) {
   return tree.kind == ObjectKind::comma ? tree.firstChild() : &tree;
 }
 
+} // namespace
+
+bool isInequality(const MathObject& node) {
+  return node.kind == ObjectKind::lessthan || node.kind == ObjectKind::greaterthan;
+}
+
 bool isColourFormula(const MathObject& condition) {
   if (condition.kind != ObjectKind::equal || condition.childCount() != 2) return false;
   const MathObject* left = condition.child(0);
@@ -207,8 +210,6 @@ bool isInequalityCondition(const MathObject& condition) {
   return isInequality(condition) &&
          isGraphableTree(condition, Graphable::Derivatives | Graphable::ConditionStructure);
 }
-
-} // namespace
 
 bool isGraphableNode(const MathObject& node, unsigned options) {
   if (isAlwaysGraphable(node)) return true;

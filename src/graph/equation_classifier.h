@@ -45,6 +45,12 @@ inline constexpr unsigned PlainOperands = 16;     ///< any letter
 [[nodiscard]] bool dependsOnlyOn(const MathObject& tree, const SymbolSet& symbols);
 /// True for a `char` of x, y, z, r, θ, φ, t, u or v: a side that is one of them makes an equation explicit.
 [[nodiscard]] bool isLoneVariable(const MathObject& node);
+/// True for `lessthan` and `greaterthan`, the only relations graphed as inequalities.
+[[nodiscard]] bool isInequality(const MathObject& node);
+/// True for a condition `[r, g, b] = [...]` or `[h, s, v] = [...]` whose entries can be graphed.
+[[nodiscard]] bool isColourFormula(const MathObject& condition);
+/// True for a condition `a < b` (or a chain) whose whole subtree can be graphed.
+[[nodiscard]] bool isInequalityCondition(const MathObject& condition);
 /// True for a `char` that is a parameter: neither a coordinate letter nor e, π or the degree sign.
 [[nodiscard]] bool isParameterLetter(const MathObject& node);
 

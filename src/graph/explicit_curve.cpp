@@ -220,18 +220,19 @@ void CExplicitCurve::classifyCareful(CurveSample& sample, double a, double b, do
   settle(SampleKind::EdgeSegment, std::fmin(fa, fb), std::fmax(fa, fb));
 }
 
+bool CExplicitCurve::Refinement::include(double v) {
+  if (std::isnan(v)) return false;
+  anyNumber = true;
+  allFinite = allFinite && std::isfinite(v);
+  low = std::min(low, v);
+  high = std::max(high, v);
+  return true;
+}
+
 CExplicitCurve::Refinement CExplicitCurve::refineBounds(double a, double b, double fa, double fb) const {
   Refinement r{kInfinity, -kInfinity};
-  const auto include = [&r](double v) {
-    if (std::isnan(v)) return false;
-    r.anyNumber = true;
-    r.allFinite = r.allFinite && std::isfinite(v);
-    r.low = std::min(r.low, v);
-    r.high = std::max(r.high, v);
-    return true;
-  };
-  include(fa);
-  include(fb);
+  r.include(fa);
+  r.include(fb);
   const double width = b - a;
   for (int level = 1; level <= kMaxDoublings; ++level) {
     const int pieces = 1 << level;
@@ -239,7 +240,7 @@ CExplicitCurve::Refinement CExplicitCurve::refineBounds(double a, double b, doub
     const double highBefore = r.high;
     bool allNumbers = true;
     for (int j = 1; j < pieces; j += 2)
-      allNumbers = include(function_->evalU(a + width * j / pieces)) && allNumbers;
+      allNumbers = r.include(function_->evalU(a + width * j / pieces)) && allNumbers;
     // Once every new point is defined and none moves the bounds, finer pieces rarely will; where
     // some are undefined the edge of the domain is still being looked for.
     if (level >= 2 && allNumbers && r.low == lowBefore && r.high == highBefore) break;
@@ -254,13 +255,8 @@ CExplicitCurve::Refinement CExplicitCurve::sampleFinely(double a, double b) cons
   for (int j = 0; j <= kFinestPieces; ++j) {
     const double v = function_->evalU(a + width * j / kFinestPieces);
     // An isolated undefined point (0/0 of a removable singularity) is no sign of a pole.
-    if (!std::isnan(v)) {
-      r.anyNumber = true;
-      r.allFinite = r.allFinite && std::isfinite(v);
-      r.low = std::min(r.low, v);
-      r.high = std::max(r.high, v);
-      if (!std::isnan(previous)) r.largestStep = std::max(r.largestStep, std::fabs(v - previous));
-    }
+    if (r.include(v) && !std::isnan(previous))
+      r.largestStep = std::max(r.largestStep, std::fabs(v - previous));
     previous = v;
   }
   return r;
@@ -302,37 +298,21 @@ bool CExplicitCurve::isJump(double a, double b, double fa, double fb, IntervalVa
 }
 
 void CExplicitCurve::draw(DrawingPort& port) {
-  if (samples_.empty()) return;
+  // Segments go straight into the frame buffer; a port without one draws nothing.
+  if (samples_.empty() || !port.isAttached()) return;
   const PlaneMapping& m = mapping();
-  const bool attached = port.isAttached();
   const PixelRect clip = intersect(port.clip(), m.rect);
-  if (attached && clip.isEmpty()) return;
+  if (clip.isEmpty()) return;
   const Rgb colour = colourOf(*style_);
   for (const CurveSample& s : samples_) {
     if (!isDrawn(s.kind)) continue;
     const Rgb segmentColour = s.kind == SampleKind::Unbounded ? kAsymptoteGrey : colour;
     if (overX_) {
       const int column = m.columnOf(s.centre);
-      const int from = m.rowOf(s.low);
-      const int to = m.rowOf(s.high);
-      if (attached) {
-        port.plotVerticalSegment(clip, {column, from}, {column, to}, segmentColour, 1);
-      } else {
-        port.setPen(segmentColour);
-        port.moveTo(column, from);
-        port.lineTo(column, to);
-      }
+      port.plotVerticalSegment(clip, {column, m.rowOf(s.low)}, {column, m.rowOf(s.high)}, segmentColour, 1);
     } else {
       const int row = m.rowOf(s.centre);
-      const int from = m.columnOf(s.low);
-      const int to = m.columnOf(s.high);
-      if (attached) {
-        port.plotHorizontalSegment(clip, {from, row}, {to, row}, segmentColour, 1);
-      } else {
-        port.setPen(segmentColour);
-        port.moveTo(from, row);
-        port.lineTo(to, row);
-      }
+      port.plotHorizontalSegment(clip, {m.columnOf(s.low), row}, {m.columnOf(s.high), row}, segmentColour, 1);
     }
   }
 }

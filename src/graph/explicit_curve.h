@@ -70,6 +70,9 @@ private:
     bool anyNumber = false;
     bool allFinite = true;    ///< no infinite value among the numbers
     double largestStep = 0.0; ///< between neighbouring points, on the finest grid only
+
+    /// Takes in one value of f; false when it is not a number.
+    bool include(double v);
   };
 
   [[nodiscard]] const PlaneMapping& mapping() const;

@@ -9,29 +9,12 @@
 #include "numeric/evaluator.h"
 #include "numeric/numeric_state.h"
 
-#include <array>
-
 namespace vexmar {
 namespace {
 
 using namespace Letter;
 
 constexpr std::int64_t kRebuildWorkMs = 60;
-
-bool isInequality(const MathObject& node) {
-  return node.kind == ObjectKind::lessthan || node.kind == ObjectKind::greaterthan;
-}
-
-bool isLetterVector(const MathObject& node, std::array<std::uint16_t, 3> letters) {
-  if (node.kind != ObjectKind::matrix || node.matrixRows() != 3 || node.matrixColumns() != 1 ||
-      node.childCount() != 3)
-    return false;
-  for (int i = 0; i < 3; ++i)
-    if (!node.child(i) || node.child(i)->kind != ObjectKind::char_ ||
-        node.child(i)->characterCode() != letters[static_cast<std::size_t>(i)])
-      return false;
-  return true;
-}
 
 // A fresh copy of a subtree with letters renamed, compiled on its own.
 std::unique_ptr<Evaluator> compiled(const MathObject& tree,
@@ -120,22 +103,15 @@ int buildGraph(CGraphContainer& container, const MathObject& tree, bool for3D,
     for (int i = 1; i < tree.childCount(); ++i) {
       const MathObject* condition = tree.child(i);
       if (!condition) continue;
-      if (condition->kind == ObjectKind::equal && condition->childCount() == 2 && condition->child(0) &&
-          condition->child(1) && condition->child(1)->kind == ObjectKind::matrix &&
-          condition->child(1)->childCount() == 3) {
-        const MathObject& left = *condition->child(0);
-        const bool rgb = isLetterVector(left, {'r', 'g', 'b'});
-        if (!rgb && !isLetterVector(left, {'h', 's', 'v'})) continue;
+      if (isColourFormula(*condition)) {
+        const bool rgb = condition->child(0)->child(0)->characterCode() == 'r';
         style->mode =
             rgb ? static_cast<int>(GraphStyleMode::RgbFormula) : static_cast<int>(GraphStyleMode::HsvFormula);
         const MathObject& entries = *condition->child(1);
-        for (int k = 0; k < 3; ++k) {
-          if (!entries.child(k)) continue;
+        for (int k = 0; k < 3; ++k)
           style->colourEvaluators[static_cast<std::size_t>(k)] = compiled(*entries.child(k), {{R, Rho}});
-        }
         registerParameters(entries, numericState().parameters);
-      } else if (isInequality(*condition) &&
-                 isGraphableTree(*condition, Graphable::Derivatives | Graphable::ConditionStructure)) {
+      } else if (isInequalityCondition(*condition)) {
         collect(splitInequality(*condition), conditions, boundaries);
       }
     }

@@ -200,16 +200,14 @@ void CGraphPlane::zoom(int kind) {
 
   // The point where the axes cross keeps its pixel; that is the origin itself while it is on screen.
   const PixelRect& rect = mapping_.rect;
-  const auto place = [](double origin, double low, double high, auto coordinateAt) {
-    const double pixel = std::floor(origin + 0.5);
-    if (pixel >= low && pixel <= high) return AxisPlace{origin, 0.0};
-    const double clamped = clampAxis(pixel, low, high);
-    return AxisPlace{clamped, coordinateAt(clamped)};
+  const auto place = [](double origin, int axis, auto coordinateAt) {
+    if (axis == std::floor(origin + 0.5)) return AxisPlace{origin, 0.0};
+    return AxisPlace{static_cast<double>(axis), coordinateAt(axis)};
   };
-  const AxisPlace crossingColumn = place(mapping_.originColumn, rect.left + px(6), rect.right - px(7),
-                                         [this](double pixel) { return mapping_.xOf(pixel); });
-  const AxisPlace crossingRow = place(mapping_.originRow, rect.top + px(6), rect.bottom - px(18),
-                                      [this](double pixel) { return mapping_.yOf(pixel); });
+  const AxisPlace crossingColumn =
+      place(mapping_.originColumn, yAxisColumn(), [this](double pixel) { return mapping_.xOf(pixel); });
+  const AxisPlace crossingRow =
+      place(mapping_.originRow, xAxisRow(), [this](double pixel) { return mapping_.yOf(pixel); });
 
   PlaneSettings zoomed = settings_;
   zoomed.scale = timesPowerOfTen(next->mantissa, exponent) / 2.0;
@@ -284,9 +282,9 @@ double CGraphPlane::tickStep() const {
 AxesLayout CGraphPlane::layoutAxes() const {
   const PixelRect& rect = mapping_.rect;
   const double step = tickStep();
-  const auto layout = [step](double originPixel, double low, double high, double fromValue, double toValue) {
+  const auto layout = [step](int position, double fromValue, double toValue) {
     AxisLayout axis;
-    axis.position = static_cast<int>(clampAxis(std::floor(originPixel + 0.5), low, high));
+    axis.position = position;
     axis.step = step;
     axis.first = std::ceil(std::min(fromValue, toValue) / step) * step;
     axis.last = std::floor(std::max(fromValue, toValue) / step) * step;
@@ -294,10 +292,8 @@ AxesLayout CGraphPlane::layoutAxes() const {
     return axis;
   };
   AxesLayout axes;
-  axes.xAxis = layout(mapping_.originRow, rect.top + px(6), rect.bottom - px(18), mapping_.xOf(rect.left),
-                      mapping_.xOf(rect.right));
-  axes.yAxis = layout(mapping_.originColumn, rect.left + px(6), rect.right - px(7),
-                      mapping_.yOf(rect.bottom - 1), mapping_.yOf(rect.top));
+  axes.xAxis = layout(xAxisRow(), mapping_.xOf(rect.left), mapping_.xOf(rect.right));
+  axes.yAxis = layout(yAxisColumn(), mapping_.yOf(rect.bottom - 1), mapping_.yOf(rect.top));
   if (!axes.xAxis.drawn || !axes.yAxis.drawn) raiseError(Error::DoubleLimits);
   return axes;
 }
