@@ -13,6 +13,7 @@
 #include "model/memory_reserve.h"
 #include "model/model_state.h"
 #include "numeric/error_word.h"
+#include "test_application.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -36,23 +37,7 @@
 namespace vexmar {
 namespace {
 
-// One QApplication for the whole run, with its settings in a folder of its own.
-QApplication& application() {
-  static QTemporaryDir settingsFolder;
-  static int argc = 1;
-  static char name[] = "app_gui_tests";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = [] {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    auto* a = new QApplication(argc, argv);
-    QApplication::setOrganizationName("OrvendaTest");
-    QApplication::setApplicationName("VexmarTest");
-    QSettings::setDefaultFormat(QSettings::IniFormat);
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsFolder.path());
-    return a;
-  }();
-  return *app;
-}
+using test::application;
 
 struct Window : ::testing::Test {
   void SetUp() override {

@@ -1,4 +1,5 @@
 #include "app/graph_view.h"
+#include "test_application.h"
 
 #include "app/active_line.h"
 #include "app/vexmar_document.h"
@@ -16,14 +17,7 @@
 namespace vexmar {
 namespace {
 
-// One application for the whole run, never destroyed: Qt's own statics go first at exit.
-QApplication& application() {
-  static int argc = 1;
-  static char name[] = "graph_view_tests";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = new QApplication(argc, argv);
-  return *app;
-}
+using test::application;
 
 class GraphViewTest : public ::testing::Test {
 protected:
