@@ -266,35 +266,28 @@ std::optional<KeyStroke> keyStrokeFromEvent(const QKeyEvent& event) {
   if (qtModifiers & Qt::ControlModifier) modifiers |= KeyModifier::Control;
   if (qtModifiers & Qt::ShiftModifier) modifiers |= KeyModifier::Shift;
   if (qtModifiers & Qt::AltModifier) modifiers |= KeyModifier::Alt;
-  const auto named = [&](ViewKey key) { return KeyStroke{NamedKey{key}, modifiers}; };
+  struct NamedRow {
+    int qtKey;
+    ViewKey key;
+  };
+  static constexpr std::array<NamedRow, 9> kNamedKeys = {{
+      {Qt::Key_Left, ViewKey::Left},
+      {Qt::Key_Right, ViewKey::Right},
+      {Qt::Key_Up, ViewKey::Up},
+      {Qt::Key_Down, ViewKey::Down},
+      {Qt::Key_Home, ViewKey::Home},
+      {Qt::Key_End, ViewKey::End},
+      {Qt::Key_Delete, ViewKey::Delete},
+      {Qt::Key_Return, ViewKey::Enter},
+      {Qt::Key_Enter, ViewKey::Enter},
+  }};
+  for (const NamedRow& row : kNamedKeys)
+    if (event.key() == row.qtKey) return KeyStroke{NamedKey{row.key}, modifiers};
   const auto character = [&](int c, int m) { return KeyStroke{CharacterKey{c}, m}; };
-  switch (event.key()) {
-  case Qt::Key_Left:
-    return named(ViewKey::Left);
-  case Qt::Key_Right:
-    return named(ViewKey::Right);
-  case Qt::Key_Up:
-    return named(ViewKey::Up);
-  case Qt::Key_Down:
-    return named(ViewKey::Down);
-  case Qt::Key_Home:
-    return named(ViewKey::Home);
-  case Qt::Key_End:
-    return named(ViewKey::End);
-  case Qt::Key_Delete:
-    return named(ViewKey::Delete);
-  case Qt::Key_Return:
-  case Qt::Key_Enter:
-    return named(ViewKey::Enter);
-  case Qt::Key_Backspace:
-    return character(KeyCharacter::Backspace, modifiers);
-  case Qt::Key_Tab:
-    return character(KeyCharacter::Tab, modifiers);
-  case Qt::Key_Backtab:
-    return character(KeyCharacter::Tab, modifiers | KeyModifier::Shift);
-  default:
-    break;
-  }
+  // Backspace and Tab are characters to the editor, as they are in a typed KEYS string.
+  if (event.key() == Qt::Key_Backspace) return character(KeyCharacter::Backspace, modifiers);
+  if (event.key() == Qt::Key_Tab) return character(KeyCharacter::Tab, modifiers);
+  if (event.key() == Qt::Key_Backtab) return character(KeyCharacter::Tab, modifiers | KeyModifier::Shift);
   if (modifiers & (KeyModifier::Control | KeyModifier::Alt)) {
     const int c = characterOfKey(event.key(), qtModifiers);
     if (c == 0) return std::nullopt;
