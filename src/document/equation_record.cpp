@@ -1,7 +1,5 @@
 #include "document/equation_record.h"
 
-#include <cmath>
-
 namespace vexmar {
 
 const std::array<ColourCode, 16>& colourCodes() {
@@ -26,13 +24,10 @@ const std::array<ColourCode, 16>& colourCodes() {
   return kCodes;
 }
 
-bool isColourCodeValid(double code) {
-  if (code == kTextureColourCode) return true;
-  return code >= 1.0 && code <= 16.0 && std::trunc(code) == code && code != 9.0;
-}
+// The table is the list of valid codes.
+bool isColourCodeValid(double code) { return findColourCode(code) != nullptr; }
 
 const ColourCode* findColourCode(double code) {
-  if (!isColourCodeValid(code)) return nullptr;
   for (const ColourCode& c : colourCodes())
     if (c.code == code) return &c;
   return nullptr;

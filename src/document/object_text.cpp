@@ -117,9 +117,6 @@ constexpr std::uint32_t kWrittenDecoration = Decoration::kAccentMask | Decoratio
                                              Decoration::kPrimesMask | Decoration::kBar |
                                              Decoration::kMarkBelowMask;
 
-// The four `chem` flags, in text order: bits of payloadA.
-constexpr std::array<int, 4> kChemFlagBits = {2, 3, 0, 1};
-
 constexpr std::string_view kInfinityText = "Infinity";
 // Keeps the sign, which a bare "Infinity" would lose.
 constexpr std::string_view kNegativeInfinityText = "-Infinity";
@@ -161,39 +158,6 @@ void appendValue(std::string& out, double value) {
   out += rendered;
 }
 
-// A decimal number (sign, digits, point, exponent; no blanks) that does not fit a double:
-// true when it is too large rather than too small.
-bool isOverflow(std::string_view token) {
-  if (!token.empty() && (token.front() == '-' || token.front() == '+')) token.remove_prefix(1);
-  std::int64_t order = 0; // decimal exponent of the first non-zero digit, before the 'e' part
-  bool seenNonZero = false;
-  bool afterPoint = false;
-  std::size_t i = 0;
-  for (; i < token.size() && (isDigit(token[i]) || token[i] == '.'); ++i) {
-    if (token[i] == '.') {
-      afterPoint = true;
-    } else if (seenNonZero) {
-      if (!afterPoint) ++order;
-    } else if (token[i] != '0') {
-      seenNonZero = true;
-      if (afterPoint) --order;
-    } else if (afterPoint) {
-      --order;
-    }
-  }
-  if (!seenNonZero) return false;
-  std::int64_t exponent = 0;
-  if (i < token.size() && (token[i] == 'e' || token[i] == 'E')) {
-    ++i;
-    const bool negative = i < token.size() && token[i] == '-';
-    if (i < token.size() && (token[i] == '-' || token[i] == '+')) ++i;
-    for (; i < token.size() && isDigit(token[i]); ++i)
-      exponent = std::min<std::int64_t>(exponent * 10 + (token[i] - '0'), 1'000'000'000);
-    if (negative) exponent = -exponent;
-  }
-  return order + exponent >= 0;
-}
-
 // Strict grammar of a value in the text: [+-] digits [. digits] [e [+-] digits], at least one digit.
 bool isDecimalReal(std::string_view token) {
   std::size_t i = 0;
@@ -219,40 +183,11 @@ bool parseDecimalReal(std::string_view token, double& value) {
   if (token.front() == '+') token.remove_prefix(1);
   const auto result = std::from_chars(token.data(), token.data() + token.size(), value);
   if (result.ec == std::errc::result_out_of_range) {
-    if (isOverflow(token)) return false;
+    if (decimalExceedsDoubleRange(token)) return false;
     value = token.front() == '-' ? -0.0 : 0.0;
     return true;
   }
   return result.ec == std::errc{} && result.ptr == token.data() + token.size();
-}
-
-// The value of a display text's leading number, as the C library's atof reads it.
-double leadingValue(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || (text.front() >= '\t' && text.front() <= '\r')))
-    text.remove_prefix(1);
-  if (text.size() >= 2 && text[0] == '+' && text[1] != '+' && text[1] != '-') text.remove_prefix(1);
-  double value = 0.0;
-  const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (result.ec == std::errc::invalid_argument) return 0.0;
-  if (result.ec == std::errc::result_out_of_range) {
-    const std::string_view token(text.data(), static_cast<std::size_t>(result.ptr - text.data()));
-    const bool negative = text.front() == '-';
-    const double magnitude = isOverflow(token) ? std::numeric_limits<double>::infinity() : 0.0;
-    return negative ? -magnitude : magnitude;
-  }
-  return value;
-}
-
-bool showsOtherValue(const NumberRecord& record, char separator) {
-  const double shown = leadingValue(replaced(record.displayText(), separator, '.'));
-  if (std::isnan(record.value) && std::isnan(shown)) return false;
-  return shown != record.value;
-}
-
-// value / 10^exponent in two steps, so that neither power leaves the normal range.
-double dividedByPowerOfTen(double value, int exponent) {
-  const int half = exponent / 2;
-  return value / std::pow(10.0, half) / std::pow(10.0, exponent - half);
 }
 
 // Gives a number whose display text shows another value a text rendered from the value; a
@@ -270,8 +205,7 @@ void renderFromValue(MathObject& number, ObjectPtr& root, char separator) {
   if (!exponentText.empty() && exponentText.front() == '+') exponentText.remove_prefix(1);
   int exponent = 0;
   std::from_chars(exponentText.data(), exponentText.data() + exponentText.size(), exponent);
-  record.value = dividedByPowerOfTen(record.value, exponent);
-  record.setDisplayText(replaced(std::string_view(rendering).substr(0, e), '.', separator));
+  record.keepMantissa(replaced(std::string_view(rendering).substr(0, e), '.', separator), exponent);
 
   ObjectPtr power = makeNumber(exponent, std::to_string(exponent));
   MathObject* parent = number.parent;
@@ -287,7 +221,7 @@ void renderFromValue(MathObject& number, ObjectPtr& root, char separator) {
 void renderStaleNumbers(ObjectPtr& root, char separator) {
   std::vector<MathObject*> stale;
   for (MathObject* node = root.get(); node; node = nextPreorder(*node, *root))
-    if (node->is(ObjectKind::num) && showsOtherValue(*node->number, separator)) stale.push_back(node);
+    if (node->is(ObjectKind::num) && node->number->showsOtherValue(separator)) stale.push_back(node);
   for (MathObject* node : stale) renderFromValue(*node, root, separator);
 }
 
@@ -388,7 +322,7 @@ void writeSpecifics(std::string& out, const MathObject& node) {
     break;
   }
   case ObjectKind::chem:
-    for (int bit : kChemFlagBits) {
+    for (int bit : kChemSlotBits) {
       appendInteger(out, (bits >> bit) & 1);
       out += ',';
     }
@@ -563,7 +497,7 @@ private:
     }
     case ObjectKind::chem: {
       std::uint32_t bits = 0;
-      for (int bit : kChemFlagBits) {
+      for (int bit : kChemSlotBits) {
         std::int64_t flag = 0;
         if (!readInteger(flag, kFlagRange) || !expect(',')) return false;
         bits |= static_cast<std::uint32_t>(flag) << bit;

@@ -13,10 +13,6 @@ using Mode = SelectionMode;
 
 bool hasShape(const MathObject* o, KindShape shape) { return o && o->shape() == shape; }
 
-MathObject* childAt(const MathObject& o, int index) {
-  return index >= 0 && index < o.childCount() ? o.child(index) : nullptr;
-}
-
 // The first sibling after the nearest ancestor-or-self that has one.
 MathObject* nextObject(const MathObject& object) {
   for (const MathObject* n = &object; n->parent; n = n->parent) {
@@ -160,13 +156,13 @@ void moveRight(InsertionPoint& ip) {
     }
     return;
   case Mode::Range: {
-    MathObject* last = childAt(current, ip.selLast);
+    MathObject* last = optionalChild(current, ip.selLast);
     place(ip, last ? *last : current, Mode::After);
     return;
   }
   case Mode::Operator:
     if (current.shape() == KindShape::Infix) {
-      if (MathObject* operand = childAt(current, ip.selFirst + 1)) place(ip, *operand, Mode::Before);
+      if (MathObject* operand = optionalChild(current, ip.selFirst + 1)) place(ip, *operand, Mode::Before);
     } else if (current.shape() == KindShape::Prefix && current.firstChild()) {
       place(ip, *current.firstChild(), Mode::Before);
     }
@@ -189,7 +185,7 @@ void moveRight(InsertionPoint& ip) {
     }
     return;
   case Mode::Cells: {
-    MathObject* cell = childAt(current, ip.selLast);
+    MathObject* cell = optionalChild(current, ip.selLast);
     place(ip, cell ? *cell : current, Mode::Object);
     return;
   }
@@ -216,13 +212,13 @@ void moveLeft(InsertionPoint& ip) {
     }
     return;
   case Mode::Range: {
-    MathObject* first = childAt(current, ip.selFirst);
+    MathObject* first = optionalChild(current, ip.selFirst);
     place(ip, first ? *first : current, Mode::Before);
     return;
   }
   case Mode::Operator:
     if (current.shape() == KindShape::Infix) {
-      if (MathObject* operand = childAt(current, ip.selFirst)) place(ip, *operand, Mode::After);
+      if (MathObject* operand = optionalChild(current, ip.selFirst)) place(ip, *operand, Mode::After);
     } else if (current.shape() == KindShape::Prefix) {
       place(ip, current, Mode::Before);
     }
@@ -235,7 +231,7 @@ void moveLeft(InsertionPoint& ip) {
     leftFromBefore(ip);
     return;
   case Mode::Cells: {
-    MathObject* cell = childAt(current, ip.selFirst);
+    MathObject* cell = optionalChild(current, ip.selFirst);
     place(ip, cell ? *cell : current, Mode::Object);
     return;
   }
@@ -266,7 +262,7 @@ void moveDown(InsertionPoint& ip) {
       return;
     case Mode::Range:
     case Mode::Cells:
-      if (MathObject* child = childAt(current, ip.selFirst)) place(ip, *child, Mode::Object);
+      if (MathObject* child = optionalChild(current, ip.selFirst)) place(ip, *child, Mode::Object);
       return;
     default:
       place(ip, *first, ip.mode);
@@ -293,7 +289,7 @@ void selectLastChild(InsertionPoint& ip) {
   MathObject& current = *ip.current;
   if (ip.mode == Mode::Operator) return;
   const bool indexed = ip.mode == Mode::Range || ip.mode == Mode::Cells;
-  if (MathObject* child = childAt(current, indexed ? ip.selLast : current.childCount() - 1))
+  if (MathObject* child = optionalChild(current, indexed ? ip.selLast : current.childCount() - 1))
     place(ip, *child, Mode::Object);
 }
 

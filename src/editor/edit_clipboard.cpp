@@ -97,21 +97,8 @@ bool pasteClipboard(InsertionPoint& ip, const EditClipboard& clipboard) {
   }
   if (!canCopy(*clipboard.tree)) return false;
   const bool replacesSelection = ip.mode == SelectionMode::Object;
-  MathObject* target = nullptr;
-  switch (ip.mode) {
-  case SelectionMode::Object:
-    target = ip.current;
-    break;
-  case SelectionMode::After:
-  case SelectionMode::BetweenFactors:
-    target = openSlotAfter(ip, ObjectKind::times);
-    break;
-  case SelectionMode::Before:
-    target = openSlotBefore(ip, ObjectKind::times);
-    break;
-  default:
-    return false;
-  }
+  MathObject* target = caretOperand(ip);
+  if (!target) return false;
   MathObject* pasted = replaceSubtree(ip, *target, copyTree(*clipboard.tree));
   MathObject* parent = pasted->parent;
   const int count = pasted->childCount();

@@ -95,6 +95,23 @@ MathObject* openSlotBefore(InsertionPoint& ip, ObjectKind kind) {
   return slot;
 }
 
+MathObject* caretOperand(InsertionPoint& ip) {
+  switch (ip.mode) {
+  case SelectionMode::Range:
+    groupSelection(ip);
+    return ip.current;
+  case SelectionMode::Object:
+    return ip.current;
+  case SelectionMode::After:
+  case SelectionMode::BetweenFactors:
+    return openSlotAfter(ip, ObjectKind::times);
+  case SelectionMode::Before:
+    return openSlotBefore(ip, ObjectKind::times);
+  default:
+    return nullptr;
+  }
+}
+
 void joinOperands(InsertionPoint& ip, MathObject& object, int i) {
   if (i < 0 || i + 1 >= object.childCount()) return;
   ObjectPtr left = removeChild(object, i);

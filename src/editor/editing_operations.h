@@ -12,6 +12,9 @@ namespace vexmar {
 MathObject* openSlotAfter(InsertionPoint& ip, ObjectKind kind);
 /// The mirror of openSlotAfter; a factor is never put inside the base of a `power`.
 MathObject* openSlotBefore(InsertionPoint& ip, ObjectKind kind);
+/// What typing, pasting or a template at the caret works on: the selected object (a range grouped
+/// first), or a new factor slot beside a caret; null in the other modes.
+MathObject* caretOperand(InsertionPoint& ip);
 /// Removes the operator between operands i and i + 1 of an infix object: operand i becomes a
 /// leading factor of operand i + 1. Caret after the last factor of former operand i.
 void joinOperands(InsertionPoint& ip, MathObject& object, int i);

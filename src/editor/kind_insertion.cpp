@@ -154,8 +154,7 @@ void insertSign(InsertionPoint& ip, ObjectKind sign) {
     wrapOne(ip, sign);
     break;
   case SelectionMode::BetweenFactors:
-    if (MathObject* split = splitProduct(ip, ObjectKind::plus)) {
-      (void)split;
+    if (splitProduct(ip, ObjectKind::plus)) {
       // The caret now stands before the right operand; the sign wraps that operand.
       MathObject* right = ip.current;
       while (right->parent && right->parent->kind != ObjectKind::plus) right = right->parent;
@@ -169,43 +168,17 @@ void insertSign(InsertionPoint& ip, ObjectKind sign) {
 }
 
 void insertString(InsertionPoint& ip) {
-  MathObject* slot = nullptr;
-  switch (ip.mode) {
-  case SelectionMode::Object:
-    slot = ip.current->kind == ObjectKind::prompt ? ip.current : openSlotAfter(ip, ObjectKind::times);
-    break;
-  case SelectionMode::After:
-  case SelectionMode::BetweenFactors:
-    slot = openSlotAfter(ip, ObjectKind::times);
-    break;
-  case SelectionMode::Before:
-    slot = openSlotBefore(ip, ObjectKind::times);
-    break;
-  default:
-    return;
-  }
+  // A selected object other than a prompt stays: the text goes after it.
+  const bool keepsSelection = ip.mode == SelectionMode::Object && ip.current->kind != ObjectKind::prompt;
+  MathObject* slot = keepsSelection ? openSlotAfter(ip, ObjectKind::times) : caretOperand(ip);
+  if (!slot) return;
   MathObject* text = replaceSubtree(ip, *slot, makeString(""));
   setInsertionPoint(ip, *text, SelectionMode::After);
   markChanged(ip, *text);
 }
 
 void insertMatrix(InsertionPoint& ip) {
-  switch (ip.mode) {
-  case SelectionMode::Object:
-    wrapInMatrix(ip);
-    break;
-  case SelectionMode::After:
-  case SelectionMode::BetweenFactors:
-    openSlotAfter(ip, ObjectKind::times);
-    wrapInMatrix(ip);
-    break;
-  case SelectionMode::Before:
-    openSlotBefore(ip, ObjectKind::times);
-    wrapInMatrix(ip);
-    break;
-  default:
-    break;
-  }
+  if (caretOperand(ip)) wrapInMatrix(ip);
 }
 
 void insertBinary(InsertionPoint& ip, ObjectKind kind) {

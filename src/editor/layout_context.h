@@ -150,11 +150,6 @@ private:
   std::int64_t ascent_, descent_;
 };
 
-/// The child at `index`, or null when the node has fewer children.
-[[nodiscard]] inline MathObject* optionalChild(const MathObject& node, int index) {
-  return index >= 0 && index < node.childCount() ? node.child(index) : nullptr;
-}
-
 /// A box's height.
 [[nodiscard]] inline Fixed heightOf(const MathObject& o) {
   return clampLength(static_cast<std::int64_t>(o.ascent) + o.descent);

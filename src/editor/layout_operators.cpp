@@ -8,12 +8,10 @@
 namespace vexmar {
 namespace {
 
-constexpr std::uint8_t kMultiplication = 0xB4; // Symbol face ×
-constexpr std::uint8_t kNabla = 0xD1;          // Symbol face ∇
-constexpr std::uint8_t kDagger = 0xA0;         // text face (Mac Roman †)
-constexpr std::uint8_t kAsterisk = '*';        // text face
-constexpr std::uint8_t kInlineSlash = 0xA4;    // Symbol face fraction slash, for overflowing fractions
-constexpr std::uint8_t kCaret = '^';           // text face, for overflowing powers
+constexpr std::uint8_t kDagger = 0xA0;      // text face (Mac Roman †)
+constexpr std::uint8_t kAsterisk = '*';     // text face
+constexpr std::uint8_t kInlineSlash = 0xA4; // Symbol face fraction slash, for overflowing fractions
+constexpr std::uint8_t kCaret = '^';        // text face, for overflowing powers
 
 // What stands between two operands of an infix object.
 struct Separator {
@@ -62,7 +60,7 @@ Separator separatorBefore(const LayoutContext& ctx, const MathObject& node, int 
     return {{}, 0, ctx.units(Spacing::kListGap), 0};
   case ObjectKind::times: {
     const Fixed gap = ctx.timesGap();
-    if (timesShowsGlyph(left, right)) return {{kMultiplication, Face::Symbol}, 1, gap, gap};
+    if (timesShowsGlyph(left, right)) return {{kMultiplicationGlyph, Face::Symbol}, 1, gap, gap};
     return {{}, 0, gap, 0};
   }
   case ObjectKind::plus:
@@ -88,14 +86,13 @@ Fixed separatorWidth(const LayoutContext& ctx, const Separator& s) {
 }
 
 // A list aligned by its top or bottom edges is centred on the math axis as a whole.
-void alignListItems(const LayoutContext& ctx, MathObject& node) {
+void alignListItems(MathObject& node) {
   Fixed tallest = 0;
   for (const ObjectPtr& c : node.children) tallest = std::max(tallest, heightOf(*c));
   for (const ObjectPtr& c : node.children) c->relY = node.verticalAlignment == 1 ? heightOf(*c) - tallest : 0;
   node.ascent = tallest / 2;
   node.descent = tallest - tallest / 2;
   node.textBox = 0;
-  (void)ctx;
 }
 
 // The glyph of a sign, or of a prefix symbol, is drawn at `x`; `mp` has no glyph of its own in
@@ -143,7 +140,7 @@ void layoutInfix(LayoutContext& ctx, MathObject& node) {
     placer.finish(node);
     node.width = x;
     node.textBox = 1;
-    if (node.kind == ObjectKind::list && node.verticalAlignment != 0) alignListItems(ctx, node);
+    if (node.kind == ObjectKind::list && node.verticalAlignment != 0) alignListItems(node);
     return;
   }
   const Fixed baseline = baselineOf(node);
@@ -217,7 +214,7 @@ void layoutFunctionName(LayoutContext& ctx, MathObject& node) {
 void layoutPrefixSymbol(LayoutContext& ctx, MathObject& node) {
   const KindGlyph glyph = kindGlyph(node.kind);
   const bool nabla = node.kind == ObjectKind::diver || node.kind == ObjectKind::curl;
-  const Fixed nablaWidth = nabla ? ctx.glyphWidth(Face::Symbol, kNabla) : 0;
+  const Fixed nablaWidth = nabla ? ctx.glyphWidth(Face::Symbol, kNablaGlyph) : 0;
   const Fixed glyphWidth = ctx.glyphWidth(glyph.face, glyph.code);
   if (ctx.measuring()) {
     const Fixed operandX = nablaWidth + glyphWidth + (node.kind == ObjectKind::uequal ? ctx.units(500) : 0);
@@ -227,7 +224,7 @@ void layoutPrefixSymbol(LayoutContext& ctx, MathObject& node) {
     node.textBox = 1;
     return;
   }
-  if (nabla) ctx.drawGlyph(Face::Symbol, kNabla, node.left, baselineOf(node));
+  if (nabla) ctx.drawGlyph(Face::Symbol, kNablaGlyph, node.left, baselineOf(node));
   ctx.drawGlyph(glyph.face, glyph.code, node.left + nablaWidth, baselineOf(node));
 }
 
@@ -285,7 +282,7 @@ void layoutFunctionApplication(LayoutContext& ctx, MathObject& node) {
 }
 
 void layoutLaplacian(LayoutContext& ctx, MathObject& node) {
-  const Fixed nablaWidth = ctx.glyphWidth(Face::Symbol, kNabla);
+  const Fixed nablaWidth = ctx.glyphWidth(Face::Symbol, kNablaGlyph);
   const Fixed scriptSize = ctx.levelSize(node.sizeLevel + 1);
   const FontFace& script = ctx.font(Face::Text, scriptSize);
   const Fixed raise = ctx.units(380);
@@ -297,7 +294,7 @@ void layoutLaplacian(LayoutContext& ctx, MathObject& node) {
     node.textBox = 1;
     return;
   }
-  ctx.drawGlyph(Face::Symbol, kNabla, node.left, baselineOf(node));
+  ctx.drawGlyph(Face::Symbol, kNablaGlyph, node.left, baselineOf(node));
   ctx.drawText(script, node.left + nablaWidth, baselineOf(node) - raise, "2");
 }
 

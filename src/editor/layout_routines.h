@@ -66,6 +66,8 @@ void layoutCeiling(LayoutContext& ctx, MathObject& node);
 void layoutMatrix(LayoutContext& ctx, MathObject& node);
 
 // Shared by the families.
+inline constexpr std::uint8_t kMultiplicationGlyph = 0xB4; ///< Symbol face ×
+inline constexpr std::uint8_t kNablaGlyph = 0xD1;          ///< Symbol face ∇
 /// Lays children out in a row on one baseline (the infix bookkeeping) starting at x; returns the
 /// x after the last child.
 Fixed placeInRow(LayoutContext& ctx, ChildPlacer& placer, MathObject& node, int first, int last, Fixed x,

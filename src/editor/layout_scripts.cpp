@@ -10,9 +10,7 @@
 namespace vexmar {
 namespace {
 
-constexpr std::uint8_t kSlash = '/';           // text face
-constexpr std::uint8_t kMultiplication = 0xB4; // Symbol face ×
-constexpr std::uint8_t kNabla = 0xD1;          // Symbol face ∇
+constexpr std::uint8_t kSlash = '/'; // text face
 constexpr std::string_view kTen = "10";
 constexpr int kIndexGap = 120;        // between the indices of one group
 constexpr int kScriptClearance = 100; // least room between an upper and a lower index
@@ -76,7 +74,6 @@ ScriptOffsets scriptOffsets(const LayoutContext& ctx, Fixed baseAscent, Fixed ba
 // the argument (child 0): log_b x, ∇_x f.
 void layoutScriptedPrefix(LayoutContext& ctx, MathObject& node, Fixed headX, Fixed headWidth,
                           Fixed argumentGap) {
-  MathObject* argument = optionalChild(node, 0);
   MathObject* lower = optionalChild(node, 1);
   MathObject* upper = optionalChild(node, 2);
   const Fixed scriptsX = headX + headWidth;
@@ -89,14 +86,8 @@ void layoutScriptedPrefix(LayoutContext& ctx, MathObject& node, Fixed headX, Fix
   if (lower) placer.put(*lower, scriptsX, offsets.lower);
   if (upper) placer.put(*upper, scriptsX, offsets.upper);
   Fixed x = scriptsX + std::max(lowerExtent.width, upperExtent.width) + argumentGap;
-  if (argument) {
-    placer.put(*argument, x, ctx.alignedBaseline(*argument));
-    x = saturatedAdd(x, argument->width);
-  }
-  for (int i = 3; i < node.childCount(); ++i) {
-    placer.put(*node.child(i), x, ctx.alignedBaseline(*node.child(i)));
-    x = saturatedAdd(x, node.child(i)->width);
-  }
+  x = placeInRow(ctx, placer, node, 0, 0, x, 0);
+  x = placeInRow(ctx, placer, node, 3, node.childCount() - 1, x, 0);
   placer.finish(node);
   node.width = x;
   node.textBox = 1;
@@ -173,8 +164,8 @@ void layoutPower(LayoutContext& ctx, MathObject& node) {
   Fixed width = base.width + exponent.width;
   // x_i^2: over a base with a single lower index the exponent stands above the index instead of
   // after it.
-  if (base.kind == ObjectKind::indexes && base.childCount() == 2 && (base.payloadA & 0xFFFF) == 1 &&
-      ((base.payloadA >> 16) & 0xFFFF) == 0) {
+  if (base.kind == ObjectKind::indexes && base.childCount() == 2 && base.lowerIndexCount() == 1 &&
+      base.upperIndexCount() == 0) {
     const Fixed index = base.lastChild()->width;
     x = base.width - index;
     width = x + std::max(exponent.width, index);
@@ -192,7 +183,7 @@ void layoutSubscript(LayoutContext& ctx, MathObject& node) {
   const Fixed gap = ctx.timesGap();
   const Fixed mantissaWidth = mantissa ? mantissa->width : 0;
   const Fixed timesX = mantissaWidth + gap;
-  const Fixed tenX = timesX + ctx.glyphWidth(Face::Symbol, kMultiplication) + gap;
+  const Fixed tenX = timesX + ctx.glyphWidth(Face::Symbol, kMultiplicationGlyph) + gap;
   const Fixed exponentX = tenX + ctx.textWidth(Face::Text, kTen);
   if (ctx.measuring()) {
     ChildPlacer placer(ctx.metrics().ascent, ctx.metrics().descent);
@@ -210,7 +201,7 @@ void layoutSubscript(LayoutContext& ctx, MathObject& node) {
     return;
   }
   const Fixed baseline = baselineOf(node);
-  ctx.drawGlyph(Face::Symbol, kMultiplication, node.left + timesX, baseline);
+  ctx.drawGlyph(Face::Symbol, kMultiplicationGlyph, node.left + timesX, baseline);
   ctx.drawText(Face::Text, node.left + tenX, baseline, kTen);
 }
 
@@ -234,11 +225,8 @@ void layoutRadical(LayoutContext& ctx, MathObject& node) {
       const Fixed raise = rule + (ascent + descent) / 4;
       placer.put(*index, index->width > overlap ? 0 : overlap - index->width, -raise - index->descent);
     }
-    Fixed x = radicandX + radicandWidth + ctx.units(40);
-    for (int i = 2; i < node.childCount(); ++i) {
-      placer.put(*node.child(i), x, ctx.alignedBaseline(*node.child(i)));
-      x = saturatedAdd(x, node.child(i)->width);
-    }
+    const Fixed x =
+        placeInRow(ctx, placer, node, 2, node.childCount() - 1, radicandX + radicandWidth + ctx.units(40), 0);
     placer.finish(node);
     node.width = x;
     node.textBox = 1;
@@ -268,7 +256,6 @@ void layoutBigOperator(LayoutContext& ctx, MathObject& node) {
   // The glyph's box is centred on the math axis.
   const Fixed glyphBaseline = -axis + (bigMetrics.ascent - bigMetrics.descent) / 2;
   const Fixed glyphTop = glyphBaseline - bigMetrics.ascent, glyphBottom = glyphBaseline + bigMetrics.descent;
-  MathObject* operand = optionalChild(node, 0);
   MathObject* lower = optionalChild(node, 1);
   MathObject* upper = optionalChild(node, 2);
   const Fixed lowerWidth = lower ? lower->width : 0, upperWidth = upper ? upper->width : 0;
@@ -292,15 +279,8 @@ void layoutBigOperator(LayoutContext& ctx, MathObject& node) {
       if (upper) placer.put(*upper, limitsX, std::min(glyphTop + upper->ascent, -axis - upper->descent));
       operandX = limitsX + std::max(lowerWidth, upperWidth) + ctx.units(Spacing::kLimitGap);
     }
-    Fixed x = operandX;
-    if (operand) {
-      placer.put(*operand, x, ctx.alignedBaseline(*operand));
-      x = saturatedAdd(x, operand->width);
-    }
-    for (int i = 3; i < node.childCount(); ++i) {
-      placer.put(*node.child(i), x, ctx.alignedBaseline(*node.child(i)));
-      x = saturatedAdd(x, node.child(i)->width);
-    }
+    Fixed x = placeInRow(ctx, placer, node, 0, 0, operandX, 0);
+    x = placeInRow(ctx, placer, node, 3, node.childCount() - 1, x, 0);
     placer.finish(node);
     node.payloadA = glyphBaseline;
     node.payloadB = glyphX;
@@ -329,13 +309,10 @@ void layoutLimit(LayoutContext& ctx, MathObject& node) {
     ChildPlacer placer(ctx.metrics().ascent, ctx.metrics().descent);
     if (approach)
       placer.put(*approach, (width - approach->width) / 2, ctx.units(Spacing::kLimitGap) + approach->ascent);
-    Fixed x = width + 2 * ctx.timesGap() + ctx.units(Spacing::kFunctionGap);
-    for (int i = 0; i < node.childCount(); ++i) {
-      if (i == 1) continue;
-      MathObject& c = *node.child(i);
-      placer.put(c, x, ctx.alignedBaseline(c));
-      x = saturatedAdd(x, c.width);
-    }
+    // The approach (child 1) is below the name; the others follow it in a row.
+    Fixed x =
+        placeInRow(ctx, placer, node, 0, 0, width + 2 * ctx.timesGap() + ctx.units(Spacing::kFunctionGap), 0);
+    x = placeInRow(ctx, placer, node, 2, node.childCount() - 1, x, 0);
     placer.finish(node);
     node.width = expression ? x : width;
     node.textBox = 1;
@@ -357,10 +334,10 @@ void layoutLog(LayoutContext& ctx, MathObject& node) {
 
 void layoutGrad(LayoutContext& ctx, MathObject& node) {
   if (ctx.measuring()) {
-    layoutScriptedPrefix(ctx, node, 0, ctx.glyphWidth(Face::Symbol, kNabla), ctx.units(40));
+    layoutScriptedPrefix(ctx, node, 0, ctx.glyphWidth(Face::Symbol, kNablaGlyph), ctx.units(40));
     return;
   }
-  ctx.drawGlyph(Face::Symbol, kNabla, node.left, baselineOf(node));
+  ctx.drawGlyph(Face::Symbol, kNablaGlyph, node.left, baselineOf(node));
 }
 
 void layoutDerivativeOperator(LayoutContext& ctx, MathObject& node) {
@@ -388,13 +365,9 @@ void layoutDerivativeOperator(LayoutContext& ctx, MathObject& node) {
                   denominatorBaseline + scriptMetrics.descent);
     if (variable) placer.put(*variable, denominatorX + glyphWidth, denominatorBaseline);
     if (order) placer.put(*order, numeratorX + glyphWidth, numeratorBaseline - ctx.units(250));
-    Fixed x = 2 * indent + width + ctx.units(Spacing::kFunctionGap);
-    for (int i = 0; i < node.childCount(); ++i) {
-      if (i == 1 || i == 2) continue;
-      MathObject& c = *node.child(i);
-      placer.put(c, x, ctx.alignedBaseline(c));
-      x = saturatedAdd(x, c.width);
-    }
+    // The variable and the order (children 1 and 2) are in the fraction; the others follow it.
+    Fixed x = placeInRow(ctx, placer, node, 0, 0, 2 * indent + width + ctx.units(Spacing::kFunctionGap), 0);
+    x = placeInRow(ctx, placer, node, 3, node.childCount() - 1, x, 0);
     placer.finish(node);
     node.width = operand ? x : 2 * indent + width;
     node.textBox = 1;
@@ -444,8 +417,8 @@ void layoutIndexes(LayoutContext& ctx, MathObject& node) {
   }
   MathObject& base = *node.child(0);
   const int last = node.childCount() - 1;
-  const int lowerCount = std::clamp(node.payloadA & 0xFFFF, 0, last);
-  const int upperCount = std::clamp((node.payloadA >> 16) & 0xFFFF, 0, last - lowerCount);
+  const int lowerCount = std::clamp(node.lowerIndexCount(), 0, last);
+  const int upperCount = std::clamp(node.upperIndexCount(), 0, last - lowerCount);
   // Children beyond the counts (a malformed object) join the upper group rather than be lost.
   const int upperLast = upperCount > 0 || lowerCount < last ? last : lowerCount;
   const Fixed gap = ctx.units(kIndexGap);
@@ -498,11 +471,10 @@ void layoutChem(LayoutContext& ctx, MathObject& node) {
     return;
   }
   // Slots after the base, in child order: left lower, left upper, right lower, right upper.
-  constexpr int kSlotBits[4] = {2, 3, 0, 1};
   MathObject* slots[4] = {};
   int child = 1;
-  for (int s = 0; s < 4 && child < node.childCount(); ++s)
-    if (node.payloadA & (1 << kSlotBits[s])) slots[s] = node.child(child++);
+  for (std::size_t s = 0; s < kChemSlotBits.size() && child < node.childCount(); ++s)
+    if (node.payloadA & (1 << kChemSlotBits[s])) slots[s] = node.child(child++);
   MathObject& base = *node.child(0);
   auto extentOf = [](const MathObject* a, const MathObject* b) {
     GroupExtent e;

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <string>
 
 namespace vexmar {
@@ -15,18 +14,9 @@ bool isOneOf(ObjectKind kind, std::initializer_list<ObjectKind> kinds) {
   return std::find(kinds.begin(), kinds.end(), kind) != kinds.end();
 }
 
-bool showsOtherValue(const NumberRecord& record, char separator) {
-  // An empty text shows nothing at all, whatever the value (a computed 0 included).
-  if (record.displayText().empty()) return true;
-  const double shown = record.textValue(separator);
-  if (std::isnan(record.value)) return !std::isnan(shown);
-  return shown != record.value;
-}
-
-// value / 10^exponent in two steps, so that neither power leaves the range of a double.
-double dividedByPowerOfTen(double value, int exponent) {
-  const int half = exponent / 2;
-  return value / std::pow(10.0, half) / std::pow(10.0, exponent - half);
+// An empty text shows nothing at all, whatever the value (a computed 0 included).
+bool isStale(const NumberRecord& record, char separator) {
+  return record.displayText().empty() || record.showsOtherValue(separator);
 }
 
 // The exponent of a number shown in scientific notation; a negative one carries its sign as a
@@ -45,8 +35,7 @@ void reformat(InsertionPoint& ip, MathObject& number) {
     record.setDisplayText(split.mantissa);
     return;
   }
-  record.value = dividedByPowerOfTen(record.value, *split.exponent);
-  record.setDisplayText(split.mantissa);
+  record.keepMantissa(split.mantissa, *split.exponent);
   MathObject* scientific = wrapObject(ip, number, ObjectKind::sn);
   appendChild(*scientific, exponentObject(*split.exponent));
 }
@@ -94,7 +83,7 @@ void prepareNumbers(InsertionPoint& ip) {
   const char separator = modelState().decimalSeparator;
   std::vector<MathObject*> stale;
   for (MathObject* n = ip.root.get(); n; n = nextPreorder(*n, *ip.root))
-    if (n->kind == ObjectKind::num && n->number && showsOtherValue(*n->number, separator)) stale.push_back(n);
+    if (n->kind == ObjectKind::num && n->number && isStale(*n->number, separator)) stale.push_back(n);
   for (MathObject* n : stale) reformat(ip, *n);
 }
 

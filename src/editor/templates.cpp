@@ -33,30 +33,12 @@ void select(InsertionPoint& ip, MathObject& o, SelectionMode mode = SelectionMod
   markChangedFromRoot(ip);
 }
 
-// The selection a template works on: a grouped range, or a new factor slot after a caret.
-MathObject* templateOperand(InsertionPoint& ip) {
-  switch (ip.mode) {
-  case SelectionMode::Range:
-    groupSelection(ip);
-    return ip.current;
-  case SelectionMode::Object:
-    return ip.current;
-  case SelectionMode::After:
-  case SelectionMode::BetweenFactors:
-    return openSlotAfter(ip, ObjectKind::times);
-  case SelectionMode::Before:
-    return openSlotBefore(ip, ObjectKind::times);
-  default:
-    return nullptr;
-  }
-}
-
 ObjectPtr numberOf(int value) { return makeNumber(value, std::to_string(value)); }
 
 // Power, root and logarithm templates: the operand goes to `slot`, the other slot gets `other`.
 void twoSlotTemplate(InsertionPoint& ip, ObjectKind kind, int slot, ObjectPtr other,
                      bool caretOnOther = false) {
-  MathObject* operand = templateOperand(ip);
+  MathObject* operand = caretOperand(ip);
   if (!operand) return;
   ip.current = operand;
   MathObject* made = wrapSelection(ip, kind, 2, slot);
@@ -74,8 +56,43 @@ void twoSlotTemplate(InsertionPoint& ip, ObjectKind kind, int slot, ObjectPtr ot
   select(ip, *target);
 }
 
+// What fills the slot of a two-slot template that the operand does not take.
+enum class Filler : std::uint8_t { Number, LetterE, Prompt };
+
+struct TwoSlotRow {
+  EditorCommand code;
+  ObjectKind kind;
+  int slot; // the operand's slot
+  Filler filler;
+  int number = 0;
+  bool caretOnOther = false;
+};
+
+constexpr std::array<TwoSlotRow, 8> kTwoSlotTemplates = {{
+    {0x18AA, ObjectKind::power, 0, Filler::Number, 2},
+    {0x18AB, ObjectKind::power, 0, Filler::Number, 3},
+    {0x18AC, ObjectKind::power, 1, Filler::LetterE},
+    {0x18AD, ObjectKind::power, 1, Filler::Number, 2},
+    {0x18AE, ObjectKind::power, 1, Filler::Number, 10},
+    {0x18AF, ObjectKind::sqrt, 0, Filler::Number, 3},
+    {0x18B0, ObjectKind::sqrt, 0, Filler::Prompt, 0, true},
+    {0x18B1, ObjectKind::log, 0, Filler::Number, 2},
+}};
+
+ObjectPtr fillerOf(const TwoSlotRow& row) {
+  switch (row.filler) {
+  case Filler::Number:
+    return numberOf(row.number);
+  case Filler::LetterE:
+    return makeChar('e');
+  case Filler::Prompt:
+    return makePrompt();
+  }
+  return makePrompt();
+}
+
 void reciprocal(InsertionPoint& ip) {
-  MathObject* operand = templateOperand(ip);
+  MathObject* operand = caretOperand(ip);
   if (!operand) return;
   const MathObject* numerator = operand->kind == ObjectKind::over ? operand->firstChild() : nullptr;
   if (numerator && numerator->kind == ObjectKind::num && numerator->number &&
@@ -92,7 +109,7 @@ void reciprocal(InsertionPoint& ip) {
 }
 
 void vectorTemplate(InsertionPoint& ip, int size) {
-  MathObject* operand = templateOperand(ip);
+  MathObject* operand = caretOperand(ip);
   if (!operand) return;
   ObjectPtr vector = makeObject(ObjectKind::matrix);
   vector->setMatrixSize(size, 1);
@@ -104,7 +121,7 @@ void vectorTemplate(InsertionPoint& ip, int size) {
 }
 
 void derivativeWrap(InsertionPoint& ip, ObjectKind op) {
-  MathObject* operand = templateOperand(ip);
+  MathObject* operand = caretOperand(ip);
   if (!operand) return;
   ip.current = operand;
   MathObject* application = wrapSelection(ip, ObjectKind::function, 2, 1);
@@ -143,14 +160,8 @@ void addMatrixColumn(InsertionPoint& ip) {
 
 // The index group of an `indexes` child: 0 the base, 1 the first group (A), 2 the second (B).
 int indexGroup(const MathObject& indexes, int child) {
-  const int a = indexes.payloadA & 0xFFFF;
   if (child == 0) return 0;
-  return child <= a ? 1 : 2;
-}
-
-void setIndexCounts(MathObject& indexes, int a, int b) {
-  indexes.payloadA = static_cast<std::int32_t>((static_cast<std::uint32_t>(b & 0xFFFF) << 16) |
-                                               static_cast<std::uint32_t>(a & 0xFFFF));
+  return child <= indexes.lowerIndexCount() ? 1 : 2;
 }
 
 // The child of `container` on the path to the current object.
@@ -165,7 +176,7 @@ void addIndex(InsertionPoint& ip) {
   const MathObject* at = childOnPath(*holder, ip.current);
   MathObject* added = nullptr;
   if (holder->kind == ObjectKind::indexes) {
-    int a = holder->payloadA & 0xFFFF, b = (holder->payloadA >> 16) & 0xFFFF;
+    int a = holder->lowerIndexCount(), b = holder->upperIndexCount();
     // A new index joins the group of the index the caret is in (the first group from the base).
     if (at && indexGroup(*holder, at->indexInParent) == 2) {
       added = insertChild(*holder, at->indexInParent + 1, makePrompt());
@@ -175,7 +186,7 @@ void addIndex(InsertionPoint& ip) {
       added = insertChild(*holder, position, makePrompt());
       ++a;
     }
-    setIndexCounts(*holder, a, b);
+    holder->setIndexCounts(a, b);
   } else {
     // A tensor index takes the position of the index the caret is in.
     const int bit = at && at->indexInParent > 0 ? (holder->payloadA >> (at->indexInParent - 1)) & 1 : 0;
@@ -185,31 +196,28 @@ void addIndex(InsertionPoint& ip) {
   select(ip, *added);
 }
 
-// Chemical-notation flags: which index slots a `chem` object has, in child order after the base.
-constexpr std::array<int, 4> kChemSlotOrder = {2, 3, 0,
-                                               1}; // left lower, left upper, right lower, right upper
-
+// The child that a `chem` object with these flags has (or would have) for the slot of `bit`.
 int chemChildIndex(int flags, int bit) {
   int index = 1;
-  for (int b : kChemSlotOrder) {
+  for (int b : kChemSlotBits) {
     if (b == bit) return index;
     if (flags & (1 << b)) ++index;
   }
   return index;
 }
 
-// 0x18A5..0x18A8: right lower, right upper, left lower, left upper index slot.
+// 0x18A5..0x18A8: right lower, right upper, left lower, left upper index slot, the order of the
+// `chem` flag bits.
 void indexSlot(InsertionPoint& ip, EditorCommand code) {
   MathObject* container = nearestAncestorOrSelf(ip.current, isIndexContainer);
   if (!container) return;
-  constexpr std::array<int, 4> bits = {0, 1, 2, 3};
-  const int bit = bits[static_cast<std::size_t>(code - 0x18A5)];
+  const int bit = static_cast<int>(code - 0x18A5);
   if (container->kind == ObjectKind::indexes) {
-    const int a = container->payloadA & 0xFFFF, b = (container->payloadA >> 16) & 0xFFFF;
+    const int a = container->lowerIndexCount(), b = container->upperIndexCount();
     if (bit < 2) {
       // A right index adds to its group of an `indexes` object.
       MathObject* added = insertChild(*container, bit == 0 ? a + 1 : a + b + 1, makePrompt());
-      setIndexCounts(*container, a + (bit == 0), b + (bit == 1));
+      container->setIndexCounts(a + (bit == 0), b + (bit == 1));
       select(ip, *added);
       return;
     }
@@ -325,6 +333,12 @@ void applyTemplate(InsertionPoint& ip, EditorCommand code) {
     break;
   }
   if (cells || ip.mode == SelectionMode::Operator) return;
+  const auto row = std::find_if(kTwoSlotTemplates.begin(), kTwoSlotTemplates.end(),
+                                [code](const TwoSlotRow& r) { return r.code == code; });
+  if (row != kTwoSlotTemplates.end()) {
+    twoSlotTemplate(ip, row->kind, row->slot, fillerOf(*row), row->caretOnOther);
+    return;
+  }
   switch (code) {
   case Command::WrapTotalDerivative:
     derivativeWrap(ip, ObjectKind::optotal);
@@ -334,30 +348,6 @@ void applyTemplate(InsertionPoint& ip, EditorCommand code) {
     return;
   case 0x18A9:
     reciprocal(ip);
-    return;
-  case 0x18AA:
-    twoSlotTemplate(ip, ObjectKind::power, 0, numberOf(2));
-    return;
-  case 0x18AB:
-    twoSlotTemplate(ip, ObjectKind::power, 0, numberOf(3));
-    return;
-  case 0x18AC:
-    twoSlotTemplate(ip, ObjectKind::power, 1, makeChar('e'));
-    return;
-  case 0x18AD:
-    twoSlotTemplate(ip, ObjectKind::power, 1, numberOf(2));
-    return;
-  case 0x18AE:
-    twoSlotTemplate(ip, ObjectKind::power, 1, numberOf(10));
-    return;
-  case 0x18AF:
-    twoSlotTemplate(ip, ObjectKind::sqrt, 0, numberOf(3));
-    return;
-  case 0x18B0:
-    twoSlotTemplate(ip, ObjectKind::sqrt, 0, makePrompt(), true);
-    return;
-  case 0x18B1:
-    twoSlotTemplate(ip, ObjectKind::log, 0, numberOf(2));
     return;
   case Command::Derivative:
     derivativeWrap(ip, ObjectKind::oppartial);

@@ -125,20 +125,8 @@ void applyNameRules(InsertionPoint& ip) {
 // Puts a new leaf where typing at the caret puts one: replacing a selection, or in a new factor
 // slot after or before the current object.
 MathObject* placeNewLeaf(InsertionPoint& ip, ObjectPtr leaf) {
-  switch (ip.mode) {
-  case SelectionMode::Range:
-    groupSelection(ip);
-    [[fallthrough]];
-  case SelectionMode::Object:
-    return replaceSubtree(ip, *ip.current, std::move(leaf));
-  case SelectionMode::After:
-  case SelectionMode::BetweenFactors:
-    return replaceSubtree(ip, *openSlotAfter(ip, ObjectKind::times), std::move(leaf));
-  case SelectionMode::Before:
-    return replaceSubtree(ip, *openSlotBefore(ip, ObjectKind::times), std::move(leaf));
-  default:
-    return nullptr;
-  }
+  MathObject* target = caretOperand(ip);
+  return target ? replaceSubtree(ip, *target, std::move(leaf)) : nullptr;
 }
 
 // Climbs through postfix objects and first operands of infix objects and powers.

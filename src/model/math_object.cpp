@@ -123,6 +123,9 @@ void MathObject::setMatrixSize(int rows, int columns) {
                                        static_cast<std::uint32_t>(rows & 0xFFFF));
 }
 
+// The same two 16-bit halves as a matrix's rows and columns.
+void MathObject::setIndexCounts(int lower, int upper) { setMatrixSize(lower, upper); }
+
 std::size_t objectsInUse() { return objectPool().inUse(); }
 std::size_t objectsFree() { return objectPool().freeCount(); }
 

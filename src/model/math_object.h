@@ -85,10 +85,23 @@ struct MathObject {
   [[nodiscard]] int matrixRows() const { return static_cast<std::int16_t>(payloadA & 0xFFFF); }
   [[nodiscard]] int matrixColumns() const { return static_cast<std::int16_t>((payloadA >> 16) & 0xFFFF); }
   void setMatrixSize(int rows, int columns);
+  /// `indexes`: how many indices the first (lower) and the second (upper) group hold.
+  [[nodiscard]] int lowerIndexCount() const { return payloadA & 0xFFFF; }
+  [[nodiscard]] int upperIndexCount() const { return (payloadA >> 16) & 0xFFFF; }
+  void setIndexCounts(int lower, int upper);
 
   static void* operator new(std::size_t size);
   static void operator delete(void* block) noexcept;
 };
+
+/// The child at `index`, or null when the node has no such child.
+[[nodiscard]] inline MathObject* optionalChild(const MathObject& node, int index) {
+  return index >= 0 && index < node.childCount() ? node.child(index) : nullptr;
+}
+
+/// The bits of a `chem` object's payloadA that say which index slots it has, in the order of its
+/// children after the base: left lower, left upper, right lower, right upper.
+inline constexpr std::array<int, 4> kChemSlotBits = {2, 3, 0, 1};
 
 /// Nodes in use and free node slots (the low-memory gate compares subtree sizes with the latter).
 [[nodiscard]] std::size_t objectsInUse();

@@ -38,21 +38,26 @@ constexpr std::array<KindInfo, 2> kInternalKinds = {{
      LayoutFamily::DerivativeOperator, 0},
 }};
 
+const KindInfo* internalKindInfo(ObjectKind kind) {
+  for (const KindInfo& row : kInternalKinds)
+    if (row.kind == kind) return &row;
+  return nullptr;
+}
+
 } // namespace
 
 bool isKnownKind(ObjectKind kind) {
-  return isValidKindCode(static_cast<int>(kind)) || kind == ObjectKind::PartialDerivativeKind ||
-         kind == ObjectKind::TotalDerivativeKind;
+  return isValidKindCode(static_cast<int>(kind)) || internalKindInfo(kind) != nullptr;
 }
 
 bool isValidKindCode(int code) { return code >= kFirstKindCode && code < kFirstKindCode + kKindCount; }
 
 const KindInfo& kindInfo(ObjectKind kind) {
   const int code = static_cast<int>(kind);
-  if (kind == ObjectKind::PartialDerivativeKind) return kInternalKinds[0];
-  if (kind == ObjectKind::TotalDerivativeKind) return kInternalKinds[1];
-  assert(isValidKindCode(code));
-  return kKindTable[static_cast<std::size_t>(code - kFirstKindCode)];
+  if (isValidKindCode(code)) return kKindTable[static_cast<std::size_t>(code - kFirstKindCode)];
+  const KindInfo* internal = internalKindInfo(kind);
+  assert(internal);
+  return *internal;
 }
 
 std::optional<ObjectKind> kindByName(std::string_view name) {

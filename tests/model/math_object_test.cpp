@@ -203,5 +203,20 @@ TEST(MathObject, DisplayTextIsCutToTheRecordsCapacity) {
   EXPECT_EQ(r.displayText().size(), NumberRecord::kTextCapacity - 1);
 }
 
+TEST(MathObject, IndexCountsShareTheMatrixHalves) {
+  ObjectPtr indexes = makeObject(ObjectKind::indexes);
+  indexes->setIndexCounts(2, 3);
+  EXPECT_EQ(indexes->lowerIndexCount(), 2);
+  EXPECT_EQ(indexes->upperIndexCount(), 3);
+  EXPECT_EQ(indexes->matrixRows(), 2);
+  EXPECT_EQ(indexes->matrixColumns(), 3);
+}
+
+TEST(MathObject, ChemSlotBitsNameEachSlotOnce) {
+  int seen = 0;
+  for (int bit : kChemSlotBits) seen |= 1 << bit;
+  EXPECT_EQ(seen, 0xF);
+}
+
 } // namespace
 } // namespace vexmar
