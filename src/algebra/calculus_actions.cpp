@@ -32,9 +32,8 @@ void substituteAction(InsertionPoint& ip, MathObject& selection) {
 }
 
 void peelAction(InsertionPoint& ip, MathObject& selection) {
-  std::vector<MathObject*> found;
-  for (MathObject* n = &selection; n; n = nextPreorder(*n, selection))
-    if (n->kind == K::sum || n->kind == K::prod) found.push_back(n);
+  const std::vector<MathObject*> found =
+      collectPreorder(selection, [](const MathObject& n) { return n.kind == K::sum || n.kind == K::prod; });
   // Inner operators first, so that peeling an outer one copies the already peeled body.
   bool any = false;
   for (auto it = found.rbegin(); it != found.rend() && !memoryReserve().isLow(); ++it)

@@ -28,17 +28,6 @@ bool isEditorDerivative(const MathObject& o) {
          op->childCount() <= 2 && o.child(1);
 }
 
-bool isNumber(const MathObject& o, double value) {
-  return o.kind == K::num && o.number && o.number->value == value;
-}
-
-std::vector<MathObject*> collect(MathObject& subtree, bool (*test)(const MathObject&)) {
-  std::vector<MathObject*> found;
-  for (MathObject* n = &subtree; n; n = nextPreorder(*n, subtree))
-    if (test(*n)) found.push_back(n);
-  return found;
-}
-
 // Steps of the per-function rules: a postfix program over a stack of subtrees, u being the
 // function's argument and D(u) a new derivative of it.
 enum class RuleOp : std::uint8_t {
@@ -220,10 +209,6 @@ const FunctionRule* findFunctionRule(K kind) {
   return nullptr;
 }
 
-bool isLetter(const MathObject& o, std::uint16_t code) {
-  return o.kind == K::char_ && o.characterCode() == code && (o.decoration & 0xFFFF) == 0;
-}
-
 ObjectPtr differentiateTimes(const MathObject& f, StepBuilder& b) {
   const int n = f.childCount();
   if (n == 0) return b.number(0);
@@ -244,7 +229,7 @@ ObjectPtr differentiateTimes(const MathObject& f, StepBuilder& b) {
 ObjectPtr differentiatePower(const MathObject& f, const MathObject& v, bool partial, StepBuilder& b) {
   const MathObject& base = *f.child(0);
   const MathObject& exponent = *f.child(1);
-  if (isLetter(base, 'e')) return b.make(K::times, b.copy(f), b.derivativeOfCopy(exponent));
+  if (isPlainLetter(&base, 'e')) return b.make(K::times, b.copy(f), b.derivativeOfCopy(exponent));
   const bool baseIsVariable = v.kind == K::char_ && treeEqual(base, v);
   auto withChain = [&](ObjectPtr outer) {
     return baseIsVariable ? std::move(outer) : b.make(K::times, std::move(outer), b.derivativeOfCopy(base));
@@ -275,7 +260,7 @@ ObjectPtr differentiateOnce(const MathObject& derivative, StepBuilder& b) {
     return b.number(0);
   case K::char_:
     if (treeEqual(f, v)) return b.number(1);
-    if (partial || isLetter(f, 'e') || isLetter(f, kPiCode)) return b.number(0);
+    if (partial || isPlainLetter(&f, 'e') || isPlainLetter(&f, kPiCode)) return b.number(0);
     return nullptr;
   case K::plus: {
     ObjectPtr sum = makeObject(K::plus, f.childCount());
@@ -334,7 +319,7 @@ void fold(MathObject& o) {
     bool hadNumber = false;
     for (int i = o.childCount(); i-- > 0;) {
       const MathObject& c = *o.child(i);
-      if (c.kind != K::num || !c.number) continue;
+      if (!isNumber(&c)) continue;
       coefficient *= c.number->value;
       hadNumber = true;
       removeChild(o, i);
@@ -353,7 +338,7 @@ void fold(MathObject& o) {
     double constant = 0;
     for (int i = o.childCount(); i-- > 0;) {
       const MathObject& c = *o.child(i);
-      if (c.kind != K::num || !c.number) continue;
+      if (!isNumber(&c)) continue;
       constant += c.number->value;
       removeChild(o, i);
     }
@@ -364,7 +349,7 @@ void fold(MathObject& o) {
   case K::minus: {
     if (o.childCount() != 1) return;
     MathObject& c = *o.child(0);
-    if (c.kind == K::num && c.number) {
+    if (isNumber(&c)) {
       replaceWithNumber(o, c.number->value == 0 ? 0.0 : -c.number->value);
     } else if (c.kind == K::minus && c.childCount() == 1) {
       collapseOntoOnlyChild(c);
@@ -374,19 +359,19 @@ void fold(MathObject& o) {
   }
   case K::over:
     if (o.childCount() != 2) return;
-    if (isNumber(*o.child(0), 0)) {
+    if (isNumber(o.child(0), 0)) {
       replaceWithNumber(o, 0);
-    } else if (isNumber(*o.child(1), 1)) {
+    } else if (isNumber(o.child(1), 1)) {
       removeChild(o, 1);
       collapseOntoOnlyChild(o);
     }
     return;
   case K::power:
     if (o.childCount() != 2) return;
-    if (isNumber(*o.child(1), 1)) {
+    if (isNumber(o.child(1), 1)) {
       removeChild(o, 1);
       collapseOntoOnlyChild(o);
-    } else if (isNumber(*o.child(1), 0) || isNumber(*o.child(0), 1)) {
+    } else if (isNumber(o.child(1), 0) || isNumber(o.child(0), 1)) {
       replaceWithNumber(o, 1);
     }
     return;
@@ -400,14 +385,14 @@ void fold(MathObject& o) {
 void convertDerivativesToInternal(MathObject& subtree) {
   // Innermost first: converting an outer derivative destroys its operator, and a derivative can
   // stand inside that operator (in its variable slot); the converted record keeps its place.
-  std::vector<MathObject*> found = collect(subtree, isEditorDerivative);
+  std::vector<MathObject*> found = collectPreorder(subtree, isEditorDerivative);
   for (auto it = found.rbegin(); it != found.rend(); ++it) {
     MathObject* node = *it;
     MathObject& op = *node->child(0);
     int order = 1;
     if (op.childCount() == 2) {
       const MathObject& given = *op.child(1);
-      if (given.kind != K::num || !given.number) continue;
+      if (!isNumber(&given)) continue;
       const double value = given.number->value;
       if (!(value >= 1 && value <= kMaxUnrolledOrder) || value != std::floor(value)) continue;
       order = static_cast<int>(value);
@@ -428,7 +413,7 @@ void runDerivativeEngine(MathObject& subtree) {
     std::vector<MathObject*> built;
   };
   std::vector<Work> work;
-  for (MathObject* d : collect(subtree, isInternalDerivative)) work.push_back({d, false, {}});
+  for (MathObject* d : collectPreorder(subtree, isInternalDerivative)) work.push_back({d, false, {}});
   while (!work.empty()) {
     Work item = std::move(work.back());
     work.pop_back();
@@ -460,7 +445,7 @@ void runDerivativeEngine(MathObject& subtree) {
 }
 
 void convertDerivativesToEditor(MathObject& subtree) {
-  std::vector<MathObject*> found = collect(subtree, isInternalDerivative);
+  std::vector<MathObject*> found = collectPreorder(subtree, isInternalDerivative);
   // Later in pre-order first, so that inner derivatives are converted before outer ones and
   // repeated derivatives in one variable merge into one operator with an order.
   for (auto it = found.rbegin(); it != found.rend(); ++it) {
@@ -478,7 +463,7 @@ void convertDerivativesToEditor(MathObject& subtree) {
         continue;
       }
       MathObject& order = *op.child(1);
-      if (order.kind == K::num && order.number) {
+      if (isNumber(&order)) {
         replaceWithNumber(order, order.number->value + 1);
         replaceObject(std::move(expression), d);
         continue;

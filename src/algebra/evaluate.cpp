@@ -48,21 +48,9 @@ bool isConstant(const MathObject& t) {
   return true;
 }
 
-bool containsKind(const MathObject& t, K kind) {
-  for (const MathObject* n = &t; n; n = nextPreorder(n, t))
-    if (n->kind == kind) return true;
-  return false;
-}
-
 bool isEBaseOfPower(const MathObject& o) {
   return o.kind == K::char_ && o.characterCode() == 'e' && o.parent && o.parent->kind == K::power &&
          o.indexInParent == 0;
-}
-
-MathObject* nextAfterSubtree(const MathObject& node, const MathObject& root) {
-  for (const MathObject* n = &node; n != &root && n->parent; n = n->parent)
-    if (!n->isLastChild()) return n->parent->child(n->indexInParent + 1);
-  return nullptr;
 }
 
 void replaceByValue(MathObject& object) {
@@ -76,8 +64,6 @@ void replaceByValue(MathObject& object) {
   }
   replaceWithNumber(object, evaluator.evalUVXYZ(0, 0, 0, 0, 0));
 }
-
-bool isNumber(const MathObject* o) { return o && o->kind == K::num && o->number; }
 
 ObjectPtr applyToEach(K kind, MathObject& product) {
   ObjectPtr sum = makeObject(K::plus, product.childCount());

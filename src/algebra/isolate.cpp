@@ -39,10 +39,6 @@ const InversePair* findInverse(K kind) {
   return nullptr;
 }
 
-bool isLetterE(const MathObject& o) {
-  return o.kind == K::char_ && o.characterCode() == 'e' && (o.decoration & 0xFFFF) == 0;
-}
-
 // What the other side becomes when operation `p` is taken off this side; `rest` is p with the
 // operand leading to the selection (at `at`) removed, `other` the other side.
 using Inverse = ObjectPtr (*)(ObjectPtr other, MathObject& rest, int at);
@@ -68,7 +64,7 @@ ObjectPtr undoOver(ObjectPtr other, MathObject& rest, int at) {
 ObjectPtr undoPower(ObjectPtr other, MathObject& rest, int at) {
   ObjectPtr kept = removeChild(rest, 0);
   if (at == 0) return makePower(std::move(other), makeReciprocal(std::move(kept)));
-  if (isLetterE(*kept)) return makeFunction(K::ln, std::move(other));
+  if (isPlainLetter(kept.get(), 'e')) return makeFunction(K::ln, std::move(other));
   return makeObject(K::log, std::move(other), std::move(kept));
 }
 ObjectPtr undoRoot(ObjectPtr other, MathObject& rest, int at) {

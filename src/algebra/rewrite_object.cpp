@@ -19,21 +19,17 @@ namespace vexmar {
 namespace {
 
 // Doubles hold every integer up to here exactly; folding beyond it would lose digits.
-constexpr double kExactLimit = 9007199254740992.0;
+constexpr double kExactLimit = Constant::TwoTo53;
 // (a + b)^n is multiplied out only for 1 < n < this.
 constexpr double kBinomialLimit = 24;
 
-bool isNumber(const MathObject* o) { return o && o->kind == ObjectKind::num && o->number; }
 double valueOf(const MathObject& o) { return o.number->value; }
-bool isNumber(const MathObject* o, double value) { return isNumber(o) && valueOf(*o) == value; }
 bool isExactInteger(double v) {
   return std::isfinite(v) && std::floor(v) == v && std::fabs(v) <= kExactLimit;
 }
 bool isIntegerNumber(const MathObject* o) { return isNumber(o) && isExactInteger(valueOf(*o)); }
 
-bool isLetter(const MathObject* o, std::uint16_t code) {
-  return o && o->kind == ObjectKind::char_ && o->characterCode() == code && (o->decoration & 0xFFFF) == 0;
-}
+// A search of the table by name: callers keep the result in a static.
 std::uint16_t greekCode(const char* name) { return specialCharacterByName(name).value_or(0); }
 
 bool memoryIsLow() { return memoryReserve().isLow(); }
@@ -144,6 +140,14 @@ bool distribute(MathObject& o) {
   return true;
 }
 
+// `o` becomes the fraction of the two products, each rewritten.
+void becomeFractionOfProducts(MathObject& o, std::vector<ObjectPtr> numerators,
+                              std::vector<ObjectPtr> denominators) {
+  replaceObject(makeOver(makeProduct(std::move(numerators)), makeProduct(std::move(denominators))), o);
+  rewriteObject(*o.child(0));
+  rewriteObject(*o.child(1));
+}
+
 // (a/b)(c/d) e becomes (a c e)/(b d).
 void mergeFractions(MathObject& o) {
   std::vector<ObjectPtr> numerators, denominators;
@@ -156,9 +160,7 @@ void mergeFractions(MathObject& o) {
       numerators.push_back(std::move(factor));
     }
   }
-  replaceObject(makeOver(makeProduct(std::move(numerators)), makeProduct(std::move(denominators))), o);
-  rewriteObject(*o.child(0));
-  rewriteObject(*o.child(1));
+  becomeFractionOfProducts(o, std::move(numerators), std::move(denominators));
   rewriteObject(o);
 }
 
@@ -619,9 +621,7 @@ void rewriteOver(MathObject& o, bool cancel) {
         (straight ? numerators : denominators).push_back(std::move(*part));
       }
     }
-    replaceObject(makeOver(makeProduct(std::move(numerators)), makeProduct(std::move(denominators))), o);
-    rewriteObject(*o.child(0));
-    rewriteObject(*o.child(1));
+    becomeFractionOfProducts(o, std::move(numerators), std::move(denominators));
     rewriteOver(o, cancel);
     return;
   }
@@ -673,6 +673,15 @@ void raiseEachPart(MathObject& o, ObjectKind partsKind) {
   rewriteObject(o);
 }
 
+// `o` = b^e becomes (-1)^e a^e, where a = -b, each part rewritten.
+void splitSignFromBase(MathObject& o, ObjectPtr magnitude, ObjectPtr exponent) {
+  ObjectPtr sign = makePower(makeNumber(-1), cloneTree(*exponent));
+  replaceObject(makeTimes(std::move(sign), makePower(std::move(magnitude), std::move(exponent))), o);
+  rewriteObject(*o.child(0));
+  rewriteObject(*o.child(1));
+  rewriteObject(o);
+}
+
 void rewritePower(MathObject& o) {
   if (o.childCount() != 2) return;
   MathObject& base = *o.child(0);
@@ -691,7 +700,8 @@ void rewritePower(MathObject& o) {
     if (simplifySwitches().expandMode && base.kind == ObjectKind::plus && base.childCount() >= 2 &&
         integralExponent && e > 1 && e < kBinomialLimit)
       return expandBinomial(o, static_cast<int>(e));
-    if (isLetter(&base, greekCode("iota")) && integralExponent) {
+    static const std::uint16_t kIota = greekCode("iota");
+    if (isPlainLetter(&base, kIota) && integralExponent) {
       const double turn = e - 4 * std::floor(e / 4);
       if (turn == 0) return setNumber(o, 1);
       if (turn == 2) return setNumber(o, -1);
@@ -725,26 +735,14 @@ void rewritePower(MathObject& o) {
     }
     if (base.kind == ObjectKind::minus && base.childCount() == 1) {
       ObjectPtr e = removeChild(o, 1);
-      ObjectPtr a = removeChild(*o.child(0), 0);
-      ObjectPtr sign = makePower(makeNumber(-1), cloneTree(*e));
-      replaceObject(makeTimes(std::move(sign), makePower(std::move(a), std::move(e))), o);
-      rewriteObject(*o.child(0));
-      rewriteObject(*o.child(1));
-      return rewriteObject(o);
+      return splitSignFromBase(o, removeChild(*o.child(0), 0), std::move(e));
     }
   }
   if (isNumber(&base, 1)) return setNumber(o, 1);
   if (isNumber(&base, 0) && isNumber(&exponent) && valueOf(exponent) > 0) return setNumber(o, 0);
   // (-b)^e = (-1)^e b^e holds for a positive number b whatever e is.
-  if (isNumber(&base) && valueOf(base) < 0 && valueOf(base) != -1) {
-    ObjectPtr e = removeChild(o, 1);
-    const double b = -valueOf(base);
-    ObjectPtr sign = makePower(makeNumber(-1), cloneTree(*e));
-    replaceObject(makeTimes(std::move(sign), makePower(makeNumber(b), std::move(e))), o);
-    rewriteObject(*o.child(0));
-    rewriteObject(*o.child(1));
-    rewriteObject(o);
-  }
+  if (isNumber(&base) && valueOf(base) < 0 && valueOf(base) != -1)
+    splitSignFromBase(o, makeNumber(-valueOf(base)), removeChild(o, 1));
 }
 
 // ---- functions ------------------------------------------------------------------------------
@@ -787,7 +785,7 @@ void rewriteScientific(MathObject& o) {
 }
 
 void rewriteLn(MathObject& o) {
-  if (isLetter(o.child(0), 'e')) return setNumber(o, 1);
+  if (isPlainLetter(o.child(0), 'e')) return setNumber(o, 1);
   if (isNumber(o.child(0), 1)) setNumber(o, 0);
 }
 
@@ -806,11 +804,11 @@ void rewriteDerivativeOperator(MathObject& o) {
 
 // The argument as a whole number of half turns of pi/2: 0, pi, n pi, n pi / 2.
 std::optional<double> quarterTurns(const MathObject& argument) {
-  const std::uint16_t pi = greekCode("pi");
-  const auto multipleOfPi = [pi](const MathObject& o) -> std::optional<double> {
-    if (isLetter(&o, pi)) return 1;
+  static const std::uint16_t pi = greekCode("pi");
+  const auto multipleOfPi = [](const MathObject& o) -> std::optional<double> {
+    if (isPlainLetter(&o, pi)) return 1;
     if (o.kind == ObjectKind::times && o.childCount() == 2 && isIntegerNumber(o.child(0)) &&
-        isLetter(o.child(1), pi))
+        isPlainLetter(o.child(1), pi))
       return valueOf(*o.child(0));
     return std::nullopt;
   };

@@ -10,8 +10,6 @@ namespace {
 
 bool memoryIsLow() { return memoryReserve().isLow(); }
 
-bool isNumber(const MathObject* o) { return o && o->kind == ObjectKind::num && o->number; }
-
 // Lifting an equation out of a list, a relation or a container would join separate
 // statements, and the equations of limits and substitutions (n = 1 under a sum, x = 2 after a
 // bar) bind a variable rather than state anything: only operators and functions take part.

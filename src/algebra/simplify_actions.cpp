@@ -53,9 +53,9 @@ void compactFractionsAction(InsertionPoint&, MathObject& selection) {
 }
 
 constexpr AlgebraActionRow kSimplifyActions[] = {
-    {0x2000, simplifyAction},         {0x2001, keepProductsAction},
-    {0x2002, expandAction},           {0x2003, expandOnceAction},
-    {0x2004, derivativesOnlyAction},  {0x2005, simplifyHoldingDerivativesAction},
+    {Command::Simplify, simplifyAction}, {0x2001, keepProductsAction},
+    {Command::Expand, expandAction},     {0x2003, expandOnceAction},
+    {0x2004, derivativesOnlyAction},     {0x2005, simplifyHoldingDerivativesAction},
     {0x201A, compactFractionsAction},
 };
 

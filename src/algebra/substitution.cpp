@@ -10,13 +10,6 @@ namespace {
 
 using K = ObjectKind;
 
-// The next object in pre-order after `node`'s whole subtree, staying inside `root`.
-MathObject* nextAfterSubtree(const MathObject& node, const MathObject& root) {
-  for (const MathObject* n = &node; n != &root && n->parent; n = n->parent)
-    if (!n->isLastChild()) return n->parent->child(n->indexInParent + 1);
-  return nullptr;
-}
-
 bool isSubstitutionEquation(const MathObject* o) {
   return o && o->kind == K::equal && o->childCount() == 2 && o->child(0) && o->child(1);
 }
@@ -49,9 +42,8 @@ bool carryOutSubstitution(MathObject& substitution) {
 }
 
 bool carryOutSubstitutions(MathObject& subtree) {
-  std::vector<MathObject*> found;
-  for (MathObject* n = &subtree; n; n = nextPreorder(*n, subtree))
-    if (n->kind == K::substitution) found.push_back(n);
+  const std::vector<MathObject*> found =
+      collectPreorder(subtree, [](const MathObject& n) { return n.kind == K::substitution; });
   // Later in pre-order first: an inner substitution is done before the one around it copies it.
   bool any = false;
   for (auto it = found.rbegin(); it != found.rend() && !memoryReserve().isLow(); ++it)

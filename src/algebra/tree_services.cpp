@@ -41,10 +41,6 @@ ObjectPtr makeSubstitution(ObjectPtr a, ObjectPtr b, ObjectPtr c) {
 ObjectPtr makeAlgebraNumber(double value) { return makeNumber(value); }
 ObjectPtr makeVariable(std::uint16_t code) { return makeChar(code); }
 
-ObjectPtr makeBinaryOfCopies(ObjectKind kind, const MathObject& a, const MathObject& b) {
-  return makeObject(kind, cloneTree(a), cloneTree(b));
-}
-
 ObjectPtr makeOnePlusSquare(const MathObject& a) {
   return makePlus(makeAlgebraNumber(AlgebraConstant::One), makeSquare(cloneTree(a)));
 }
@@ -83,6 +79,33 @@ MathObject* nextPostorder(const MathObject& o, const MathObject& t) {
   if (&o == &t || !o.parent) return nullptr;
   if (o.isLastChild()) return o.parent;
   return firstLeaf(*o.parent->child(o.indexInParent + 1));
+}
+
+MathObject* nextAfterSubtree(const MathObject& node, const MathObject& root) {
+  for (const MathObject* n = &node; n != &root && n->parent; n = n->parent)
+    if (!n->isLastChild()) return n->parent->child(n->indexInParent + 1);
+  return nullptr;
+}
+
+std::vector<MathObject*> collectPreorder(MathObject& subtree, bool (*test)(const MathObject&)) {
+  std::vector<MathObject*> found;
+  for (MathObject* n = &subtree; n; n = nextPreorder(*n, subtree))
+    if (test(*n)) found.push_back(n);
+  return found;
+}
+
+bool isNumber(const MathObject* o) { return o && o->kind == ObjectKind::num && o->number; }
+
+bool isNumber(const MathObject* o, double value) { return isNumber(o) && o->number->value == value; }
+
+bool isPlainLetter(const MathObject* o, std::uint16_t code) {
+  return o && o->kind == ObjectKind::char_ && o->characterCode() == code && (o->decoration & 0xFFFF) == 0;
+}
+
+bool containsKind(const MathObject& t, ObjectKind kind) {
+  for (const MathObject* n = &t; n; n = nextPreorder(n, t))
+    if (n->kind == kind) return true;
+  return false;
 }
 
 bool isFreeOf(const MathObject& t, const MathObject& s) {

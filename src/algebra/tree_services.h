@@ -3,6 +3,7 @@
 #include "model/math_object.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace vexmar {
 
@@ -28,8 +29,6 @@ namespace vexmar {
 /// A `num` whose display text is left for the typesetter to fill from the value.
 [[nodiscard]] ObjectPtr makeAlgebraNumber(double value);
 [[nodiscard]] ObjectPtr makeVariable(std::uint16_t code);
-/// kind(copy of a, copy of b).
-[[nodiscard]] ObjectPtr makeBinaryOfCopies(ObjectKind kind, const MathObject& a, const MathObject& b);
 /// 1 + a^2, 1 - a^2 and a^2 - 1 over a copy of a.
 [[nodiscard]] ObjectPtr makeOnePlusSquare(const MathObject& a);
 [[nodiscard]] ObjectPtr makeOneMinusSquare(const MathObject& a);
@@ -56,8 +55,20 @@ void removeChildrenOfKind(MathObject& object, ObjectKind kind);
 /// First object of t's post-order walk (its leftmost leaf) and the one after `o` in t.
 [[nodiscard]] MathObject* firstPostorder(MathObject& t);
 [[nodiscard]] MathObject* nextPostorder(const MathObject& o, const MathObject& t);
+/// The next object in pre-order after `node`'s whole subtree, staying inside `root`.
+[[nodiscard]] MathObject* nextAfterSubtree(const MathObject& node, const MathObject& root);
+/// The objects of the subtree (itself included) that pass `test`, in pre-order.
+[[nodiscard]] std::vector<MathObject*> collectPreorder(MathObject& subtree, bool (*test)(const MathObject&));
 
 // Tests.
+/// A `num` with its value record.
+[[nodiscard]] bool isNumber(const MathObject* o);
+/// A `num` of exactly this value.
+[[nodiscard]] bool isNumber(const MathObject* o, double value);
+/// A letter of this code without decoration.
+[[nodiscard]] bool isPlainLetter(const MathObject* o, std::uint16_t code);
+/// True when some object of t (t included) is of the kind.
+[[nodiscard]] bool containsKind(const MathObject& t, ObjectKind kind);
 /// True when no subtree of t is structurally equal to s.
 [[nodiscard]] bool isFreeOf(const MathObject& t, const MathObject& s);
 /// Replaces every `id` in t (t included) by its only child; t's record keeps its place.

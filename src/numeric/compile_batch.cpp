@@ -1,7 +1,6 @@
 #include "numeric/compile_batch.h"
 
 #include "numeric/evaluator.h"
-#include "numeric/number_text.h"
 #include "numeric/numeric_state.h"
 #include "numeric/real_functions.h"
 
@@ -144,7 +143,7 @@ bool CompileBatch::tryShare(const MathObject& node, EvalProgram& program) {
     const Compiled& earlier = compiled_[it->second];
     if (!treeEqual(*earlier.tree, node)) continue;
     const std::size_t index = shared_.size();
-    shared_.push_back({earlier.tree, earlier.program, earlier.position});
+    shared_.push_back(earlier);
     sharedByHash_.emplace(f.hash, index);
     pushSlot(program, kFirstSharedSlot + static_cast<int>(index));
     return true;
@@ -152,16 +151,42 @@ bool CompileBatch::tryShare(const MathObject& node, EvalProgram& program) {
   return false;
 }
 
-void CompileBatch::emitR(EvalProgram& p) {
-  if (derivedStored_[0]) {
-    pushSlot(p, Slot::R);
+// r, rho, theta and phi: the first use in a batch computes the value from x, y and z and stores
+// it in its slot; later uses read the slot.
+void CompileBatch::emitDerived(int slot, EvalProgram& p) {
+  bool& stored = derivedStored_[static_cast<std::size_t>(slot - Slot::R)];
+  if (stored) {
+    pushSlot(p, slot);
     return;
   }
-  pushSlot(p, Slot::X);
-  pushSlot(p, Slot::Y);
-  emit(p, EvalOpcode::Hypot);
-  emit(p, EvalOpcode::Store, Slot::R);
-  derivedStored_[0] = true;
+  switch (slot) {
+  case Slot::R:
+    pushSlot(p, Slot::X);
+    pushSlot(p, Slot::Y);
+    emit(p, EvalOpcode::Hypot);
+    break;
+  case Slot::Rho:
+    pushSlot(p, Slot::X);
+    pushSlot(p, Slot::Y);
+    emit(p, EvalOpcode::Hypot);
+    pushSlot(p, Slot::Z);
+    emit(p, EvalOpcode::Hypot);
+    break;
+  case Slot::Theta:
+    pushSlot(p, Slot::X);
+    pushSlot(p, Slot::Y);
+    emit(p, EvalOpcode::Angle);
+    break;
+  case Slot::Phi:
+    pushSlot(p, Slot::Z);
+    emitDerived(Slot::R, p);
+    emit(p, EvalOpcode::Angle);
+    break;
+  default:
+    return;
+  }
+  emit(p, EvalOpcode::Store, slot);
+  stored = true;
 }
 
 void CompileBatch::emitLetter(std::uint16_t code, EvalProgram& p) {
@@ -190,42 +215,16 @@ void CompileBatch::emitLetter(std::uint16_t code, EvalProgram& p) {
   }
   switch (code) {
   case 'r':
-    emitR(p);
+    emitDerived(Slot::R, p);
     return;
   case kRho:
-    if (derivedStored_[1]) {
-      pushSlot(p, Slot::Rho);
-    } else {
-      pushSlot(p, Slot::X);
-      pushSlot(p, Slot::Y);
-      emit(p, EvalOpcode::Hypot);
-      pushSlot(p, Slot::Z);
-      emit(p, EvalOpcode::Hypot);
-      emit(p, EvalOpcode::Store, Slot::Rho);
-      derivedStored_[1] = true;
-    }
+    emitDerived(Slot::Rho, p);
     return;
   case kTheta:
-    if (derivedStored_[2]) {
-      pushSlot(p, Slot::Theta);
-    } else {
-      pushSlot(p, Slot::X);
-      pushSlot(p, Slot::Y);
-      emit(p, EvalOpcode::Angle);
-      emit(p, EvalOpcode::Store, Slot::Theta);
-      derivedStored_[2] = true;
-    }
+    emitDerived(Slot::Theta, p);
     return;
   case kPhi:
-    if (derivedStored_[3]) {
-      pushSlot(p, Slot::Phi);
-    } else {
-      pushSlot(p, Slot::Z);
-      emitR(p);
-      emit(p, EvalOpcode::Angle);
-      emit(p, EvalOpcode::Store, Slot::Phi);
-      derivedStored_[3] = true;
-    }
+    emitDerived(Slot::Phi, p);
     return;
   case 'e':
     pushConstant(p, Constant::E);
@@ -240,9 +239,8 @@ void CompileBatch::emitLetter(std::uint16_t code, EvalProgram& p) {
     // Ordinary parameters are baked in; changing one means compiling again.
     // A Greek letter's low byte is no letter at all: it goes by its name.
     if (isSpecialCharacterCode(code)) {
-      const Parameter* named =
-          numericState().parameters.find(specialCharacter(code - kFirstSpecialCode).name);
-      pushConstant(p, named ? parseNumber(named->valueText) : 0.0);
+      pushConstant(p,
+                   numericState().parameters.valueForName(specialCharacter(code - kFirstSpecialCode).name));
       return;
     }
     pushConstant(p, numericState().parameters.valueForLetter(static_cast<unsigned char>(code & 0xFF)));
@@ -332,7 +330,7 @@ void CompileBatch::compile(const MathObject& tree, EvalProgram& program) {
 
 int CompileBatch::finish() {
   for (std::size_t k = 0; k < shared_.size(); ++k) {
-    const Shared& s = shared_[k];
+    const Compiled& s = shared_[k];
     std::vector<EvalInstruction>& code = programs_[static_cast<std::size_t>(s.program)]->code;
     code.insert(code.begin() + static_cast<std::ptrdiff_t>(s.position),
                 {EvalOpcode::Store, kFirstSharedSlot + static_cast<std::int32_t>(k), 0.0});

@@ -30,11 +30,7 @@ public:
   [[nodiscard]] const std::vector<const MathObject*>& vOnly() const { return vOnly_; }
 
 private:
-  struct Shared {
-    const MathObject* tree;
-    int program;
-    std::size_t position; // just after the code that first computes it
-  };
+  /// A compiled subtree: the program holding its code and the position just after that code.
   struct Compiled {
     const MathObject* tree;
     int program;
@@ -49,17 +45,17 @@ private:
   bool tryShare(const MathObject& node, EvalProgram& program);
   void emitNode(const MathObject& node, EvalProgram& program);
   void emitLetter(std::uint16_t code, EvalProgram& program);
-  void emitR(EvalProgram& program);
+  void emitDerived(int slot, EvalProgram& program);
 
   bool hoisting_;
   std::vector<EvalProgram*> programs_;
-  std::vector<Shared> shared_;
+  std::vector<Compiled> shared_;
   std::vector<Compiled> compiled_;
   std::unordered_multimap<std::uint64_t, std::size_t> compiledByHash_;
   std::unordered_multimap<std::uint64_t, std::size_t> sharedByHash_;
   std::unordered_map<const MathObject*, NodeFacts> facts_;
   std::vector<const MathObject*> uOnly_, vOnly_;
-  std::array<bool, 4> derivedStored_{}; // r, rho, theta, phi
+  std::array<bool, 4> derivedStored_{}; // slots r, rho, theta, phi: computed once per batch
 };
 
 } // namespace vexmar

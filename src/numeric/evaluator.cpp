@@ -164,8 +164,6 @@ inline double runPoint(const EvalProgram* program, double* slots, const GridView
 
 IntervalValue point(double v) { return {v, v}; }
 
-bool hasNaN(const IntervalValue& v) { return std::isnan(v.lower) || std::isnan(v.upper); }
-
 IntervalValue intervalBinary(EvalOpcode op, IntervalValue p, IntervalValue a) {
   switch (op) {
   case EvalOpcode::Add:
@@ -304,7 +302,7 @@ IntervalValue runInterval(const EvalProgram* program, IntervalValue* slots) {
         a = intervalUnary(in.opcode, a);
       break;
     }
-    if (hasNaN(a)) return undefinedInterval();
+    if (isUndefined(a)) return undefinedInterval();
     if (sp >= kStackLimit) {
       raiseError(Error::GraphMemory);
       return undefinedInterval();
@@ -409,12 +407,12 @@ void prepareGrid(double uStart, double vStart, double uStep, double vStep, int u
   block.vCount = vCount;
   block.prepared = true;
   double* values = block.values.data();
-  const double animation = numericState().animationValue;
+  // Programs store only into shared and derived slots, so the animation slot holds for every run.
+  values[Slot::Animation] = numericState().animationValue;
   const std::size_t base = static_cast<std::size_t>(block.slotCount);
   for (std::size_t k = 0; k < block.uPrograms.size(); ++k) {
     for (int i = 0; i < uCount; ++i) {
       values[Slot::U] = uStart + i * uStep;
-      values[Slot::Animation] = animation;
       values[base + k * static_cast<std::size_t>(uCount) + static_cast<std::size_t>(i)] =
           runPoint(&block.uPrograms[k], values);
     }
@@ -422,7 +420,6 @@ void prepareGrid(double uStart, double vStart, double uStep, double vStep, int u
   for (std::size_t k = 0; k < block.vPrograms.size(); ++k) {
     for (int j = 0; j < vCount; ++j) {
       values[Slot::V] = vStart + j * vStep;
-      values[Slot::Animation] = animation;
       values[base + uCached + k * static_cast<std::size_t>(vCount) + static_cast<std::size_t>(j)] =
           runPoint(&block.vPrograms[k], values);
     }

@@ -167,7 +167,6 @@ Range powerOf(double x, double y) {
 // Functions that are exactly zero at zero keep that value exact.
 template <typename F> Range zeroAtZero(F f, double x) { return x == 0 ? exactly(x) : around(f(x)); }
 
-bool hasNaN(const IntervalValue& v) { return std::isnan(v.lower) || std::isnan(v.upper); }
 IntervalValue ordered(IntervalValue v) { return v.lower <= v.upper ? v : IntervalValue{v.upper, v.lower}; }
 IntervalValue rising(Range atLow, Range atHigh) { return {atLow.low, atHigh.high}; }
 IntervalValue falling(Range atLow, Range atHigh) { return {atHigh.low, atLow.high}; }
@@ -179,6 +178,16 @@ IntervalValue hull(IntervalValue a, IntervalValue b) {
   if (isUndefined(a)) return b;
   if (isUndefined(b)) return a;
   return {std::min(a.lower, b.lower), std::max(a.upper, b.upper)};
+}
+
+// The least lower and the greatest upper bound of the corners' values.
+IntervalValue enclosingCorners(const Range (&corners)[4]) {
+  IntervalValue result{kInfinity, -kInfinity};
+  for (const Range& r : corners) {
+    result.lower = std::min(result.lower, r.low);
+    result.upper = std::max(result.upper, r.high);
+  }
+  return result;
 }
 
 IntervalValue truth(bool value) { return value ? IntervalValue{1, 1} : IntervalValue{0, 0}; }
@@ -217,14 +226,8 @@ Range factorialAt(double x) {
 
 IntervalValue powerOfNonnegativeBase(double low, double high, IntervalValue exponent) {
   // x^y is monotonic in each argument for x >= 0, so the extremes lie at the corners.
-  const Range corners[] = {powerOf(low, exponent.lower), powerOf(low, exponent.upper),
-                           powerOf(high, exponent.lower), powerOf(high, exponent.upper)};
-  IntervalValue result{kInfinity, -kInfinity};
-  for (const Range& r : corners) {
-    result.lower = std::min(result.lower, r.low);
-    result.upper = std::max(result.upper, r.high);
-  }
-  return result;
+  return enclosingCorners({powerOf(low, exponent.lower), powerOf(low, exponent.upper),
+                           powerOf(high, exponent.lower), powerOf(high, exponent.upper)});
 }
 
 // A negative base has values only at the integer exponents in the interval.
@@ -267,25 +270,24 @@ bool surelyZero(IntervalValue v) { return v.lower == 0 && v.upper == 0; }
 
 IntervalValue undefinedInterval() { return {kNaN, kNaN}; }
 IntervalValue wholeLine() { return {-kInfinity, kInfinity}; }
-bool isUndefined(const IntervalValue& v) { return hasNaN(v); }
 
 IntervalValue intervalAdd(IntervalValue a, IntervalValue b) {
-  if (hasNaN(a) || hasNaN(b)) return undefinedInterval();
+  if (isUndefined(a) || isUndefined(b)) return undefinedInterval();
   a = ordered(a);
   b = ordered(b);
   // Infinities of opposite signs meeting: any value is possible.
   const IntervalValue sum{sumOf(a.lower, b.lower).low, sumOf(a.upper, b.upper).high};
-  return hasNaN(sum) ? wholeLine() : sum;
+  return isUndefined(sum) ? wholeLine() : sum;
 }
 
 IntervalValue intervalNegate(IntervalValue a) {
-  if (hasNaN(a)) return undefinedInterval();
+  if (isUndefined(a)) return undefinedInterval();
   a = ordered(a);
   return {-a.upper, -a.lower};
 }
 
 IntervalValue intervalMultiply(IntervalValue a, IntervalValue b) {
-  if (hasNaN(a) || hasNaN(b)) return undefinedInterval();
+  if (isUndefined(a) || isUndefined(b)) return undefinedInterval();
   a = ordered(a);
   b = ordered(b);
   // The signs of the bounds say which corners hold the extremes: two products, not four.
@@ -308,7 +310,7 @@ IntervalValue intervalMultiply(IntervalValue a, IntervalValue b) {
 }
 
 IntervalValue intervalReciprocal(IntervalValue a) {
-  if (hasNaN(a)) return undefinedInterval();
+  if (isUndefined(a)) return undefinedInterval();
   a = ordered(a);
   if (a.lower == 0 && a.upper == 0) return {kInfinity, kInfinity};
   if (a.lower == 0) return {reciprocalOf(a.upper).low, kInfinity};
@@ -318,7 +320,7 @@ IntervalValue intervalReciprocal(IntervalValue a) {
 }
 
 IntervalValue intervalDivide(IntervalValue a, IntervalValue b) {
-  if (hasNaN(a) || hasNaN(b)) return undefinedInterval();
+  if (isUndefined(a) || isUndefined(b)) return undefinedInterval();
   a = ordered(a);
   b = ordered(b);
   // A divisor reaching zero follows the reciprocal rule; so does infinity over infinity, whose
@@ -326,13 +328,9 @@ IntervalValue intervalDivide(IntervalValue a, IntervalValue b) {
   if (b.lower <= 0 && b.upper >= 0) return intervalMultiply(a, intervalReciprocal(b));
   const Range corners[] = {quotientOf(a.lower, b.lower), quotientOf(a.lower, b.upper),
                            quotientOf(a.upper, b.lower), quotientOf(a.upper, b.upper)};
-  IntervalValue result{kInfinity, -kInfinity};
-  for (const Range& r : corners) {
+  for (const Range& r : corners)
     if (std::isnan(r.low)) return intervalMultiply(a, intervalReciprocal(b));
-    result.lower = std::min(result.lower, r.low);
-    result.upper = std::max(result.upper, r.high);
-  }
-  return result;
+  return enclosingCorners(corners);
 }
 
 // Squares are the commonest powers: monotonic on each side of 0, least value 0 when 0 is inside.
@@ -343,7 +341,7 @@ IntervalValue squareOf(IntervalValue a) {
 }
 
 IntervalValue intervalPower(IntervalValue base, IntervalValue exponent) {
-  if (hasNaN(base) || hasNaN(exponent)) return undefinedInterval();
+  if (isUndefined(base) || isUndefined(exponent)) return undefinedInterval();
   base = ordered(base);
   exponent = ordered(exponent);
   if (exponent.lower == 2.0 && exponent.upper == 2.0) return squareOf(base);
@@ -356,7 +354,7 @@ IntervalValue intervalPower(IntervalValue base, IntervalValue exponent) {
 }
 
 IntervalValue intervalAbs(IntervalValue a) {
-  if (hasNaN(a)) return undefinedInterval();
+  if (isUndefined(a)) return undefinedInterval();
   a = ordered(a);
   if (a.lower >= 0) return a;
   if (a.upper <= 0) return {-a.upper, -a.lower};
@@ -364,7 +362,7 @@ IntervalValue intervalAbs(IntervalValue a) {
 }
 
 IntervalValue intervalSign(IntervalValue a) {
-  if (hasNaN(a)) return undefinedInterval();
+  if (isUndefined(a)) return undefinedInterval();
   a = ordered(a);
   const double low = a.lower < 0 ? -1 : a.lower == 0 ? 0 : 1;
   const double high = a.upper > 0 ? 1 : a.upper == 0 ? 0 : -1;
@@ -373,14 +371,14 @@ IntervalValue intervalSign(IntervalValue a) {
 
 // As the machine defines it: a lower bound below zero makes the whole result undefined.
 IntervalValue intervalSqrt(IntervalValue a) {
-  if (hasNaN(a)) return undefinedInterval();
+  if (isUndefined(a)) return undefinedInterval();
   a = ordered(a);
   if (a.lower < 0) return undefinedInterval();
   return rising(sqrtOf(a.lower), sqrtOf(a.upper));
 }
 
 IntervalValue intervalExp(IntervalValue a) {
-  if (hasNaN(a)) return undefinedInterval();
+  if (isUndefined(a)) return undefinedInterval();
   a = ordered(a);
   const auto at = [](double x) { return x == 0 ? exactly(1.0) : around(std::exp(x)); };
   return clampTo(rising(at(a.lower), at(a.upper)), 0, kInfinity);
@@ -390,7 +388,7 @@ namespace {
 
 // Logarithms over the part of the interval where they are defined, zero included (as -inf).
 template <typename F> IntervalValue logarithm(IntervalValue a, F log) {
-  if (hasNaN(a)) return undefinedInterval();
+  if (isUndefined(a)) return undefinedInterval();
   a = ordered(a);
   if (a.upper < 0) return undefinedInterval();
   const auto at = [log](double x) { return x == 1 ? exactly(0.0) : around(log(x)); };
@@ -409,7 +407,7 @@ IntervalValue intervalLog10(IntervalValue a) {
 }
 
 IntervalValue intervalSinCos(IntervalValue a, bool sine) {
-  if (hasNaN(a)) return undefinedInterval();
+  if (isUndefined(a)) return undefinedInterval();
   a = ordered(a);
   if (std::isinf(a.lower) || std::isinf(a.upper)) return {-1, 1};
   const auto at = [sine](double x) {
@@ -434,7 +432,7 @@ IntervalValue intervalSinCos(IntervalValue a, bool sine) {
 }
 
 IntervalValue intervalTan(IntervalValue a) {
-  if (hasNaN(a)) return undefinedInterval();
+  if (isUndefined(a)) return undefinedInterval();
   a = ordered(a);
   const auto at = [](double x) { return zeroAtZero([](double v) { return std::tan(v); }, x); };
   if (a.lower == a.upper) return std::isinf(a.lower) ? undefinedInterval() : rising(at(a.lower), at(a.upper));
@@ -446,7 +444,7 @@ IntervalValue intervalTan(IntervalValue a) {
 }
 
 IntervalValue intervalCot(IntervalValue a) {
-  if (hasNaN(a)) return undefinedInterval();
+  if (isUndefined(a)) return undefinedInterval();
   a = ordered(a);
   const auto at = [](double x) { return around(cot(x)); };
   if (a.lower == a.upper) return std::isinf(a.lower) ? undefinedInterval() : rising(at(a.lower), at(a.upper));
@@ -461,7 +459,7 @@ IntervalValue intervalSec(IntervalValue a) { return intervalReciprocal(intervalS
 IntervalValue intervalCsc(IntervalValue a) { return intervalReciprocal(intervalSinCos(a, true)); }
 
 IntervalValue intervalArcsin(IntervalValue a) {
-  if (hasNaN(a)) return undefinedInterval();
+  if (isUndefined(a)) return undefinedInterval();
   a = ordered(a);
   if (a.upper < -1 || a.lower > 1) return undefinedInterval();
   const auto at = [](double x) { return zeroAtZero([](double v) { return std::asin(v); }, x); };
@@ -470,7 +468,7 @@ IntervalValue intervalArcsin(IntervalValue a) {
 }
 
 IntervalValue intervalArccos(IntervalValue a) {
-  if (hasNaN(a)) return undefinedInterval();
+  if (isUndefined(a)) return undefinedInterval();
   a = ordered(a);
   if (a.upper < -1 || a.lower > 1) return undefinedInterval();
   const auto at = [](double x) { return x == 1 ? exactly(0.0) : around(std::acos(x)); };
@@ -479,7 +477,7 @@ IntervalValue intervalArccos(IntervalValue a) {
 }
 
 IntervalValue intervalArctan(IntervalValue a) {
-  if (hasNaN(a)) return undefinedInterval();
+  if (isUndefined(a)) return undefinedInterval();
   a = ordered(a);
   const auto at = [](double x) { return zeroAtZero([](double v) { return std::atan(v); }, x); };
   return clampTo(rising(at(a.lower), at(a.upper)), -kHalfPiAbove, kHalfPiAbove);
@@ -487,31 +485,31 @@ IntervalValue intervalArctan(IntervalValue a) {
 
 // arccot falls continuously from pi to 0 over the whole line.
 IntervalValue intervalArccot(IntervalValue a) {
-  if (hasNaN(a)) return undefinedInterval();
+  if (isUndefined(a)) return undefinedInterval();
   a = ordered(a);
   const auto at = [](double x) { return around(arccot(x)); };
   return clampTo(falling(at(a.lower), at(a.upper)), 0, kPiAbove);
 }
 
 IntervalValue intervalArcsec(IntervalValue a) {
-  if (hasNaN(a)) return undefinedInterval();
+  if (isUndefined(a)) return undefinedInterval();
   return outsideUnitGap(ordered(a), intervalArccos);
 }
 
 IntervalValue intervalArccsc(IntervalValue a) {
-  if (hasNaN(a)) return undefinedInterval();
+  if (isUndefined(a)) return undefinedInterval();
   return outsideUnitGap(ordered(a), intervalArcsin);
 }
 
 IntervalValue intervalSinh(IntervalValue a) {
-  if (hasNaN(a)) return undefinedInterval();
+  if (isUndefined(a)) return undefinedInterval();
   a = ordered(a);
   const auto at = [](double x) { return zeroAtZero([](double v) { return std::sinh(v); }, x); };
   return rising(at(a.lower), at(a.upper));
 }
 
 IntervalValue intervalCosh(IntervalValue a) {
-  if (hasNaN(a)) return undefinedInterval();
+  if (isUndefined(a)) return undefinedInterval();
   a = ordered(a);
   const auto at = [](double x) { return x == 0 ? exactly(1.0) : around(std::cosh(x)); };
   const Range atLow = at(a.lower);
@@ -527,7 +525,7 @@ IntervalValue intervalCosh(IntervalValue a) {
 }
 
 IntervalValue intervalTanh(IntervalValue a) {
-  if (hasNaN(a)) return undefinedInterval();
+  if (isUndefined(a)) return undefinedInterval();
   a = ordered(a);
   const auto at = [](double x) { return zeroAtZero([](double v) { return std::tanh(v); }, x); };
   return clampTo(rising(at(a.lower), at(a.upper)), -1, 1);
@@ -538,14 +536,14 @@ IntervalValue intervalSech(IntervalValue a) { return intervalReciprocal(interval
 IntervalValue intervalCsch(IntervalValue a) { return intervalReciprocal(intervalSinh(a)); }
 
 IntervalValue intervalArcsinh(IntervalValue a) {
-  if (hasNaN(a)) return undefinedInterval();
+  if (isUndefined(a)) return undefinedInterval();
   a = ordered(a);
   const auto at = [](double x) { return zeroAtZero([](double v) { return std::asinh(v); }, x); };
   return rising(at(a.lower), at(a.upper));
 }
 
 IntervalValue intervalArccosh(IntervalValue a) {
-  if (hasNaN(a)) return undefinedInterval();
+  if (isUndefined(a)) return undefinedInterval();
   a = ordered(a);
   if (a.upper < 1) return undefinedInterval();
   const auto at = [](double x) { return x == 1 ? exactly(0.0) : around(std::acosh(x)); };
@@ -553,7 +551,7 @@ IntervalValue intervalArccosh(IntervalValue a) {
 }
 
 IntervalValue intervalArctanh(IntervalValue a) {
-  if (hasNaN(a)) return undefinedInterval();
+  if (isUndefined(a)) return undefinedInterval();
   a = ordered(a);
   if (a.upper < -1 || a.lower > 1) return undefinedInterval();
   const auto at = [](double x) { return zeroAtZero([](double v) { return std::atanh(v); }, x); };
@@ -561,13 +559,13 @@ IntervalValue intervalArctanh(IntervalValue a) {
 }
 
 IntervalValue intervalArccoth(IntervalValue a) {
-  if (hasNaN(a)) return undefinedInterval();
+  if (isUndefined(a)) return undefinedInterval();
   return outsideUnitGap(ordered(a), intervalArctanh);
 }
 
 // acosh(1/x), defined for 0 <= x <= 1 (+inf at 0).
 IntervalValue intervalArcsech(IntervalValue a) {
-  if (hasNaN(a)) return undefinedInterval();
+  if (isUndefined(a)) return undefinedInterval();
   a = ordered(a);
   if (a.upper < 0 || a.lower > 1) return undefinedInterval();
   return intervalArccosh(intervalReciprocal({std::max(a.lower, 0.0), std::min(a.upper, 1.0)}));
@@ -576,7 +574,7 @@ IntervalValue intervalArcsech(IntervalValue a) {
 IntervalValue intervalArccsch(IntervalValue a) { return intervalArcsinh(intervalReciprocal(a)); }
 
 IntervalValue intervalFactorial(IntervalValue a) {
-  if (hasNaN(a)) return undefinedInterval();
+  if (isUndefined(a)) return undefinedInterval();
   a = ordered(a);
   if (a.lower == a.upper && a.lower >= 0 && a.lower <= 22 && std::trunc(a.lower) == a.lower)
     return {factorial(a.lower), factorial(a.lower)}; // an exact product
@@ -602,7 +600,7 @@ IntervalValue intervalFactorial(IntervalValue a) {
 }
 
 IntervalValue intervalLess(IntervalValue a, IntervalValue b) {
-  if (hasNaN(a) || hasNaN(b)) return undefinedInterval();
+  if (isUndefined(a) || isUndefined(b)) return undefinedInterval();
   a = ordered(a);
   b = ordered(b);
   if (a.upper < b.lower) return truth(true);
@@ -613,7 +611,7 @@ IntervalValue intervalLess(IntervalValue a, IntervalValue b) {
 IntervalValue intervalGreater(IntervalValue a, IntervalValue b) { return intervalLess(b, a); }
 
 IntervalValue intervalEqual(IntervalValue a, IntervalValue b) {
-  if (hasNaN(a) || hasNaN(b)) return undefinedInterval();
+  if (isUndefined(a) || isUndefined(b)) return undefinedInterval();
   a = ordered(a);
   b = ordered(b);
   if (a.lower == a.upper && b.lower == b.upper && a.lower == b.lower) return truth(true);
@@ -622,7 +620,7 @@ IntervalValue intervalEqual(IntervalValue a, IntervalValue b) {
 }
 
 IntervalValue intervalAnd(IntervalValue a, IntervalValue b) {
-  if (hasNaN(a) || hasNaN(b)) return undefinedInterval();
+  if (isUndefined(a) || isUndefined(b)) return undefinedInterval();
   a = ordered(a);
   b = ordered(b);
   if (surelyZero(a) || surelyZero(b)) return truth(false);
@@ -631,7 +629,7 @@ IntervalValue intervalAnd(IntervalValue a, IntervalValue b) {
 }
 
 IntervalValue intervalOr(IntervalValue a, IntervalValue b) {
-  if (hasNaN(a) || hasNaN(b)) return undefinedInterval();
+  if (isUndefined(a) || isUndefined(b)) return undefinedInterval();
   a = ordered(a);
   b = ordered(b);
   if (surelyNonzero(a) || surelyNonzero(b)) return truth(true);
@@ -640,7 +638,7 @@ IntervalValue intervalOr(IntervalValue a, IntervalValue b) {
 }
 
 IntervalValue intervalAngle(IntervalValue y, IntervalValue x) {
-  if (hasNaN(y) || hasNaN(x)) return undefinedInterval();
+  if (isUndefined(y) || isUndefined(x)) return undefinedInterval();
   y = ordered(y);
   x = ordered(x);
   const IntervalValue allAngles{0, kTwoPiAbove};
@@ -657,18 +655,13 @@ IntervalValue intervalAngle(IntervalValue y, IntervalValue x) {
   // gives -0, which reads as 0.
   if (y.upper < 0 && angleOf(y.upper, x.upper) == 0) return allAngles;
   // Elsewhere the angle is continuous over the box, so its extremes lie at the corners.
-  const Range corners[] = {around(angleOf(y.lower, x.lower)), around(angleOf(y.lower, x.upper)),
-                           around(angleOf(y.upper, x.lower)), around(angleOf(y.upper, x.upper))};
-  IntervalValue result{kInfinity, -kInfinity};
-  for (const Range& r : corners) {
-    result.lower = std::min(result.lower, r.low);
-    result.upper = std::max(result.upper, r.high);
-  }
-  return clampTo(result, 0, kTwoPiAbove);
+  return clampTo(enclosingCorners({around(angleOf(y.lower, x.lower)), around(angleOf(y.lower, x.upper)),
+                                   around(angleOf(y.upper, x.lower)), around(angleOf(y.upper, x.upper))}),
+                 0, kTwoPiAbove);
 }
 
 IntervalValue intervalHypot(IntervalValue a, IntervalValue b) {
-  if (hasNaN(a) || hasNaN(b)) return undefinedInterval();
+  if (isUndefined(a) || isUndefined(b)) return undefinedInterval();
   const IntervalValue x = intervalAbs(a);
   const IntervalValue y = intervalAbs(b);
   // hypot grows with |x| and |y| and is at least the larger of them.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cmath>
+
 namespace vexmar {
 
 /// A closed range of values [lower, upper]; (NaN, NaN) means undefined everywhere.
@@ -10,7 +12,10 @@ struct IntervalValue {
 
 [[nodiscard]] IntervalValue undefinedInterval();
 [[nodiscard]] IntervalValue wholeLine();
-[[nodiscard]] bool isUndefined(const IntervalValue& v);
+/// True when either bound is NaN. Inline: the interval machine asks after every instruction.
+[[nodiscard]] inline bool isUndefined(const IntervalValue& v) {
+  return std::isnan(v.lower) || std::isnan(v.upper);
+}
 
 // Each function returns an interval enclosing every value of the operation over its arguments,
 // (NaN, NaN) when the arguments lie outside the domain (or hold a NaN bound), and may return the

@@ -30,10 +30,16 @@ const Parameter* ParameterList::findByFirstCharacter(unsigned char first) const 
   return nullptr;
 }
 
+namespace {
+
+double valueOrZero(const Parameter* p) { return p ? parseNumber(p->valueText) : 0.0; }
+
+} // namespace
+
 double ParameterList::valueForLetter(unsigned char first) const {
-  const Parameter* p = findByFirstCharacter(first);
-  if (!p) return 0.0;
-  return parseNumber(p->valueText);
+  return valueOrZero(findByFirstCharacter(first));
 }
+
+double ParameterList::valueForName(std::string_view name) const { return valueOrZero(find(name)); }
 
 } // namespace vexmar

@@ -26,6 +26,8 @@ public:
   /// The value of the parameter named by a letter's low byte: 0 when there is none, NaN when
   /// its text is not a number.
   [[nodiscard]] double valueForLetter(unsigned char first) const;
+  /// The value of the parameter with this name, read as valueForLetter reads it.
+  [[nodiscard]] double valueForName(std::string_view name) const;
   void clear() { parameters_.clear(); }
   [[nodiscard]] const std::vector<Parameter>& all() const { return parameters_; }
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace vexmar {
 namespace {
 
@@ -48,6 +50,30 @@ TEST(TreeServices, WalksVisitInOrderAndEnd) {
   for (MathObject* n = firstPostorder(*t); n; n = nextPostorder(*n, *t))
     order += n->kind == ObjectKind::char_ ? static_cast<char>(n->characterCode()) : kindName(n->kind).front();
   EXPECT_EQ(order, "yabspe"); // y a b sin plus equal
+}
+
+TEST(TreeServices, NodeTestsAndTheWalkPastASubtree) {
+  ObjectPtr t = tree("plus[times[num[2,\"2\"],char[e]],char[e,0,1,0,0,0],num[0,\"0\"]]");
+  const MathObject& product = *t->child(0);
+  EXPECT_TRUE(isNumber(product.child(0)));
+  EXPECT_TRUE(isNumber(product.child(0), 2));
+  EXPECT_FALSE(isNumber(product.child(0), 3));
+  EXPECT_FALSE(isNumber(&product));
+  EXPECT_FALSE(isNumber(nullptr));
+  EXPECT_TRUE(isPlainLetter(product.child(1), 'e'));
+  EXPECT_FALSE(isPlainLetter(t->child(1), 'e')); // decorated
+  EXPECT_FALSE(isPlainLetter(&product, 'e'));
+  EXPECT_TRUE(containsKind(*t, ObjectKind::plus));
+  EXPECT_TRUE(containsKind(*t, ObjectKind::times));
+  EXPECT_FALSE(containsKind(*t, ObjectKind::sin));
+  EXPECT_EQ(nextAfterSubtree(product, *t), t->child(1));
+  EXPECT_EQ(nextAfterSubtree(*product.child(1), *t), t->child(1));
+  EXPECT_EQ(nextAfterSubtree(*product.child(0), product), product.child(1));
+  EXPECT_EQ(nextAfterSubtree(*product.child(1), product), nullptr); // stays inside the root
+  EXPECT_EQ(nextAfterSubtree(*t->child(2), *t), nullptr);
+  const std::vector<MathObject*> numbers =
+      collectPreorder(*t, [](const MathObject& n) { return isNumber(&n); });
+  EXPECT_EQ(numbers, (std::vector<MathObject*>{product.child(0), t->child(2)}));
 }
 
 TEST(TreeServices, FreeOfDependsAndRename) {
