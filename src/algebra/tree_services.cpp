@@ -41,9 +41,6 @@ ObjectPtr makeSubstitution(ObjectPtr a, ObjectPtr b, ObjectPtr c) {
 ObjectPtr makeAlgebraNumber(double value) { return makeNumber(value); }
 ObjectPtr makeVariable(std::uint16_t code) { return makeChar(code); }
 
-ObjectPtr makeOnePlusSquare(const MathObject& a) {
-  return makePlus(makeAlgebraNumber(AlgebraConstant::One), makeSquare(cloneTree(a)));
-}
 ObjectPtr makeOneMinusSquare(const MathObject& a) {
   return makeDifference(makeAlgebraNumber(AlgebraConstant::One), makeSquare(cloneTree(a)));
 }

@@ -29,8 +29,7 @@ namespace vexmar {
 /// A `num` whose display text is left for the typesetter to fill from the value.
 [[nodiscard]] ObjectPtr makeAlgebraNumber(double value);
 [[nodiscard]] ObjectPtr makeVariable(std::uint16_t code);
-/// 1 + a^2, 1 - a^2 and a^2 - 1 over a copy of a.
-[[nodiscard]] ObjectPtr makeOnePlusSquare(const MathObject& a);
+/// 1 - a^2 and a^2 - 1 over a copy of a.
 [[nodiscard]] ObjectPtr makeOneMinusSquare(const MathObject& a);
 [[nodiscard]] ObjectPtr makeSquareMinusOne(const MathObject& a);
 

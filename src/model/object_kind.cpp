@@ -46,10 +46,6 @@ const KindInfo* internalKindInfo(ObjectKind kind) {
 
 } // namespace
 
-bool isKnownKind(ObjectKind kind) {
-  return isValidKindCode(static_cast<int>(kind)) || internalKindInfo(kind) != nullptr;
-}
-
 bool isValidKindCode(int code) { return code >= kFirstKindCode && code < kFirstKindCode + kKindCount; }
 
 const KindInfo& kindInfo(ObjectKind kind) {

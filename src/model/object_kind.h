@@ -94,8 +94,6 @@ inline constexpr int kKindCount = 149;
 [[nodiscard]] const KindInfo& kindInfo(ObjectKind kind);
 /// A kind of the table (what documents, the text form and the editor know).
 [[nodiscard]] bool isValidKindCode(int code);
-/// A kind of the table or one of the algebra's internal derivative kinds.
-[[nodiscard]] bool isKnownKind(ObjectKind kind);
 /// Exact, case-sensitive lookup of a kind by its name.
 [[nodiscard]] std::optional<ObjectKind> kindByName(std::string_view name);
 [[nodiscard]] std::string_view kindName(ObjectKind kind);
