@@ -1,6 +1,6 @@
 #pragma once
 
-#include "render3d/frame_buffer.h"
+#include "raster/frame_buffer.h"
 
 #include <QImage>
 

@@ -2,7 +2,7 @@
 
 #include "app/qt_text_renderer.h"
 #include "graph/graph_container.h"
-#include "render3d/frame_buffer.h"
+#include "raster/frame_buffer.h"
 
 #include <QElapsedTimer>
 #include <QImage>

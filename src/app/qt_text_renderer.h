@@ -1,6 +1,6 @@
 #pragma once
 
-#include "render3d/text_renderer.h"
+#include "raster/text_renderer.h"
 
 #include <QFont>
 #include <QFontMetrics>

@@ -9,7 +9,7 @@
 #include "graph/graph_container.h"
 #include "graph/graph_picture.h"
 #include "model/clock.h"
-#include "render3d/frame_buffer.h"
+#include "raster/frame_buffer.h"
 
 #include <charconv>
 #include <ostream>

@@ -8,7 +8,7 @@
 #include "numeric/error_word.h"
 #include "numeric/number_text.h"
 #include "numeric/numeric_state.h"
-#include "render3d/drawing_port.h"
+#include "raster/drawing_port.h"
 
 #include <algorithm>
 #include <cassert>

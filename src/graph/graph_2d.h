@@ -2,7 +2,7 @@
 
 #include "graph/graph_messages.h"
 #include "graph/graph_style.h"
-#include "render3d/pixel_target.h"
+#include "raster/pixel_target.h"
 
 #include <array>
 #include <cstdint>

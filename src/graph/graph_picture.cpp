@@ -1,8 +1,8 @@
 #include "graph/graph_picture.h"
 
 #include "graph/graph_container.h"
-#include "render3d/drawing_port.h"
-#include "render3d/frame_buffer.h"
+#include "raster/drawing_port.h"
+#include "raster/frame_buffer.h"
 
 namespace vexmar {
 

@@ -3,7 +3,7 @@
 #include "model/clock.h"
 #include "numeric/error_word.h"
 #include "numeric/number_text.h"
-#include "render3d/drawing_port.h"
+#include "raster/drawing_port.h"
 
 #include <algorithm>
 #include <array>

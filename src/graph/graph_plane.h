@@ -3,7 +3,7 @@
 #include "graph/coordinate_range.h"
 #include "graph/graph_2d.h"
 #include "graph/graph_space.h"
-#include "render3d/pixel_target.h"
+#include "raster/pixel_target.h"
 
 #include <cstdint>
 #include <memory>

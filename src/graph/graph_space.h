@@ -1,8 +1,8 @@
 #pragma once
 
 #include "graph/graph_messages.h"
-#include "render3d/pixel_target.h"
-#include "render3d/rect_region.h"
+#include "raster/pixel_target.h"
+#include "raster/rect_region.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 #include "graph/graph_space_3d.h"
 
-#include "render3d/drawing_port.h"
+#include "raster/drawing_port.h"
 
 #include <cmath>
 #include <numbers>

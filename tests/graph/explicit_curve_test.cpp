@@ -1,12 +1,12 @@
 #include "graph/explicit_curve.h"
 
-#include "../render3d/canvas.h"
+#include "../raster/canvas.h"
 #include "document/object_text.h"
 #include "graph/graph_plane.h"
 #include "model/clock.h"
 #include "numeric/error_word.h"
 #include "numeric/numeric_state.h"
-#include "render3d/drawing_port.h"
+#include "raster/drawing_port.h"
 
 #include <gtest/gtest.h>
 

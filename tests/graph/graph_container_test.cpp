@@ -3,8 +3,8 @@
 #include "graph/graph_picture.h"
 #include "model/clock.h"
 #include "numeric/error_word.h"
-#include "render3d/drawing_port.h"
-#include "render3d/frame_buffer.h"
+#include "raster/drawing_port.h"
+#include "raster/frame_buffer.h"
 
 #include <gtest/gtest.h>
 

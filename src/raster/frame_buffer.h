@@ -1,7 +1,7 @@
 #pragma once
 
-#include "render3d/pixel_format.h"
-#include "render3d/pixel_target.h"
+#include "raster/pixel_format.h"
+#include "raster/pixel_target.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,5 @@
-#include "render3d/frame_buffer.h"
-#include "render3d/pixel_routines.h"
+#include "raster/frame_buffer.h"
+#include "raster/pixel_routines.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "render3d/pixel_format.h"
-#include "render3d/pixel_routines.h"
-#include "render3d/pixel_target.h"
-#include "render3d/text_renderer.h"
+#include "raster/pixel_format.h"
+#include "raster/pixel_routines.h"
+#include "raster/pixel_target.h"
+#include "raster/text_renderer.h"
 
 #include <array>
 #include <cstddef>

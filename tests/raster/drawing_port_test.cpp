@@ -1,6 +1,6 @@
-#include "render3d/drawing_port.h"
+#include "raster/drawing_port.h"
 
-#include "render3d/frame_buffer.h"
+#include "raster/frame_buffer.h"
 
 #include "canvas.h"
 

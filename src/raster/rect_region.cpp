@@ -1,4 +1,4 @@
-#include "render3d/rect_region.h"
+#include "raster/rect_region.h"
 
 #include <utility>
 

@@ -1,4 +1,4 @@
-#include "render3d/frame_buffer.h"
+#include "raster/frame_buffer.h"
 
 #include <algorithm>
 #include <cassert>

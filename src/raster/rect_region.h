@@ -1,6 +1,6 @@
 #pragma once
 
-#include "render3d/pixel_target.h"
+#include "raster/pixel_target.h"
 
 #include <vector>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "render3d/pixel_format.h"
+#include "raster/pixel_format.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,4 +1,4 @@
-#include "render3d/pixel_format.h"
+#include "raster/pixel_format.h"
 
 #include "canvas.h"
 

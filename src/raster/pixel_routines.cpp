@@ -1,4 +1,4 @@
-#include "render3d/pixel_routines.h"
+#include "raster/pixel_routines.h"
 
 #include <array>
 #include <cmath>

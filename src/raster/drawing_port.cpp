@@ -1,4 +1,4 @@
-#include "render3d/drawing_port.h"
+#include "raster/drawing_port.h"
 
 #include <cmath>
 
