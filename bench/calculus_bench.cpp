@@ -1,6 +1,6 @@
 #include "algebra/derivative_steps.h"
-#include "document/object_text.h"
 #include "model/math_object.h"
+#include "text/object_text.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,8 +1,8 @@
 // Evaluator speed beside the same expressions written as native functions (called through a
 // pointer, one call per point, so each side pays one call per evaluation).
-#include "document/object_text.h"
 #include "numeric/evaluator.h"
 #include "numeric/numeric_state.h"
+#include "text/object_text.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,8 +1,8 @@
 // A complete sampling of y = f(x) across a 1,600-pixel-wide plane, in each curve mode: what one
 // full refresh of an explicit curve costs after a zoom or a parameter change.
-#include "document/object_text.h"
 #include "graph/explicit_curve.h"
 #include "graph/graph_plane.h"
+#include "text/object_text.h"
 
 #include <benchmark/benchmark.h>
 

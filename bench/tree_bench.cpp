@@ -1,7 +1,7 @@
 // Costs of the tree services every later subsystem leans on: copying (undo snapshots, the
 // clipboard), comparing (the algebra), and the text form (documents, the clipboard).
-#include "document/object_text.h"
 #include "model/math_object.h"
+#include "text/object_text.h"
 
 #include <benchmark/benchmark.h>
 

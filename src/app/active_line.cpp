@@ -2,9 +2,9 @@
 
 #include "app/key_routing.h"
 #include "app/key_script.h"
-#include "document/object_text.h"
 #include "editor/editor_state.h"
 #include "model/model_state.h"
+#include "text/object_text.h"
 
 namespace vexmar {
 

@@ -2,8 +2,8 @@
 
 #include "algebra/algebra_actions.h"
 #include "app/subcommands.h"
-#include "document/object_text.h"
 #include "model/insertion_point.h"
+#include "text/object_text.h"
 
 #include <array>
 #include <ostream>

@@ -2,8 +2,8 @@
 #include "app/subcommands.h"
 #include "numeric/error_word.h"
 #include "numeric/evaluator.h"
-#include "numeric/number_text.h"
 #include "numeric/numeric_state.h"
+#include "text/number_text.h"
 
 #include <array>
 #include <charconv>

@@ -1,7 +1,7 @@
 #include "editor/layout_steps.h"
 
 #include "model/model_state.h"
-#include "numeric/number_text.h"
+#include "text/number_text.h"
 
 #include <algorithm>
 #include <array>

@@ -6,9 +6,9 @@
 #include "model/model_state.h"
 #include "model/object_kind.h"
 #include "numeric/error_word.h"
-#include "numeric/number_text.h"
 #include "numeric/numeric_state.h"
 #include "raster/drawing_port.h"
+#include "text/number_text.h"
 
 #include <algorithm>
 #include <cassert>

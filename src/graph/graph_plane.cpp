@@ -2,8 +2,8 @@
 
 #include "model/clock.h"
 #include "numeric/error_word.h"
-#include "numeric/number_text.h"
 #include "raster/drawing_port.h"
+#include "text/number_text.h"
 
 #include <algorithm>
 #include <array>

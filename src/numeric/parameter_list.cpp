@@ -1,6 +1,6 @@
 #include "numeric/parameter_list.h"
 
-#include "numeric/number_text.h"
+#include "model/number_reading.h"
 
 #include <cmath>
 

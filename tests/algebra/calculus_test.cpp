@@ -4,11 +4,11 @@
 #include "algebra/simplify.h"
 #include "algebra/tree_services.h"
 
-#include "document/object_text.h"
 #include "model/insertion_point.h"
 #include "model/memory_reserve.h"
 #include "numeric/compile_batch.h"
 #include "numeric/evaluator.h"
+#include "text/object_text.h"
 
 #include <gtest/gtest.h>
 

@@ -2,10 +2,10 @@
 
 #include "algebra/algebra_actions.h"
 #include "algebra/factor_order.h"
-#include "document/object_text.h"
 #include "model/insertion_point.h"
 #include "model/memory_reserve.h"
 #include "numeric/evaluator.h"
+#include "text/object_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "algebra/tree_services.h"
 
-#include "document/object_text.h"
+#include "text/object_text.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,6 @@
 #include "app/main_window.h"
 #include "app/qt_clipboard.h"
 #include "app/vexmar_document.h"
-#include "document/object_text.h"
 #include "editor/editor_state.h"
 #include "editor/layout_steps.h"
 #include "editor/typesetter.h"
@@ -14,6 +13,7 @@
 #include "model/model_state.h"
 #include "numeric/error_word.h"
 #include "test_application.h"
+#include "text/object_text.h"
 
 #include <QApplication>
 #include <QClipboard>

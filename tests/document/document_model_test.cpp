@@ -1,7 +1,7 @@
 #include "document/document_model.h"
 
-#include "document/object_text.h"
 #include "numeric/numeric_state.h"
+#include "text/object_text.h"
 
 #include <gtest/gtest.h>
 

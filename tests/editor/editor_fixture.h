@@ -1,10 +1,10 @@
 #pragma once
 
-#include "document/object_text.h"
 #include "editor/dispatcher.h"
 #include "editor/editor_state.h"
 #include "model/insertion_point.h"
 #include "model/model_state.h"
+#include "text/object_text.h"
 
 #include <gtest/gtest.h>
 

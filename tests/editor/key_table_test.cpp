@@ -1,7 +1,7 @@
 #include "editor/key_table.h"
 
-#include "document/object_text.h"
 #include "model/insertion_point.h"
+#include "text/object_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "document/object_text.h"
 #include "editor/editor_state.h"
 #include "editor/fixed_font.h"
 #include "editor/typesetter.h"
 #include "editor/typesetting_state.h"
 #include "model/insertion_point.h"
 #include "model/model_state.h"
+#include "text/object_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "graph/equation_classifier.h"
 
 #include "document/document_model.h"
-#include "document/object_text.h"
 #include "numeric/parameter_list.h"
+#include "text/object_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 #include "graph/explicit_curve.h"
 
 #include "../raster/canvas.h"
-#include "document/object_text.h"
 #include "graph/graph_plane.h"
 #include "model/clock.h"
 #include "numeric/error_word.h"
 #include "numeric/numeric_state.h"
 #include "raster/drawing_port.h"
+#include "text/object_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 #include "graph/graph_builder.h"
 
 #include "document/document_model.h"
-#include "document/object_text.h"
 #include "graph/explicit_curve.h"
 #include "graph/graph_container.h"
 #include "model/clock.h"
 #include "numeric/evaluator.h"
 #include "numeric/numeric_state.h"
+#include "text/object_text.h"
 
 #include <gtest/gtest.h>
 

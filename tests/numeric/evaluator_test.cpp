@@ -1,9 +1,9 @@
 #include "numeric/evaluator.h"
 
 #include "allocation_counter.h"
-#include "document/object_text.h"
 #include "numeric/error_word.h"
 #include "numeric/numeric_state.h"
+#include "text/object_text.h"
 
 #include <gtest/gtest.h>
 

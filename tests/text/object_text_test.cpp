@@ -1,4 +1,4 @@
-#include "document/object_text.h"
+#include "text/object_text.h"
 
 #include "model/model_state.h"
 

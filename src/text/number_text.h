@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/number_reading.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -36,9 +38,5 @@ inline constexpr std::string_view Ellipsis = " ... #";
 /// template, its first '#' is replaced by the number (or the template goes in front of it).
 [[nodiscard]] std::string formatReadout(double x,
                                         std::optional<std::string_view> textTemplate = std::nullopt);
-
-/// Reads a number after leading blanks: "Infinity" gives +inf, "NaN" NaN, otherwise a decimal
-/// with the user's separator; NaN when nothing can be read.
-[[nodiscard]] double parseNumber(std::string_view text);
 
 } // namespace vexmar

@@ -1,4 +1,4 @@
-#include "numeric/number_text.h"
+#include "text/number_text.h"
 
 #include "model/model_state.h"
 
