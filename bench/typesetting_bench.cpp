@@ -1,7 +1,7 @@
 // Cost of laying out and drawing an equation line: every node measured, placed and drawn, as the
 // equation view does after each edit. With the app built, also with the real fonts through Qt.
-#include "editor/fixed_font.h"
-#include "editor/typesetter.h"
+#include "typeset/fixed_font.h"
+#include "typeset/typesetter.h"
 #include "model/insertion_point.h"
 
 #ifdef VEXMAR_BENCH_QT

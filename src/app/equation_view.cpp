@@ -7,11 +7,11 @@
 #include "editor/dispatcher.h"
 #include "editor/editor_state.h"
 #include "editor/key_table.h"
-#include "editor/typesetter.h"
 #include "graph/graph_messages.h"
 #include "graph/graph_style.h"
 #include "model/model_state.h"
 #include "numeric/error_word.h"
+#include "typeset/typesetter.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -512,11 +512,8 @@ void CVexmarView::paintLine(QPainter& painter, int line, QPoint offset) {
   const bool current = line == document_.currentEquation();
   if (current) options.caret = !caretShape(typesetter_, ip).bar;
   // Only the prompt being typed into loses its question mark; other lines keep theirs.
-  bool& promptWithoutMark = editorState().promptWithoutMark;
-  const bool withoutMark = promptWithoutMark;
-  if (!current) promptWithoutMark = false;
+  options.promptWithoutMark = current && editorState().promptWithoutMark;
   typesetter_.drawLine(ip, surface, toFixed(kEquationLeft + offset.x()), toFixed(top), options);
-  promptWithoutMark = withoutMark;
 }
 
 void CVexmarView::renderBackBuffer() {

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/key_stroke.h"
-#include "editor/caret_geometry.h"
 #include "model/insertion_point.h"
+#include "typeset/caret_geometry.h"
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>

@@ -8,10 +8,10 @@
 #include "app/qt_clipboard.h"
 #include "app/qt_font_services.h"
 #include "app/vexmar_document.h"
-#include "editor/typesetter.h"
-#include "editor/typesetting_state.h"
+#include "editor/editor_state.h"
 #include "model/memory_reserve.h"
 #include "numeric/error_word.h"
+#include "typeset/typesetter.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -68,7 +68,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
   installAlgebraActions();
   fonts_ = std::make_unique<QtFontServices>(screenDotsPerInch());
   typesetter_ = std::make_unique<Typesetter>(*fonts_, preferences_.typeface);
-  typesettingState().typesetter = typesetter_.get();
+  editorState().typesetter = typesetter_.get();
 
   document_ = new VexmarDocument(this);
   setWindowTitle(document_->title() + QStringLiteral(" - Vexmar"));
@@ -113,7 +113,7 @@ MainWindow::~MainWindow() {
   // The panes and the document go before the typesetter and fonts they use.
   delete splitter_;
   delete document_;
-  if (typesettingState().typesetter == typesetter_.get()) typesettingState().typesetter = nullptr;
+  if (editorState().typesetter == typesetter_.get()) editorState().typesetter = nullptr;
 }
 
 QWidget* MainWindow::createGraphPane(QWidget* parent) {

@@ -1,7 +1,7 @@
 #include "app/preferences.h"
 
-#include "editor/typesetter.h"
 #include "text/number_text.h"
+#include "typeset/typesetter.h"
 
 #include <QSettings>
 

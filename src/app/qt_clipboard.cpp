@@ -1,9 +1,9 @@
 #include "app/qt_clipboard.h"
 
 #include "app/qt_drawing_surface.h"
-#include "editor/typesetter.h"
 #include "model/insertion_point.h"
 #include "text/object_text.h"
+#include "typeset/typesetter.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

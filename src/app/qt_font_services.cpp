@@ -1,6 +1,6 @@
 #include "app/qt_font_services.h"
 
-#include "editor/face_encoding.h"
+#include "typeset/face_encoding.h"
 
 #include <QFontMetricsF>
 #include <QRawFont>

@@ -2,6 +2,7 @@
 #include "app/qt_drawing_surface.h"
 #include "app/subcommands.h"
 #include "app/typesetting_session.h"
+#include "editor/editor_state.h"
 
 #include <QImage>
 #include <QPainter>
@@ -46,6 +47,7 @@ int runRenderEquationCommand(const std::vector<std::string>& args, std::ostream&
     QtDrawingSurface surface(painter);
     DrawOptions options;
     options.caret = arguments.caret;
+    options.promptWithoutMark = editorState().promptWithoutMark;
     typesetter.drawLine(line, surface, toFixed(kMargin), toFixed(kMargin), options);
   }
   if (!image.save(QString::fromStdString(arguments.output), "PNG"))

@@ -1,6 +1,6 @@
 #include "app/active_line.h"
 #include "app/subcommands.h"
-#include "editor/layout_steps.h"
+#include "typeset/layout_steps.h"
 
 #include <ostream>
 

@@ -1,7 +1,7 @@
 #include "app/typesetting_session.h"
 
 #include "app/subcommands.h"
-#include "editor/typesetting_state.h"
+#include "editor/editor_state.h"
 
 #include <QScreen>
 
@@ -44,11 +44,11 @@ TypesettingSession::TypesettingSession() {
   }
   fonts_ = std::make_unique<QtFontServices>(screenDotsPerInch());
   typesetter_ = std::make_unique<Typesetter>(*fonts_);
-  typesettingState().typesetter = typesetter_.get();
+  editorState().typesetter = typesetter_.get();
 }
 
 TypesettingSession::~TypesettingSession() {
-  if (typesettingState().typesetter == typesetter_.get()) typesettingState().typesetter = nullptr;
+  if (editorState().typesetter == typesetter_.get()) editorState().typesetter = nullptr;
 }
 
 bool readEquationArguments(std::string_view command, const std::vector<std::string>& args, bool takesOutput,

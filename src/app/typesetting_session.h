@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/qt_font_services.h"
-#include "editor/typesetter.h"
+#include "typeset/typesetter.h"
 
 #include <QGuiApplication>
 

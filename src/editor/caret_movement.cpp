@@ -1,7 +1,7 @@
 #include "editor/caret_movement.h"
 
-#include "editor/caret_geometry.h"
 #include "editor/editing_operations.h"
+#include "editor/keyboard_selection.h"
 
 #include <algorithm>
 #include <array>

@@ -158,7 +158,7 @@ int dispatch(EditorCommand code) {
   if (inRange(code, Command::FirstLayoutAdjustment, Command::LastLayoutAdjustment)) {
     takeSnapshot(s, *ip);
     s.snapshotDue = true;
-    adjustLayout(*ip, s, code);
+    adjustLayout(*ip, code);
     return 1;
   }
   if (code == Command::DeleteBackward) {

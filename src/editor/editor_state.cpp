@@ -11,7 +11,9 @@ void resetEditorState() {
   EditorState& s = editorState();
   AlgebraActionHandler algebra = std::move(s.algebraAction);
   AlgebraActionHandler terms = std::move(s.termMove);
+  Typesetter* typesetter = s.typesetter;
   s = EditorState{};
+  s.typesetter = typesetter;
   s.algebraAction = std::move(algebra);
   s.termMove = std::move(terms);
 }

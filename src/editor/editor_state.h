@@ -2,6 +2,7 @@
 
 #include "editor/edit_clipboard.h"
 #include "editor/editor_command.h"
+#include "editor/keyboard_selection.h"
 #include "editor/undo_snapshot.h"
 
 #include <functional>
@@ -33,16 +34,18 @@ struct EditorState {
   bool promptWithoutMark = false;
   /// Set while a command from a menu or the keypad is dispatched (wrapping then selects).
   bool commandMessage = false;
-  /// Global spacing constants adjusted by 0x17C0..0x17C3.
-  int spacingA = 75;
-  int spacingB = 85;
+  /// The typesetter keyboard selection lays lines out with (installed by the view or a headless
+  /// subcommand; not owned).
+  Typesetter* typesetter = nullptr;
+  /// Where a keyboard selection started and where its moving end stands.
+  SelectionAnchor selection;
   AlgebraActionHandler algebraAction;
   /// Term moves are performed by the term-move module when it is installed.
   AlgebraActionHandler termMove;
 };
 
 [[nodiscard]] EditorState& editorState();
-/// Back to the start-up state, keeping the installed handlers.
+/// Back to the start-up state, keeping the installed handlers and typesetter.
 void resetEditorState();
 
 } // namespace vexmar

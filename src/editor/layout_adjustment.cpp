@@ -1,7 +1,7 @@
 #include "editor/layout_adjustment.h"
 
-#include "editor/editor_state.h"
 #include "model/insertion_point.h"
+#include "typeset/typesetting_state.h"
 
 #include <algorithm>
 #include <array>
@@ -116,13 +116,14 @@ void apply(MathObject& o, const Adjustment& a) {
 
 } // namespace
 
-bool adjustLayout(InsertionPoint& ip, EditorState& state, EditorCommand code) {
+bool adjustLayout(InsertionPoint& ip, EditorCommand code) {
   const auto row = std::find_if(kAdjustments.begin(), kAdjustments.end(),
                                 [code](const Adjustment& a) { return a.code == code; });
   const bool fifth = code == 0x1783 || code == 0x1784;
   if (row == kAdjustments.end() && !fifth) return false;
 
   if (!fifth && (row->field == Field::SpacingA || row->field == Field::SpacingB)) {
+    TypesettingState& state = typesettingState();
     int& constant = row->field == Field::SpacingA ? state.spacingA : state.spacingB;
     constant = std::clamp(constant + row->value, 0, 100);
     markChangedFromRoot(ip);

@@ -5,11 +5,10 @@
 namespace vexmar {
 
 struct InsertionPoint;
-struct EditorState;
 
 /// Performs a layout adjustment (0x1700..0x17FF): shifts, paddings, alignments and matrix
 /// flags of the selected object, or the global spacing constants. Returns true when anything
 /// changed.
-bool adjustLayout(InsertionPoint& ip, EditorState& state, EditorCommand code);
+bool adjustLayout(InsertionPoint& ip, EditorCommand code);
 
 } // namespace vexmar

@@ -1,7 +1,7 @@
 #include "app/qt_font_services.h"
 #include "app/typesetting_session.h"
 
-#include "editor/fixed_font.h"
+#include "typeset/fixed_font.h"
 
 #include <gtest/gtest.h>
 

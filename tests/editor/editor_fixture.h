@@ -5,6 +5,7 @@
 #include "model/insertion_point.h"
 #include "model/model_state.h"
 #include "text/object_text.h"
+#include "typeset/typesetting_state.h"
 
 #include <gtest/gtest.h>
 
@@ -18,12 +19,14 @@ struct EditorFixture : ::testing::Test {
 
   EditorFixture() {
     resetModelState();
+    resetTypesettingState();
     resetEditorState();
     modelState().activeInsertionPoint = line.get();
   }
   ~EditorFixture() override {
     modelState().activeInsertionPoint = nullptr;
     resetEditorState();
+    resetTypesettingState();
     resetModelState();
   }
 

@@ -1,6 +1,7 @@
 #include "editor/layout_adjustment.h"
 
 #include "editor_fixture.h"
+#include "typeset/typesetting_state.h"
 
 namespace vexmar {
 namespace {
@@ -91,10 +92,10 @@ TEST_F(LayoutAdjustment, FifthOptionFollowsTheCaretSide) {
 
 TEST_F(LayoutAdjustment, SpacingConstantsStayWithinTheirBounds) {
   for (int i = 0; i < 10; ++i) dispatch(0x17C0);
-  EXPECT_EQ(editorState().spacingA, 100);
+  EXPECT_EQ(typesettingState().spacingA, 100);
   for (int i = 0; i < 30; ++i) dispatch(0x17C3);
-  EXPECT_EQ(editorState().spacingB, 0);
-  EXPECT_EQ(editorState().spacingA, 100);
+  EXPECT_EQ(typesettingState().spacingB, 0);
+  EXPECT_EQ(typesettingState().spacingA, 100);
 }
 
 TEST_F(LayoutAdjustment, ShiftsSaturateInsteadOfOverflowing) {

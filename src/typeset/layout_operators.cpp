@@ -1,6 +1,6 @@
 // Operators set in a row with their operands: infix operators and lists, signs, function names,
 // prefix and postfix symbols.
-#include "editor/layout_routines.h"
+#include "typeset/layout_routines.h"
 
 #include <algorithm>
 #include <string_view>

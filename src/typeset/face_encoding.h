@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editor/font_face.h"
+#include "typeset/font_face.h"
 
 #include <cstdint>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "editor/layout_context.h"
 #include "model/object_kind.h"
+#include "typeset/layout_context.h"
 
 namespace vexmar {
 

@@ -1,4 +1,4 @@
-#include "editor/layout_steps.h"
+#include "typeset/layout_steps.h"
 
 #include "model/model_state.h"
 #include "text/number_text.h"

@@ -1,6 +1,6 @@
-#include "editor/layout_context.h"
+#include "typeset/layout_context.h"
 
-#include "editor/typesetter.h"
+#include "typeset/typesetter.h"
 
 #include <algorithm>
 #include <limits>

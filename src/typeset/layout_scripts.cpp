@@ -1,8 +1,8 @@
 // Constructions that stack or shift their operands: fractions, powers and scientific notation,
 // roots, big operators with limits, limits, logarithms, derivative operators, substitutions and
 // the index containers.
-#include "editor/layout_routines.h"
-#include "editor/typesetter.h"
+#include "typeset/layout_routines.h"
+#include "typeset/typesetter.h"
 
 #include <algorithm>
 #include <string_view>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "editor/font_face.h"
 #include "model/insertion_point.h"
+#include "typeset/font_face.h"
 
 #include <cstdint>
 #include <string_view>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "editor/typesetter.h"
 #include "model/insertion_point.h"
+#include "typeset/typesetter.h"
 
 #include <vector>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "editor/typesetter.h"
 #include "model/insertion_point.h"
+#include "typeset/typesetter.h"
 
 #include <vector>
 
@@ -31,15 +31,12 @@ struct LinePoint {
 [[nodiscard]] LinePoint displayToLine(const InsertionPoint& ip, LinePoint drawn);
 [[nodiscard]] LinePoint lineToDisplay(const InsertionPoint& ip, LinePoint point);
 
-/// Places the caret for a click at a point of the drawn line, and anchors later drag and keyboard
-/// selection there.
-void clickAt(Typesetter& typesetter, InsertionPoint& ip, LinePoint drawn);
+/// Places the caret for a click at a point of the drawn line.
+void placeCaretAt(Typesetter& typesetter, InsertionPoint& ip, LinePoint drawn);
 /// Selects what a drag from `press` to `current` (both as drawn) covers.
 void dragTo(Typesetter& typesetter, InsertionPoint& ip, LinePoint press, LinePoint current);
 
-/// Extends the selection one step to the right or left (Shift+arrows) with the installed
-/// typesetter, producing the selection a mouse drag from the anchor over the passed objects makes.
-/// Does nothing when no typesetter is installed.
-void extendSelection(InsertionPoint& ip, bool right);
+/// The centre of a placed node's box, in line coordinates.
+[[nodiscard]] LinePoint centreOf(const MathObject& o);
 
 } // namespace vexmar

@@ -1,13 +1,12 @@
 #pragma once
 
 #include "model/insertion_point.h"
+#include "typeset/caret_geometry.h"
 
 #include <cstdint>
 #include <vector>
 
 namespace vexmar {
-
-class Typesetter;
 
 /// A caret position kept across keyboard selection extensions, by path so that it can never
 /// point into a freed node.
@@ -27,15 +26,13 @@ struct SelectionAnchor {
   KeptCaret result;       ///< the selection the last extension made
 };
 
-/// The typesetter's process-wide state: the typesetter the editor lays lines out with (installed by
-/// the view or a headless subcommand; not owned) and the anchor of keyboard selection.
-struct TypesettingState {
-  Typesetter* typesetter = nullptr;
-  SelectionAnchor selection;
-};
+/// Places the caret for a click at a point of the drawn line, and anchors later drag and keyboard
+/// selection there.
+void clickAt(Typesetter& typesetter, InsertionPoint& ip, LinePoint drawn);
 
-[[nodiscard]] TypesettingState& typesettingState();
-/// Forgets the installed typesetter and the anchor (tests call this).
-void resetTypesettingState();
+/// Extends the selection one step to the right or left (Shift+arrows) with the installed
+/// typesetter, producing the selection a mouse drag from the anchor over the passed objects makes.
+/// Does nothing when no typesetter is installed.
+void extendSelection(InsertionPoint& ip, bool right);
 
 } // namespace vexmar

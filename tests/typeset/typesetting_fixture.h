@@ -1,12 +1,11 @@
 #pragma once
 
-#include "editor/editor_state.h"
-#include "editor/fixed_font.h"
-#include "editor/typesetter.h"
-#include "editor/typesetting_state.h"
 #include "model/insertion_point.h"
 #include "model/model_state.h"
 #include "text/object_text.h"
+#include "typeset/fixed_font.h"
+#include "typeset/typesetter.h"
+#include "typeset/typesetting_state.h"
 
 #include <gtest/gtest.h>
 
@@ -59,14 +58,12 @@ struct TypesettingFixture : ::testing::Test {
 
   TypesettingFixture() {
     resetModelState();
-    resetEditorState();
     resetTypesettingState();
     modelState().activeInsertionPoint = line.get();
   }
   ~TypesettingFixture() override {
     modelState().activeInsertionPoint = nullptr;
     resetTypesettingState();
-    resetEditorState();
     resetModelState();
   }
 
@@ -101,6 +98,23 @@ struct TypesettingFixture : ::testing::Test {
     return typesetter.font(Face::Text, pointSize);
   }
 };
+
+/// A caret or selection to start from, by path.
+struct CaretRow {
+  const char* name;
+  const char* tree;
+  std::vector<int> path;
+  SelectionMode mode;
+  int first, last;
+};
+
+inline void putCaret(InsertionPoint& ip, const CaretRow& row) {
+  ip.current = followPath(*ip.root, row.path);
+  ASSERT_TRUE(ip.current);
+  ip.mode = row.mode;
+  ip.selFirst = row.first;
+  ip.selLast = row.last;
+}
 
 /// Pixels as 16.16.
 constexpr Fixed px(double pixels) { return static_cast<Fixed>(pixels * 65536); }

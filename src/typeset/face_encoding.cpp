@@ -1,4 +1,4 @@
-#include "editor/face_encoding.h"
+#include "typeset/face_encoding.h"
 
 #include <array>
 

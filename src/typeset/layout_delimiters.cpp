@@ -1,6 +1,6 @@
 // Delimiters: parentheses, brackets, braces, bars and angle brackets around their operands, and
 // the strokes above or below an operand (overline, horizontal braces).
-#include "editor/layout_routines.h"
+#include "typeset/layout_routines.h"
 
 #include <algorithm>
 #include <array>

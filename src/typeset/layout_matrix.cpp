@@ -1,5 +1,5 @@
 // Matrices: cells in rows and columns between square brackets drawn as strokes.
-#include "editor/layout_routines.h"
+#include "typeset/layout_routines.h"
 
 #include <algorithm>
 #include <vector>

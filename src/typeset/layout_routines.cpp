@@ -1,4 +1,4 @@
-#include "editor/layout_routines.h"
+#include "typeset/layout_routines.h"
 
 #include <algorithm>
 #include <array>

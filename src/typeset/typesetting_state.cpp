@@ -1,4 +1,4 @@
-#include "editor/typesetting_state.h"
+#include "typeset/typesetting_state.h"
 
 namespace vexmar {
 

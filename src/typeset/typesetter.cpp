@@ -1,9 +1,9 @@
-#include "editor/typesetter.h"
+#include "typeset/typesetter.h"
 
-#include "editor/caret_geometry.h"
-#include "editor/editor_state.h"
-#include "editor/layout_routines.h"
-#include "editor/layout_steps.h"
+#include "typeset/caret_geometry.h"
+#include "typeset/layout_routines.h"
+#include "typeset/layout_steps.h"
+#include "typeset/typesetting_state.h"
 
 #include <algorithm>
 #include <cmath>
@@ -139,8 +139,8 @@ void Typesetter::layoutLine(InsertionPoint& ip) {
   insertDisplayParentheses(ip);
   clearOverflow(*ip.root);
   assignSizeLevels(*ip.root);
-  const EditorState& editor = editorState();
-  LayoutContext ctx(*this, ip, editor.spacingA, editor.spacingB);
+  const TypesettingState& state = typesettingState();
+  LayoutContext ctx(*this, ip, state.spacingA, state.spacingB);
   measureTree(ip, ctx);
   if (ip.root->overflow) {
     // Overflowing fractions and powers are now set inline, their exponents at full size and
@@ -197,9 +197,10 @@ void Typesetter::drawTree(const InsertionPoint& ip, LayoutContext& ctx) {
 void Typesetter::drawLine(const InsertionPoint& ip, DrawingSurface& surface, Fixed x, Fixed y,
                           const DrawOptions& options) {
   if (!ip.root) return;
-  const EditorState& editor = editorState();
+  const TypesettingState& state = typesettingState();
   const MathObject* blankPrompt =
-      editor.promptWithoutMark && ip.current && ip.current->kind == ObjectKind::prompt ? ip.current : nullptr;
+      options.promptWithoutMark && ip.current && ip.current->kind == ObjectKind::prompt ? ip.current
+                                                                                        : nullptr;
   const std::vector<DisplayLine> lines = displayLines(ip);
   const bool broken = lines.size() > 1;
   CaretShape caret;
@@ -214,7 +215,7 @@ void Typesetter::drawLine(const InsertionPoint& ip, DrawingSurface& surface, Fix
     }
     for (const CaretRectangle& r : caret.highlight)
       surface.fillRectangle(r.x + originX, r.y + originY, r.width, r.height, Fill::Selection);
-    LayoutContext ctx(*this, ip, editor.spacingA, editor.spacingB);
+    LayoutContext ctx(*this, ip, state.spacingA, state.spacingB);
     ctx.beginDrawing(surface, originX, originY, blankPrompt);
     drawTree(ip, ctx);
     if (caret.bar)

@@ -1,5 +1,5 @@
 // Atoms: numbers, prompts, characters with their decorations, and text.
-#include "editor/layout_routines.h"
+#include "typeset/layout_routines.h"
 
 #include <string_view>
 

@@ -1,7 +1,7 @@
-#include "editor/layout_steps.h"
+#include "typeset/layout_steps.h"
 
-#include "editor/face_encoding.h"
 #include "text/number_text.h"
+#include "typeset/face_encoding.h"
 #include "typesetting_fixture.h"
 
 namespace vexmar::test {

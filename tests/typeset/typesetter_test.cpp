@@ -1,4 +1,4 @@
-#include "editor/layout_context.h"
+#include "typeset/layout_context.h"
 #include "typesetting_fixture.h"
 
 #include <algorithm>
@@ -138,8 +138,8 @@ TEST_F(Typesetting, ExponentRaiseFollowsTheRaisePercentages) {
   const Row rows[] = {{"defaults", 75, 85}, {"lower A", 50, 85}, {"lower B", 75, 40}};
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    editorState().spacingA = row.a;
-    editorState().spacingB = row.b;
+    typesettingState().spacingA = row.a;
+    typesettingState().spacingB = row.b;
     layout("power[char[x],char[y]]");
     // Base ascent 18, exponent height 16 (12 points); the rule is 100 units at the base's size.
     const Fixed raise = std::min(px(18) * row.a / 100 - units(100) / 2, px(16) * row.b / 100);
@@ -401,8 +401,9 @@ TEST_F(Typesetting, CurrentPromptIsBlankOnceTypingStarted) {
   layout("plus[char[a],prompt[]]");
   line->current = &at({1});
   EXPECT_EQ(draw().textsOf(text(), "?").size(), 1u);
-  editorState().promptWithoutMark = true;
-  EXPECT_TRUE(draw().textsOf(text(), "?").empty());
+  DrawOptions typingStarted;
+  typingStarted.promptWithoutMark = true;
+  EXPECT_TRUE(draw(typingStarted).textsOf(text(), "?").empty());
 }
 
 } // namespace

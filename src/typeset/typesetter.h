@@ -1,8 +1,8 @@
 #pragma once
 
-#include "editor/font_face.h"
-#include "editor/layout_context.h"
 #include "model/insertion_point.h"
+#include "typeset/font_face.h"
+#include "typeset/layout_context.h"
 
 #include <memory>
 #include <string>
@@ -18,6 +18,8 @@ namespace vexmar {
 /// What drawing a line shows besides the equation.
 struct DrawOptions {
   bool caret = false; ///< the caret, or the selection highlight, of the line's insertion point
+  /// The prompt at the insertion point is drawn without its question mark (typing has started).
+  bool promptWithoutMark = false;
 };
 
 /// One display line of a laid-out equation: the part of the unbroken layout between `start` and

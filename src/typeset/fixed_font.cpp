@@ -1,4 +1,4 @@
-#include "editor/fixed_font.h"
+#include "typeset/fixed_font.h"
 
 namespace vexmar {
 namespace {
