@@ -1,5 +1,6 @@
 #include "app/active_line.h"
 #include "app/subcommands.h"
+#include "document/document_graphs.h"
 #include "document/document_model.h"
 #include "graph/equation_classifier.h"
 

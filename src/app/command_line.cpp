@@ -1,6 +1,6 @@
 #include "app/command_line.h"
 
-#include "algebra/algebra_actions.h"
+#include "algebra/actions/algebra_actions.h"
 #include "app/subcommands.h"
 #include "model/insertion_point.h"
 #include "text/object_text.h"

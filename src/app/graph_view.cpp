@@ -2,6 +2,7 @@
 
 #include "app/frame_image.h"
 #include "app/vexmar_document.h"
+#include "document/document_graphs.h"
 #include "graph/graph_builder.h"
 #include "graph/graph_picture.h"
 #include "model/clock.h"

@@ -2,7 +2,7 @@
 
 #include "app/graph_view.h"
 
-#include "algebra/algebra_actions.h"
+#include "algebra/actions/algebra_actions.h"
 #include "app/equation_view.h"
 #include "app/graph_view.h"
 #include "app/qt_clipboard.h"

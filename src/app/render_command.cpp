@@ -3,6 +3,7 @@
 #include "app/qt_text_renderer.h"
 #include "app/subcommands.h"
 #include "app/typesetting_session.h"
+#include "document/document_graphs.h"
 #include "document/document_model.h"
 #include "graph/equation_classifier.h"
 #include "graph/graph_builder.h"

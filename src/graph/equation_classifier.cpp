@@ -1,6 +1,5 @@
 #include "graph/equation_classifier.h"
 
-#include "document/document_model.h"
 #include "numeric/parameter_list.h"
 
 #include <algorithm>
@@ -309,17 +308,6 @@ CanGraphReason whyNotGraphable(const MathObject& tree, bool for3D) {
 
 bool isLoneVariable(const MathObject& node) {
   return node.kind == ObjectKind::char_ && contains(kLoneVariables, node.characterCode());
-}
-
-bool documentIs3D(const DocumentModel& document) {
-  for (int i = 0; i < document.equationCount(); ++i) {
-    const EquationRecord& record = document.equation(i);
-    if (!record.insertionPoint || !record.insertionPoint->root) continue;
-    const GraphForm form = classify(*record.insertionPoint->root, false);
-    if (isSpaceOnlyForm(form)) return true;
-    if (isSurfaceDensityOrContourForm(form) && record.plotStyle == 1.0) return true;
-  }
-  return false;
 }
 
 void registerParameters(const MathObject& tree, ParameterList& parameters) {

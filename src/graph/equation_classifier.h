@@ -9,7 +9,6 @@
 
 namespace vexmar {
 
-class DocumentModel;
 class ParameterList;
 
 /// Character codes of the letters that play a part in graphing.
@@ -60,8 +59,6 @@ inline constexpr unsigned PlainOperands = 16;     ///< any letter
 [[nodiscard]] GraphForm classifyWithConditions(const MathObject& tree, bool for3D);
 /// Why an equation that got no graph cannot be graphed (WrongForm when nothing more precise).
 [[nodiscard]] CanGraphReason whyNotGraphable(const MathObject& tree, bool for3D);
-/// True when some equation can only be drawn in space: the whole document then is.
-[[nodiscard]] bool documentIs3D(const DocumentModel& document);
 /// Marks the equation's parameter letters in use, adding those not yet listed with value 1.
 void registerParameters(const MathObject& tree, ParameterList& parameters);
 

@@ -2,7 +2,6 @@
 
 #include "algebra/derivative_steps.h"
 #include "algebra/tree_services.h"
-#include "document/document_model.h"
 #include "graph/equation_classifier.h"
 #include "graph/explicit_curve.h"
 #include "graph/graph_container.h"
@@ -13,8 +12,6 @@ namespace vexmar {
 namespace {
 
 using namespace Letter;
-
-constexpr std::int64_t kRebuildWorkMs = 60;
 
 // A fresh copy of a subtree with letters renamed, compiled on its own.
 std::unique_ptr<Evaluator> compiled(const MathObject& tree,
@@ -174,25 +171,6 @@ int buildGraph(CGraphContainer& container, const MathObject& tree, bool for3D,
   container.plane().addGraph(std::move(graph2D));
   container.setActive3D(false);
   return newIndex;
-}
-
-void rebuildAllGraphs(CGraphContainer& container, DocumentModel& document) {
-  const bool for3D = documentIs3D(document);
-  container.setActive3D(for3D);
-  container.showRange(-1);
-  for (int i = 0; i < document.equationCount(); ++i) {
-    EquationRecord& record = document.equation(i);
-    // Surface patterns mean nothing in the plane.
-    if (!for3D && record.colourCode > 8.0) record.colourCode = 1.0;
-    record.status = 0;
-    record.graphIndex = -1;
-    if (!record.insertionPoint || !record.insertionPoint->root) continue;
-    const ObjectPtr prepared = prepareForEvaluation(*record.insertionPoint->root);
-    record.graphIndex = buildGraph(
-        container, *prepared, for3D,
-        {record.colourCode, record.resolutionA, record.resolutionB, record.curveMode, record.plotStyle});
-  }
-  container.work(kRebuildWorkMs);
 }
 
 } // namespace vexmar

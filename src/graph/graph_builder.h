@@ -5,7 +5,6 @@
 namespace vexmar {
 
 class CGraphContainer;
-class DocumentModel;
 
 /// What an equation's inequalities after the comma (or a whole inequality) become: the
 /// conjunction of two-operand comparisons, and the product of the differences whose zero set is
@@ -32,10 +31,6 @@ struct GraphBuildSettings {
 /// the list of its space, or -1 when the equation makes no graph.
 int buildGraph(CGraphContainer& container, const MathObject& tree, bool for3D,
                const GraphBuildSettings& settings);
-
-/// Builds every equation of the document into the emptied container, stores each one's graph
-/// index and clears its status, then gives the active space 60 ms of work.
-void rebuildAllGraphs(CGraphContainer& container, DocumentModel& document);
 
 /// A copy of an equation ready for the compiler: grouping removed, derivatives worked out.
 [[nodiscard]] ObjectPtr prepareForEvaluation(const MathObject& tree);

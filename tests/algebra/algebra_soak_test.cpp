@@ -3,7 +3,7 @@
 // VEXMAR_SOAK_COMMANDS and VEXMAR_SOAK_SEED as for the editor soak.
 #include "../editor/soak_actions.h"
 
-#include "algebra/algebra_actions.h"
+#include "algebra/actions/algebra_actions.h"
 
 namespace vexmar {
 namespace {

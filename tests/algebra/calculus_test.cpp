@@ -1,4 +1,4 @@
-#include "algebra/algebra_actions.h"
+#include "algebra/actions/algebra_actions.h"
 #include "algebra/derivative_evaluator.h"
 #include "algebra/derivative_steps.h"
 #include "algebra/simplify.h"

@@ -1,6 +1,6 @@
 #include "algebra/simplify.h"
 
-#include "algebra/algebra_actions.h"
+#include "algebra/actions/algebra_actions.h"
 #include "algebra/factor_order.h"
 #include "model/insertion_point.h"
 #include "model/memory_reserve.h"

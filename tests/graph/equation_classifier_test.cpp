@@ -1,6 +1,5 @@
 #include "graph/equation_classifier.h"
 
-#include "document/document_model.h"
 #include "numeric/parameter_list.h"
 #include "text/object_text.h"
 
@@ -225,46 +224,6 @@ TEST(EquationClassifier, OnlyParametersAreRegistered) {
   EXPECT_TRUE(parameters.find("a")->inUse);
   ASSERT_TRUE(parameters.find("alpha"));
   EXPECT_TRUE(parameters.find("alpha")->inUse);
-}
-
-// One document of equations (text form, plot style) and whether it is drawn in space.
-TEST(EquationClassifier, DocumentDimension) {
-  struct Equation {
-    std::string text;
-    double plotStyle;
-  };
-  struct DocumentRow {
-    const char* name;
-    std::vector<Equation> equations;
-    bool space;
-  };
-  const std::string x = c("x"), y = c("y"), z = c("z");
-  const std::string surface = eq(z, k("times", {x, y}));
-  const DocumentRow rows[] = {
-      {"empty equation", {{"prompt[]", 1}}, false},
-      {"plane curve", {{eq(y, sq(x)), 1}}, false},
-      {"surface as density", {{surface, 2}}, false},
-      {"surface as contour", {{surface, 3}}, false},
-      {"surface drawn as surface", {{surface, 1}}, true},
-      {"style must be exactly surface", {{surface, 1.5}}, false},
-      {"expression in x and y as surface", {{k("times", {x, y}), 1}}, true},
-      {"expression in x alone stays a curve", {{x, 1}}, false},
-      {"one space-only equation decides", {{eq(y, x), 2}, {eq(x, k("times", {y, z})), 2}}, true},
-      {"plane curve from a vector", {{eq(vec({x, y}), vec({c("t"), c("t")})), 1}}, false},
-      {"implicit surface", {{eq(k("plus", {sq(x), sq(y), sq(z)}), n(1)), 3}}, true},
-      {"space vector field", {{eq(vec({x, y, z}), vec({y, x, z})), 3}}, true},
-  };
-  for (const DocumentRow& row : rows) {
-    SCOPED_TRACE(row.name);
-    DocumentModel document;
-    for (const Equation& e : row.equations) {
-      EquationRecord& record = document.addEquation(document.equationCount() - 1);
-      record.plotStyle = e.plotStyle;
-      record.insertionPoint->setRoot(read(e.text));
-    }
-    EXPECT_EQ(documentIs3D(document), row.space);
-  }
-  EXPECT_FALSE(documentIs3D(DocumentModel{}));
 }
 
 } // namespace

@@ -1,6 +1,5 @@
 #include "graph/graph_builder.h"
 
-#include "document/document_model.h"
 #include "graph/explicit_curve.h"
 #include "graph/graph_container.h"
 #include "model/clock.h"
@@ -105,25 +104,6 @@ TEST_F(GraphBuilderTest, ParametersAreRegistered) {
   ASSERT_EQ(build(eq(c("y"), "times[" + c("a") + "," + c("x") + "]")), 0);
   ASSERT_NE(numericState().parameters.find("a"), nullptr);
   EXPECT_TRUE(numericState().parameters.find("a")->inUse);
-}
-
-TEST_F(GraphBuilderTest, RebuildStoresIndexesAndDropsSurfacePatternsInThePlane) {
-  DocumentModel document;
-  const std::string texts[] = {eq(c("y"), c("x")), eq(c("y"), "prompt[]"), eq(c("r"), kTheta),
-                               eq(c("y"), "sin[" + c("x") + "]")};
-  for (int i = 0; i < 4; ++i) {
-    EquationRecord& record = document.addEquation(i - 1);
-    record.insertionPoint->setRoot(read(texts[i]));
-    record.status = 5;
-  }
-  document.equation(0).colourCode = 12.0;
-  rebuildAllGraphs(container, document);
-  EXPECT_EQ(document.equation(0).graphIndex, 0);
-  EXPECT_EQ(document.equation(1).graphIndex, -1);
-  EXPECT_EQ(document.equation(2).graphIndex, -1);
-  EXPECT_EQ(document.equation(3).graphIndex, 1);
-  EXPECT_EQ(document.equation(0).colourCode, 1.0);
-  EXPECT_EQ(document.equation(3).status, 0);
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "algebra/algebra_actions.h"
+#include "algebra/actions/algebra_actions.h"
 
 #include "algebra/simplify.h"
 #include "algebra/tree_services.h"

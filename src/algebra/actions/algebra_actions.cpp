@@ -1,4 +1,4 @@
-#include "algebra/algebra_actions.h"
+#include "algebra/actions/algebra_actions.h"
 
 #include "editor/editor_state.h"
 #include "model/insertion_point.h"

@@ -1,4 +1,4 @@
-#include "algebra/algebra_actions.h"
+#include "algebra/actions/algebra_actions.h"
 
 #include "algebra/evaluate.h"
 #include "algebra/isolate.h"

@@ -1,0 +1,47 @@
+#include "document/document_graphs.h"
+
+#include "document/document_model.h"
+#include "graph/equation_classifier.h"
+#include "graph/graph_builder.h"
+#include "graph/graph_container.h"
+
+#include <cstdint>
+
+namespace vexmar {
+namespace {
+
+constexpr std::int64_t kRebuildWorkMs = 60;
+
+} // namespace
+
+bool documentIs3D(const DocumentModel& document) {
+  for (int i = 0; i < document.equationCount(); ++i) {
+    const EquationRecord& record = document.equation(i);
+    if (!record.insertionPoint || !record.insertionPoint->root) continue;
+    const GraphForm form = classify(*record.insertionPoint->root, false);
+    if (isSpaceOnlyForm(form)) return true;
+    if (isSurfaceDensityOrContourForm(form) && record.plotStyle == 1.0) return true;
+  }
+  return false;
+}
+
+void rebuildAllGraphs(CGraphContainer& container, DocumentModel& document) {
+  const bool for3D = documentIs3D(document);
+  container.setActive3D(for3D);
+  container.showRange(-1);
+  for (int i = 0; i < document.equationCount(); ++i) {
+    EquationRecord& record = document.equation(i);
+    // Surface patterns mean nothing in the plane.
+    if (!for3D && record.colourCode > 8.0) record.colourCode = 1.0;
+    record.status = 0;
+    record.graphIndex = -1;
+    if (!record.insertionPoint || !record.insertionPoint->root) continue;
+    const ObjectPtr prepared = prepareForEvaluation(*record.insertionPoint->root);
+    record.graphIndex = buildGraph(
+        container, *prepared, for3D,
+        {record.colourCode, record.resolutionA, record.resolutionB, record.curveMode, record.plotStyle});
+  }
+  container.work(kRebuildWorkMs);
+}
+
+} // namespace vexmar
