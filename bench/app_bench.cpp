@@ -4,7 +4,7 @@
 
 #include "app/equation_view.h"
 #include "app/graph_view.h"
-#include "app/key_script.h"
+#include "cli/key_script.h"
 #include "app/main_window.h"
 #include "app/vexmar_document.h"
 

@@ -1,9 +1,9 @@
 #include "app/equation_view.h"
 
-#include "app/key_routing.h"
 #include "app/qt_clipboard.h"
 #include "app/qt_drawing_surface.h"
 #include "app/vexmar_document.h"
+#include "cli/key_routing.h"
 #include "editor/dispatcher.h"
 #include "editor/editor_state.h"
 #include "editor/key_table.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/key_stroke.h"
+#include "cli/key_stroke.h"
 #include "model/insertion_point.h"
 #include "typeset/caret_geometry.h"
 

@@ -1,6 +1,6 @@
-#include "app/active_line.h"
-#include "app/subcommands.h"
 #include "app/typesetting_session.h"
+#include "cli/active_line.h"
+#include "cli/subcommands.h"
 
 #include <cstdio>
 #include <ostream>

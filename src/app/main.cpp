@@ -1,11 +1,11 @@
 // Ahead of every Qt header, whose keyword macros would rewrite the engine's `slots` member.
 #include "numeric/numeric_state.h"
 
-#include "app/command_line.h"
 #include "app/equation_view.h"
-#include "app/key_script.h"
 #include "app/main_window.h"
 #include "app/typesetting_session.h"
+#include "cli/command_line.h"
+#include "cli/key_script.h"
 #include "model/memory_reserve.h"
 #include "numeric/error_word.h"
 

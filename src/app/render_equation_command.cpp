@@ -1,7 +1,7 @@
-#include "app/active_line.h"
 #include "app/qt_drawing_surface.h"
-#include "app/subcommands.h"
 #include "app/typesetting_session.h"
+#include "cli/active_line.h"
+#include "cli/subcommands.h"
 #include "editor/editor_state.h"
 
 #include <QImage>

@@ -1,6 +1,6 @@
 #include "app/typesetting_session.h"
 
-#include "app/subcommands.h"
+#include "cli/subcommands.h"
 #include "editor/editor_state.h"
 
 #include <QScreen>

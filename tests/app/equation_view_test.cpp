@@ -1,7 +1,7 @@
 #include "app/equation_view.h"
 #include "app/graph_view.h"
 
-#include "app/active_line.h"
+#include "cli/active_line.h"
 #include "app/main_window.h"
 #include "app/qt_clipboard.h"
 #include "app/vexmar_document.h"

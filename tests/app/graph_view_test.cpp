@@ -1,7 +1,7 @@
 #include "app/graph_view.h"
 #include "test_application.h"
 
-#include "app/active_line.h"
+#include "cli/active_line.h"
 #include "app/vexmar_document.h"
 #include "graph/explicit_curve.h"
 #include "model/clock.h"

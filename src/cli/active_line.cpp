@@ -1,7 +1,7 @@
-#include "app/active_line.h"
+#include "cli/active_line.h"
 
-#include "app/key_routing.h"
-#include "app/key_script.h"
+#include "cli/key_routing.h"
+#include "cli/key_script.h"
 #include "editor/editor_state.h"
 #include "model/model_state.h"
 #include "text/object_text.h"

@@ -1,5 +1,5 @@
-#include "app/active_line.h"
-#include "app/subcommands.h"
+#include "cli/active_line.h"
+#include "cli/subcommands.h"
 #include "numeric/error_word.h"
 #include "numeric/evaluator.h"
 #include "numeric/numeric_state.h"

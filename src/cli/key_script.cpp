@@ -1,4 +1,4 @@
-#include "app/key_script.h"
+#include "cli/key_script.h"
 
 #include "editor/key_table.h"
 

@@ -1,5 +1,5 @@
-#include "app/active_line.h"
-#include "app/subcommands.h"
+#include "cli/active_line.h"
+#include "cli/subcommands.h"
 #include "document/document_graphs.h"
 #include "document/document_model.h"
 #include "graph/equation_classifier.h"

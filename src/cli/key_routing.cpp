@@ -1,4 +1,4 @@
-#include "app/key_routing.h"
+#include "cli/key_routing.h"
 
 #include "editor/dispatcher.h"
 #include "editor/editor_state.h"

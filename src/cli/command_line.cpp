@@ -1,7 +1,7 @@
-#include "app/command_line.h"
+#include "cli/command_line.h"
 
 #include "algebra/actions/algebra_actions.h"
-#include "app/subcommands.h"
+#include "cli/subcommands.h"
 #include "model/insertion_point.h"
 #include "text/object_text.h"
 
