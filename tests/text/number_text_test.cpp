@@ -8,6 +8,7 @@
 #include <clocale>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <limits>
 #include <random>
 #include <string>
@@ -136,6 +137,8 @@ TEST_F(NumberTextTest, IgnoresTheCLibraryLocale) {
   bool switched = false;
   for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "de_DE"})
     if (!switched && std::setlocale(LC_NUMERIC, name)) switched = true;
+  // The test script installs such a locale and asks for this test to run.
+  if (!switched && std::getenv("VEXMAR_REQUIRE_COMMA_LOCALE")) FAIL() << "no locale with a decimal comma";
   if (!switched) GTEST_SKIP() << "no locale with a decimal comma installed";
   EXPECT_EQ(formatNumber(2.5), "2.5");
   EXPECT_EQ(parseNumber("2.5"), 2.5);
