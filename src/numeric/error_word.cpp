@@ -16,14 +16,13 @@ constexpr std::string_view kGeneralMessage = "An error has occurred.";
 
 // Codes without a row of their own (1, 12-15, above 16, negative) share the general message.
 constexpr ErrorMessageRow kErrorMessages[] = {
-    {Error::NeedsDirect3D, 61456, "The Tallisor requires Windows 95/NT and Direct3D to run.  Sorry."},
-    {Error::IncompatibleDisplay, 61480, "Your display device is incompatible with the Tallisor.  Sorry."},
+    {Error::NeedsDisplay, 61456, "Vexmar needs a graphical display to run.  Sorry."},
+    {Error::IncompatibleDisplay, 61480, "Your display device is incompatible with Vexmar.  Sorry."},
     {Error::ScreenDepth, 61481,
-     "The Calculator requires a 16, 24, or 32 bit screen depth.  Change the screen depth and try again."},
-    {Error::DirectDrawFailed, 61482,
-     "Direct Draw has failed for an unknown reason.  The Calculator must shut down."},
+     "Vexmar requires a 16, 24, or 32 bit screen depth.  Change the screen depth and try again."},
+    {Error::DrawingFailed, 61482, "Drawing has failed for an unknown reason.  Vexmar must shut down."},
     {Error::OutOfMemoryQuit, 61457,
-     "There is not enough memory to continue.  The Tallisor will quit now to avoid crashing.  Sorry."},
+     "There is not enough memory to continue.  Vexmar will quit now to avoid crashing.  Sorry."},
     {Error::GraphMemory, 61515,
      "There is not enough memory to draw the requested graph.  Try quitting other applications."},
     {Error::SmoothGraphingMemory, 61459,
@@ -32,7 +31,7 @@ constexpr ErrorMessageRow kErrorMessages[] = {
     {Error::MemoryLow, 61458, "Memory is running low.  Quit some other applications."},
     {Error::NoSymbolFont, 61460,
      "The Symbol font is not available.  Mathematical symbols and formatting may not appear correctly.  "
-     "Please install the symbol font before using the calculator."},
+     "Please install the Symbol font before using Vexmar."},
     {Error::DoubleLimits, 61462,
      "The graph exceeds the limits of IEEE 64-bit double-precision floating point values.  Choose Reset "
      "Graph from the Graph menu."},

@@ -11,10 +11,10 @@ using ErrorCode = std::int32_t;
 namespace Error {
 inline constexpr ErrorCode None = 0;
 inline constexpr ErrorCode General = 1;
-inline constexpr ErrorCode NeedsDirect3D = 2;
+inline constexpr ErrorCode NeedsDisplay = 2;
 inline constexpr ErrorCode IncompatibleDisplay = 3;
 inline constexpr ErrorCode ScreenDepth = 4;
-inline constexpr ErrorCode DirectDrawFailed = 5;
+inline constexpr ErrorCode DrawingFailed = 5;
 inline constexpr ErrorCode OutOfMemoryQuit = 6;
 inline constexpr ErrorCode GraphMemory = 7;
 inline constexpr ErrorCode SmoothGraphingMemory = 8;
