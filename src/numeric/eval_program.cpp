@@ -6,23 +6,30 @@
 namespace vexmar {
 namespace {
 
+// Programs are stored by opcode number: the list may only grow at its end.
+static_assert(static_cast<int>(EvalOpcode::PushConstant) == 0 && static_cast<int>(EvalOpcode::Stop) == 51,
+              "a row of eval_opcodes.def was inserted or removed above the end");
+
+enum class OpcodeShape { Control, Unary, Binary };
+
+// The machines pop an operand for exactly the binary instructions.
+constexpr bool stackFitsShape(int stack, OpcodeShape shape) {
+  return shape == OpcodeShape::Control || stack == (shape == OpcodeShape::Binary ? -1 : 0);
+}
+
+#define VEXMAR_OPCODE(name, listing, stack, shape, point, interval)                                          \
+  static_assert(stackFitsShape(stack, OpcodeShape::shape), #name ": stack effect does not fit its shape");
+#include "numeric/eval_opcodes.def"
+
 struct OpcodeInfo {
   std::string_view name;
   int stack; // change in stack depth
 };
 
-// clang-format off
 constexpr std::array<OpcodeInfo, kOpcodeCount> kOpcodes = {{
-    {"push", +1}, {"push slot", +1}, {"store", 0}, {"swap", 0}, {"push u cache", +1}, {"push v cache", +1},
-    {"add", -1}, {"nop", 0}, {"multiply", -1}, {"divide", -1}, {"power", -1}, {"angle", -1}, {"hypot", -1},
-    {"drop", -1}, {"negate", 0}, {"abs", 0}, {"sign", 0}, {"sqrt", 0}, {"exp", 0}, {"log10", 0}, {"ln", 0},
-    {"factorial", 0}, {"sin", 0}, {"cos", 0}, {"tan", 0}, {"cot", 0}, {"sec", 0}, {"csc", 0},
-    {"asin", 0}, {"acos", 0}, {"atan", 0}, {"acot", 0}, {"asec", 0}, {"acsc", 0},
-    {"sinh", 0}, {"cosh", 0}, {"tanh", 0}, {"coth", 0}, {"sech", 0}, {"csch", 0},
-    {"asinh", 0}, {"acosh", 0}, {"atanh", 0}, {"acoth", 0}, {"asech", 0}, {"acsch", 0},
-    {"less", -1}, {"greater", -1}, {"equal", -1}, {"and", -1}, {"or", -1}, {"stop", 0},
+#define VEXMAR_OPCODE(name, listing, stack, shape, point, interval) {listing, stack},
+#include "numeric/eval_opcodes.def"
 }};
-// clang-format on
 
 const OpcodeInfo& info(EvalOpcode op) { return kOpcodes[static_cast<std::size_t>(op)]; }
 

@@ -7,62 +7,17 @@
 
 namespace vexmar {
 
-/// The instructions of the evaluation machine; the values are the stored opcode numbers.
+/// The instructions of the evaluation machine, listed once in eval_opcodes.def; the values are the
+/// stored opcode numbers, given by the order of the list.
 enum class EvalOpcode : std::uint32_t {
-  PushConstant = 0,
-  PushSlot = 1,
-  Store = 2,
-  Swap = 3,
-  PushUCache = 4,
-  PushVCache = 5,
-  Add = 6,
-  Nop = 7,
-  Multiply = 8,
-  Divide = 9,
-  Power = 10,
-  Angle = 11,
-  Hypot = 12,
-  Drop = 13,
-  Negate = 14,
-  Abs = 15,
-  Sign = 16,
-  Sqrt = 17,
-  Exp = 18,
-  Log10 = 19,
-  Ln = 20,
-  Factorial = 21,
-  Sin = 22,
-  Cos = 23,
-  Tan = 24,
-  Cot = 25,
-  Sec = 26,
-  Csc = 27,
-  Asin = 28,
-  Acos = 29,
-  Atan = 30,
-  Acot = 31,
-  Asec = 32,
-  Acsc = 33,
-  Sinh = 34,
-  Cosh = 35,
-  Tanh = 36,
-  Coth = 37,
-  Sech = 38,
-  Csch = 39,
-  Asinh = 40,
-  Acosh = 41,
-  Atanh = 42,
-  Acoth = 43,
-  Asech = 44,
-  Acsch = 45,
-  Less = 46,
-  Greater = 47,
-  Equal = 48,
-  And = 49,
-  Or = 50,
-  Stop = 51,
+#define VEXMAR_OPCODE(name, listing, stack, shape, point, interval) name,
+#include "numeric/eval_opcodes.def"
 };
-inline constexpr int kOpcodeCount = 52;
+/// One for each row of the list.
+inline constexpr int kOpcodeCount = 0
+#define VEXMAR_OPCODE(name, listing, stack, shape, point, interval) +1
+#include "numeric/eval_opcodes.def"
+    ;
 
 /// How an opcode moves the value stack: +1 pushes the accumulator, -1 pops an operand.
 [[nodiscard]] int stackEffect(EvalOpcode op);

@@ -25,81 +25,75 @@ struct GridView {
   int j;
 };
 
-double sign(double a) { return a > 0 ? 1.0 : a < 0 ? -1.0 : a; }
-
-// One machine operation on the accumulator `a`, with `stack`/`sp` the value stack. Shared by the
-// two dispatch loops below so that both run exactly the same arithmetic.
-#define VEXMAR_POINT_OPERATIONS(OP)                                                                          \
-  OP(PushConstant, {                                                                                         \
-    stack[sp++] = a;                                                                                         \
-    a = ip->constant;                                                                                        \
-  })                                                                                                         \
-  OP(PushSlot, {                                                                                             \
-    stack[sp++] = a;                                                                                         \
-    a = slots[ip->slot];                                                                                     \
-  })                                                                                                         \
-  OP(Store, { slots[ip->slot] = a; })                                                                        \
-  OP(Swap, { std::swap(a, stack[sp - 1]); })                                                                 \
-  OP(PushUCache, {                                                                                           \
-    stack[sp++] = a;                                                                                         \
-    a = grid ? grid->values[grid->uCount * ip->slot + grid->slotCount + grid->i] : kNaN;                     \
-  })                                                                                                         \
-  OP(PushVCache, {                                                                                           \
-    stack[sp++] = a;                                                                                         \
-    a = grid ? grid->values[grid->vCount * ip->slot + grid->uPrograms * grid->uCount + grid->slotCount +     \
-                            grid->j]                                                                         \
-             : kNaN;                                                                                         \
-  })                                                                                                         \
-  OP(Add, { a = stack[--sp] + a; })                                                                          \
-  OP(Nop, {})                                                                                                \
-  OP(Multiply, { a = stack[--sp] * a; })                                                                     \
-  OP(Divide, { a = stack[--sp] / a; })                                                                       \
-  OP(Power, { a = powerOf(stack[--sp], a); })                                                                \
-  OP(Angle, { a = angleOf(a, stack[--sp]); })                                                                \
-  OP(Hypot, { a = std::hypot(stack[--sp], a); })                                                             \
-  OP(Drop, { --sp; })                                                                                        \
-  OP(Negate, { a = -a; })                                                                                    \
-  OP(Abs, { a = std::fabs(a); })                                                                             \
-  OP(Sign, { a = sign(a); })                                                                                 \
-  OP(Sqrt, { a = std::sqrt(a); })                                                                            \
-  OP(Exp, { a = std::exp(a); })                                                                              \
-  OP(Log10, { a = std::log10(a); })                                                                          \
-  OP(Ln, { a = std::log(a); })                                                                               \
-  OP(Factorial, { a = factorial(a); })                                                                       \
-  OP(Sin, { a = std::sin(a); })                                                                              \
-  OP(Cos, { a = std::cos(a); })                                                                              \
-  OP(Tan, { a = std::tan(a); })                                                                              \
-  OP(Cot, { a = cot(a); })                                                                                   \
-  OP(Sec, { a = sec(a); })                                                                                   \
-  OP(Csc, { a = csc(a); })                                                                                   \
-  OP(Asin, { a = std::asin(a); })                                                                            \
-  OP(Acos, { a = std::acos(a); })                                                                            \
-  OP(Atan, { a = std::atan(a); })                                                                            \
-  OP(Acot, { a = arccot(a); })                                                                               \
-  OP(Asec, { a = arcsec(a); })                                                                               \
-  OP(Acsc, { a = arccsc(a); })                                                                               \
-  OP(Sinh, { a = std::sinh(a); })                                                                            \
-  OP(Cosh, { a = std::cosh(a); })                                                                            \
-  OP(Tanh, { a = std::tanh(a); })                                                                            \
-  OP(Coth, { a = coth(a); })                                                                                 \
-  OP(Sech, { a = sech(a); })                                                                                 \
-  OP(Csch, { a = csch(a); })                                                                                 \
-  OP(Asinh, { a = arcsinh(a); })                                                                             \
-  OP(Acosh, { a = arccosh(a); })                                                                             \
-  OP(Atanh, { a = arctanh(a); })                                                                             \
-  OP(Acoth, { a = arccoth(a); })                                                                             \
-  OP(Asech, { a = arcsech(a); })                                                                             \
-  OP(Acsch, { a = arccsch(a); })                                                                             \
-  OP(Less, { a = stack[--sp] < a ? 1.0 : 0.0; })                                                             \
-  OP(Greater, { a = stack[--sp] > a ? 1.0 : 0.0; })                                                          \
-  OP(Equal, { a = stack[--sp] == a ? 1.0 : 0.0; })                                                           \
-  OP(And, { a = (stack[--sp] != 0 && a != 0) ? 1.0 : 0.0; })                                                 \
-  OP(Or, { a = (stack[--sp] != 0 || a != 0) ? 1.0 : 0.0; })
-
+// The machine's own routines named in eval_opcodes.def; a binary one takes the popped operand first.
+inline double sum(double popped, double a) { return popped + a; }
+inline double product(double popped, double a) { return popped * a; }
+inline double quotient(double popped, double a) { return popped / a; }
 // Squares are the commonest powers; x*x is exactly what the runtime's pow gives for them.
 inline double powerOf(double base, double exponent) {
   return exponent == 2.0 ? base * base : power(base, exponent);
 }
+// The angle of the point (x, y), x pushed first.
+inline double angleAt(double x, double y) { return angleOf(y, x); }
+inline double drop(double, double a) { return a; }
+inline double negate(double a) { return -a; }
+inline double sign(double a) { return a > 0 ? 1.0 : a < 0 ? -1.0 : a; }
+inline double lessThan(double popped, double a) { return popped < a ? 1.0 : 0.0; }
+inline double greaterThan(double popped, double a) { return popped > a ? 1.0 : 0.0; }
+inline double equalTo(double popped, double a) { return popped == a ? 1.0 : 0.0; }
+inline double both(double popped, double a) { return (popped != 0 && a != 0) ? 1.0 : 0.0; }
+inline double either(double popped, double a) { return (popped != 0 || a != 0) ? 1.0 : 0.0; }
+
+inline IntervalValue intervalAngleAt(IntervalValue x, IntervalValue y) { return intervalAngle(y, x); }
+// From the dropped operand's lower bound to the kept value's upper one, as cmut's literal shows.
+inline IntervalValue intervalDrop(IntervalValue popped, IntervalValue a) { return {popped.lower, a.upper}; }
+// Unlike intervalNegate, leaves the bounds unordered: Stop orders the final result.
+inline IntervalValue intervalNegateBounds(IntervalValue a) { return {-a.upper, -a.lower}; }
+inline IntervalValue intervalSin(IntervalValue a) { return intervalSinCos(a, true); }
+inline IntervalValue intervalCos(IntervalValue a) { return intervalSinCos(a, false); }
+
+// Expands OP(name, body) for one row of eval_opcodes.def. An arithmetic row's body applies its
+// routine to the accumulator `a` and, if binary, to the operand popped off `stack`; a control row's
+// body is the machine's own, the macro named by `prefix` and the row's name. The parentheses
+// around `routine` make an empty column an error instead of an instruction that does nothing.
+#define VEXMAR_STEP_Control(OP, prefix, name, routine) OP(name, prefix##name)
+#define VEXMAR_STEP_Unary(OP, prefix, name, routine) OP(name, a = (routine)(a))
+#define VEXMAR_STEP_Binary(OP, prefix, name, routine) OP(name, a = (routine)(stack[--sp], a))
+
+// The point machine's control instructions, on the accumulator `a`, the value stack `stack`/`sp`
+// and the instruction `ip`; shared by the two dispatch loops below so that both run the same code.
+#define VEXMAR_POINT_PushConstant                                                                            \
+  {                                                                                                          \
+    stack[sp++] = a;                                                                                         \
+    a = ip->constant;                                                                                        \
+  }
+#define VEXMAR_POINT_PushSlot                                                                                \
+  {                                                                                                          \
+    stack[sp++] = a;                                                                                         \
+    a = slots[ip->slot];                                                                                     \
+  }
+#define VEXMAR_POINT_Store slots[ip->slot] = a
+#define VEXMAR_POINT_Swap std::swap(a, stack[sp - 1])
+#define VEXMAR_POINT_PushUCache                                                                              \
+  {                                                                                                          \
+    stack[sp++] = a;                                                                                         \
+    a = grid ? grid->values[grid->uCount * ip->slot + grid->slotCount + grid->i] : kNaN;                     \
+  }
+#define VEXMAR_POINT_PushVCache                                                                              \
+  {                                                                                                          \
+    stack[sp++] = a;                                                                                         \
+    a = grid ? grid->values[grid->vCount * ip->slot + grid->uPrograms * grid->uCount + grid->slotCount +     \
+                            grid->j]                                                                         \
+             : kNaN;                                                                                         \
+  }
+#define VEXMAR_POINT_Nop
+#define VEXMAR_POINT_Stop return a
+
+// One case of a machine's switch.
+#define VEXMAR_CASE(name, body)                                                                              \
+  case EvalOpcode::name:                                                                                     \
+    body;                                                                                                    \
+    break;
 
 // The point machine: one accumulator, a value stack on the frame, no allocation. An undefined
 // intermediate value stops the program at once: the whole value is undefined.
@@ -111,9 +105,9 @@ inline double powerOf(double base, double exponent) {
 #pragma GCC diagnostic ignored "-Wpedantic" // labels as values
 double runShallow(const EvalInstruction* ip, double* slots, const GridView* grid) {
   static const void* const kTargets[kOpcodeCount] = {
-#define VEXMAR_TARGET(name, body) &&op_##name,
-      VEXMAR_POINT_OPERATIONS(VEXMAR_TARGET) && op_Stop};
-#undef VEXMAR_TARGET
+#define VEXMAR_OPCODE(name, listing, stack, shape, point, interval) &&op_##name,
+#include "numeric/eval_opcodes.def"
+  };
   double stack[kStackSize];
   int sp = 0;
   double a = kNaN;
@@ -123,10 +117,10 @@ double runShallow(const EvalInstruction* ip, double* slots, const GridView* grid
   if (a != a) return kNaN;                                                                                   \
   ++ip;                                                                                                      \
   goto* kTargets[static_cast<std::uint32_t>(ip->opcode)];
-  VEXMAR_POINT_OPERATIONS(VEXMAR_LABEL)
+#define VEXMAR_OPCODE(name, listing, stack, shape, point, interval)                                          \
+  VEXMAR_STEP_##shape(VEXMAR_LABEL, VEXMAR_POINT_, name, point)
+#include "numeric/eval_opcodes.def"
 #undef VEXMAR_LABEL
-op_Stop:
-  return a;
 }
 #pragma GCC diagnostic pop
 #endif
@@ -137,14 +131,9 @@ double runChecked(const EvalInstruction* ip, double* slots, const GridView* grid
   double a = kNaN;
   for (;; ++ip) {
     switch (ip->opcode) {
-#define VEXMAR_CASE(name, body)                                                                              \
-  case EvalOpcode::name:                                                                                     \
-    body;                                                                                                    \
-    break;
-      VEXMAR_POINT_OPERATIONS(VEXMAR_CASE)
-#undef VEXMAR_CASE
-    case EvalOpcode::Stop:
-      return a;
+#define VEXMAR_OPCODE(name, listing, stack, shape, point, interval)                                          \
+  VEXMAR_STEP_##shape(VEXMAR_CASE, VEXMAR_POINT_, name, point)
+#include "numeric/eval_opcodes.def"
     }
     if (a != a) return kNaN;
     if (sp >= kStackLimit) {
@@ -164,107 +153,28 @@ inline double runPoint(const EvalProgram* program, double* slots, const GridView
 
 IntervalValue point(double v) { return {v, v}; }
 
-IntervalValue intervalBinary(EvalOpcode op, IntervalValue p, IntervalValue a) {
-  switch (op) {
-  case EvalOpcode::Add:
-    return intervalAdd(p, a);
-  case EvalOpcode::Multiply:
-    return intervalMultiply(p, a);
-  case EvalOpcode::Divide:
-    return intervalDivide(p, a);
-  case EvalOpcode::Power:
-    return intervalPower(p, a);
-  case EvalOpcode::Angle:
-    return intervalAngle(a, p);
-  case EvalOpcode::Hypot:
-    return intervalHypot(p, a);
-  case EvalOpcode::Drop:
-    return {p.lower, a.upper};
-  case EvalOpcode::Less:
-    return intervalLess(p, a);
-  case EvalOpcode::Greater:
-    return intervalGreater(p, a);
-  case EvalOpcode::Equal:
-    return intervalEqual(p, a);
-  case EvalOpcode::And:
-    return intervalAnd(p, a);
-  case EvalOpcode::Or:
-    return intervalOr(p, a);
-  default:
-    return undefinedInterval();
+// The interval machine's control instructions, on the accumulator `a`, the value stack `stack`/`sp`
+// and the instruction `in`. Only grid programs read the caches, and they run at points only.
+#define VEXMAR_INTERVAL_PushConstant                                                                         \
+  {                                                                                                          \
+    stack[sp++] = a;                                                                                         \
+    a = point(in.constant);                                                                                  \
   }
-}
-
-IntervalValue intervalUnary(EvalOpcode op, IntervalValue a) {
-  switch (op) {
-  case EvalOpcode::Negate:
-    return {-a.upper, -a.lower};
-  case EvalOpcode::Abs:
-    return intervalAbs(a);
-  case EvalOpcode::Sign:
-    return intervalSign(a);
-  case EvalOpcode::Sqrt:
-    return intervalSqrt(a);
-  case EvalOpcode::Exp:
-    return intervalExp(a);
-  case EvalOpcode::Log10:
-    return intervalLog10(a);
-  case EvalOpcode::Ln:
-    return intervalLn(a);
-  case EvalOpcode::Factorial:
-    return intervalFactorial(a);
-  case EvalOpcode::Sin:
-    return intervalSinCos(a, true);
-  case EvalOpcode::Cos:
-    return intervalSinCos(a, false);
-  case EvalOpcode::Tan:
-    return intervalTan(a);
-  case EvalOpcode::Cot:
-    return intervalCot(a);
-  case EvalOpcode::Sec:
-    return intervalSec(a);
-  case EvalOpcode::Csc:
-    return intervalCsc(a);
-  case EvalOpcode::Asin:
-    return intervalArcsin(a);
-  case EvalOpcode::Acos:
-    return intervalArccos(a);
-  case EvalOpcode::Atan:
-    return intervalArctan(a);
-  case EvalOpcode::Acot:
-    return intervalArccot(a);
-  case EvalOpcode::Asec:
-    return intervalArcsec(a);
-  case EvalOpcode::Acsc:
-    return intervalArccsc(a);
-  case EvalOpcode::Sinh:
-    return intervalSinh(a);
-  case EvalOpcode::Cosh:
-    return intervalCosh(a);
-  case EvalOpcode::Tanh:
-    return intervalTanh(a);
-  case EvalOpcode::Coth:
-    return intervalCoth(a);
-  case EvalOpcode::Sech:
-    return intervalSech(a);
-  case EvalOpcode::Csch:
-    return intervalCsch(a);
-  case EvalOpcode::Asinh:
-    return intervalArcsinh(a);
-  case EvalOpcode::Acosh:
-    return intervalArccosh(a);
-  case EvalOpcode::Atanh:
-    return intervalArctanh(a);
-  case EvalOpcode::Acoth:
-    return intervalArccoth(a);
-  case EvalOpcode::Asech:
-    return intervalArcsech(a);
-  case EvalOpcode::Acsch:
-    return intervalArccsch(a);
-  default:
-    return a;
+#define VEXMAR_INTERVAL_PushSlot                                                                             \
+  {                                                                                                          \
+    stack[sp++] = a;                                                                                         \
+    a = slots[in.slot];                                                                                      \
   }
-}
+#define VEXMAR_INTERVAL_Store slots[in.slot] = a
+#define VEXMAR_INTERVAL_Swap std::swap(a, stack[sp - 1])
+#define VEXMAR_INTERVAL_PushUCache
+#define VEXMAR_INTERVAL_PushVCache
+#define VEXMAR_INTERVAL_Nop
+#define VEXMAR_INTERVAL_Stop                                                                                 \
+  {                                                                                                          \
+    if (a.lower > a.upper) std::swap(a.lower, a.upper);                                                      \
+    return a;                                                                                                \
+  }
 
 // The interval machine: the same program over pairs; every operation encloses its results.
 IntervalValue runInterval(const EvalProgram* program, IntervalValue* slots) {
@@ -274,33 +184,9 @@ IntervalValue runInterval(const EvalProgram* program, IntervalValue* slots) {
   IntervalValue a{std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()};
   for (const EvalInstruction& in : program->code) {
     switch (in.opcode) {
-    case EvalOpcode::PushConstant:
-      stack[sp++] = a;
-      a = point(in.constant);
-      break;
-    case EvalOpcode::PushSlot:
-      stack[sp++] = a;
-      a = slots[in.slot];
-      break;
-    case EvalOpcode::Store:
-      slots[in.slot] = a;
-      break;
-    case EvalOpcode::Swap:
-      std::swap(a, stack[sp - 1]);
-      break;
-    case EvalOpcode::PushUCache:
-    case EvalOpcode::PushVCache:
-    case EvalOpcode::Nop:
-      break;
-    case EvalOpcode::Stop:
-      if (a.lower > a.upper) std::swap(a.lower, a.upper);
-      return a;
-    default:
-      if (stackEffect(in.opcode) < 0)
-        a = intervalBinary(in.opcode, stack[--sp], a);
-      else
-        a = intervalUnary(in.opcode, a);
-      break;
+#define VEXMAR_OPCODE(name, listing, stack, shape, point, interval)                                          \
+  VEXMAR_STEP_##shape(VEXMAR_CASE, VEXMAR_INTERVAL_, name, interval)
+#include "numeric/eval_opcodes.def"
     }
     if (isUndefined(a)) return undefinedInterval();
     if (sp >= kStackLimit) {
@@ -310,6 +196,27 @@ IntervalValue runInterval(const EvalProgram* program, IntervalValue* slots) {
   }
   return undefinedInterval();
 }
+
+#undef VEXMAR_INTERVAL_Stop
+#undef VEXMAR_INTERVAL_Nop
+#undef VEXMAR_INTERVAL_PushVCache
+#undef VEXMAR_INTERVAL_PushUCache
+#undef VEXMAR_INTERVAL_Swap
+#undef VEXMAR_INTERVAL_Store
+#undef VEXMAR_INTERVAL_PushSlot
+#undef VEXMAR_INTERVAL_PushConstant
+#undef VEXMAR_POINT_Stop
+#undef VEXMAR_POINT_Nop
+#undef VEXMAR_POINT_PushVCache
+#undef VEXMAR_POINT_PushUCache
+#undef VEXMAR_POINT_Swap
+#undef VEXMAR_POINT_Store
+#undef VEXMAR_POINT_PushSlot
+#undef VEXMAR_POINT_PushConstant
+#undef VEXMAR_CASE
+#undef VEXMAR_STEP_Binary
+#undef VEXMAR_STEP_Unary
+#undef VEXMAR_STEP_Control
 
 } // namespace
 
