@@ -1,7 +1,7 @@
 // A complete sampling of y = f(x) across a 1,600-pixel-wide plane, in each curve mode: what one
 // full refresh of an explicit curve costs after a zoom or a parameter change.
-#include "graph/explicit_curve.h"
-#include "graph/graph_plane.h"
+#include "graph/plane/explicit_curve.h"
+#include "graph/plane/graph_plane.h"
 #include "text/object_text.h"
 
 #include <benchmark/benchmark.h>

@@ -3,8 +3,8 @@
 #include "algebra/derivative_steps.h"
 #include "algebra/tree_services.h"
 #include "graph/equation_classifier.h"
-#include "graph/explicit_curve.h"
 #include "graph/graph_container.h"
+#include "graph/plane/explicit_curve.h"
 #include "numeric/evaluator.h"
 #include "numeric/numeric_state.h"
 

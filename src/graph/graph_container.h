@@ -1,7 +1,7 @@
 #pragma once
 
-#include "graph/graph_plane.h"
-#include "graph/graph_space_3d.h"
+#include "graph/plane/graph_plane.h"
+#include "graph/space/graph_space_3d.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,9 +1,9 @@
 #include "app/graph_view.h"
 #include "test_application.h"
 
-#include "cli/active_line.h"
 #include "app/vexmar_document.h"
-#include "graph/explicit_curve.h"
+#include "cli/active_line.h"
+#include "graph/plane/explicit_curve.h"
 #include "model/clock.h"
 
 #include <QApplication>

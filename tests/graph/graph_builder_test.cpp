@@ -1,7 +1,7 @@
 #include "graph/graph_builder.h"
 
-#include "graph/explicit_curve.h"
 #include "graph/graph_container.h"
+#include "graph/plane/explicit_curve.h"
 #include "model/clock.h"
 #include "numeric/evaluator.h"
 #include "numeric/numeric_state.h"

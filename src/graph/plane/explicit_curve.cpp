@@ -1,7 +1,7 @@
-#include "graph/explicit_curve.h"
+#include "graph/plane/explicit_curve.h"
 
 #include "algebra/derivative_evaluator.h"
-#include "graph/graph_plane.h"
+#include "graph/plane/graph_plane.h"
 #include "model/clock.h"
 #include "model/model_state.h"
 #include "model/object_kind.h"

@@ -1,7 +1,7 @@
-#include "graph/explicit_curve.h"
+#include "graph/plane/explicit_curve.h"
 
-#include "../raster/canvas.h"
-#include "graph/graph_plane.h"
+#include "../../raster/canvas.h"
+#include "graph/plane/graph_plane.h"
 #include "model/clock.h"
 #include "numeric/error_word.h"
 #include "numeric/numeric_state.h"

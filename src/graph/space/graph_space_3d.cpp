@@ -1,4 +1,4 @@
-#include "graph/graph_space_3d.h"
+#include "graph/space/graph_space_3d.h"
 
 #include "raster/drawing_port.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "graph/graph_2d.h"
+#include "graph/plane/graph_2d.h"
 #include "numeric/evaluator.h"
 
 #include <cstdint>

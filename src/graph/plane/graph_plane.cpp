@@ -1,4 +1,4 @@
-#include "graph/graph_plane.h"
+#include "graph/plane/graph_plane.h"
 
 #include "model/clock.h"
 #include "numeric/error_word.h"

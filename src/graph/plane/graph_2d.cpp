@@ -1,4 +1,4 @@
-#include "graph/graph_2d.h"
+#include "graph/plane/graph_2d.h"
 
 namespace vexmar {
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "graph/coordinate_range.h"
-#include "graph/graph_2d.h"
 #include "graph/graph_space.h"
+#include "graph/plane/graph_2d.h"
 #include "raster/pixel_target.h"
 
 #include <cstdint>
