@@ -1,0 +1,123 @@
+#include "algebra/rewrite_power.h"
+
+#include "algebra/detail/rewrite_helpers.h"
+#include "algebra/factor_order.h"
+#include "algebra/simplify.h"
+#include "algebra/tree_services.h"
+
+#include <cmath>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+namespace vexmar {
+using namespace detail;
+
+namespace {
+
+// (a + b)^n is multiplied out only for 1 < n < this.
+constexpr double kBinomialLimit = 24;
+
+// (t1 + rest)^n with binomial coefficients; the powers of the rest expand in turn.
+void expandBinomial(MathObject& o, int n) {
+  MathObject& base = *o.child(0);
+  ObjectPtr first = removeChild(base, 0);
+  ObjectPtr rest = base.childCount() == 1 ? removeChild(base, 0) : removeChild(o, 0);
+  std::vector<ObjectPtr> terms;
+  std::uint64_t coefficient = 1;
+  for (int k = 0; k <= n; ++k) {
+    terms.push_back(makeTimes(makeNumber(static_cast<double>(coefficient)),
+                              makePower(cloneTree(*first), makeNumber(n - k)),
+                              makePower(cloneTree(*rest), makeNumber(k))));
+    // C(n, k + 1) = C(n, k) (n - k) / (k + 1), exact in integers; below 2^32 for n < 24.
+    coefficient = coefficient * static_cast<std::uint64_t>(n - k) / static_cast<std::uint64_t>(k + 1);
+  }
+  replaceObject(makeNary(ObjectKind::plus, std::move(terms)), o);
+  rewriteBottomUp(o);
+}
+
+void raiseEachPart(MathObject& o, ObjectKind partsKind) {
+  MathObject& base = *o.child(0);
+  const MathObject& exponent = *o.child(1);
+  std::vector<ObjectPtr> parts = takeChildren(base);
+  for (ObjectPtr& part : parts) part = makePower(std::move(part), cloneTree(exponent));
+  replaceObject(makeNary(partsKind, std::move(parts)), o);
+  for (int i = 0; i < o.childCount(); ++i) rewriteObject(*o.child(i));
+  rewriteObject(o);
+}
+
+// `o` = b^e becomes (-1)^e a^e, where a = -b, each part rewritten.
+void splitSignFromBase(MathObject& o, ObjectPtr magnitude, ObjectPtr exponent) {
+  ObjectPtr sign = makePower(makeNumber(-1), cloneTree(*exponent));
+  replaceObject(makeTimes(std::move(sign), makePower(std::move(magnitude), std::move(exponent))), o);
+  rewriteObject(*o.child(0));
+  rewriteObject(*o.child(1));
+  rewriteObject(o);
+}
+
+} // namespace
+
+void rewritePower(MathObject& o) {
+  if (o.childCount() != 2) return;
+  MathObject& base = *o.child(0);
+  MathObject& exponent = *o.child(1);
+  const bool integralExponent = isIntegerNumber(&exponent);
+  if (isNumber(&exponent)) {
+    const double e = valueOf(exponent);
+    if (e == 1) return collapseTo(o, 0);
+    if (e == 0) return setNumber(o, 1);
+    if (isNumber(&base) && integralExponent && (e > 0 || valueOf(base) == -1)) {
+      const double b = valueOf(base);
+      const double value = b == -1 ? (isEvenInteger(e) ? 1 : -1) : std::pow(b, e);
+      if (std::isfinite(value) && (!isExactInteger(b) || std::fabs(value) <= kExactLimit))
+        return setNumber(o, value);
+    }
+    if (simplifySwitches().expandMode && base.kind == ObjectKind::plus && base.childCount() >= 2 &&
+        integralExponent && e > 1 && e < kBinomialLimit)
+      return expandBinomial(o, static_cast<int>(e));
+    static const std::uint16_t kIota = greekCode("iota");
+    if (isPlainLetter(&base, kIota) && integralExponent) {
+      const double turn = e - 4 * std::floor(e / 4);
+      if (turn == 0) return setNumber(o, 1);
+      if (turn == 2) return setNumber(o, -1);
+      collapseTo(o, 0);
+      if (turn == 3) wrapInPlace(o, ObjectKind::minus);
+      return;
+    }
+  }
+  // b^(1/n) with an exact root, as the sign split of a negative base leaves 4^(1/2).
+  if (isNumber(&base) && exponent.kind == ObjectKind::over && exponent.childCount() == 2 &&
+      isNumber(exponent.child(0), 1) && isIntegerNumber(exponent.child(1)) && valueOf(base) >= 0) {
+    if (const auto root = exactRoot(valueOf(base), valueOf(*exponent.child(1)))) return setNumber(o, *root);
+  }
+  // Splitting a power over a product, a quotient or a sign, or multiplying nested exponents,
+  // keeps the value only for integral exponents: (x^2)^(1/2) is |x|, not x.
+  if (integralExponent) {
+    if (base.kind == ObjectKind::times && base.childCount() > 0) {
+      bool commuting = true;
+      for (int i = 0; i < base.childCount(); ++i) commuting &= !isNonCommuting(*base.child(i));
+      if (commuting) return raiseEachPart(o, ObjectKind::times);
+    }
+    if (base.kind == ObjectKind::over && base.childCount() == 2) return raiseEachPart(o, ObjectKind::over);
+    if (base.kind == ObjectKind::power && base.childCount() == 2) {
+      ObjectPtr outer = removeChild(o, 1);
+      MathObject& inner = *o.child(0);
+      ObjectPtr product = makeTimes(removeChild(inner, 1), std::move(outer));
+      ObjectPtr innerBase = removeChild(inner, 0);
+      replaceObject(makePower(std::move(innerBase), std::move(product)), o);
+      rewriteObject(*o.child(1));
+      return rewriteObject(o);
+    }
+    if (base.kind == ObjectKind::minus && base.childCount() == 1) {
+      ObjectPtr e = removeChild(o, 1);
+      return splitSignFromBase(o, removeChild(*o.child(0), 0), std::move(e));
+    }
+  }
+  if (isNumber(&base, 1)) return setNumber(o, 1);
+  if (isNumber(&base, 0) && isNumber(&exponent) && valueOf(exponent) > 0) return setNumber(o, 0);
+  // (-b)^e = (-1)^e b^e holds for a positive number b whatever e is.
+  if (isNumber(&base) && valueOf(base) < 0 && valueOf(base) != -1)
+    splitSignFromBase(o, makeNumber(-valueOf(base)), removeChild(o, 1));
+}
+
+} // namespace vexmar
