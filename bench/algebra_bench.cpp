@@ -21,12 +21,11 @@ ObjectPtr productOfBinomials(int count) {
 
 void expandBinomialProduct(benchmark::State& state) {
   const ObjectPtr source = productOfBinomials(static_cast<int>(state.range(0)));
-  const ScopedSimplifySwitches restore;
-  simplifySwitches().expandMode = true;
+  const SimplifyOptions expand{.expandMode = true};
   int terms = 0;
   for (auto _ : state) {
     ObjectPtr copy = cloneTree(*source);
-    rewritePass(*copy);
+    rewritePass(*copy, expand);
     terms = copy->childCount();
     benchmark::DoNotOptimize(terms);
   }
@@ -43,7 +42,7 @@ void collectLikeTerms(benchmark::State& state) {
                                  makeChar(static_cast<std::uint16_t>('p' + i % 5))));
   for (auto _ : state) {
     ObjectPtr copy = cloneTree(*sum);
-    rewritePass(*copy);
+    rewritePass(*copy, SimplifyOptions{});
     benchmark::DoNotOptimize(copy->childCount());
   }
 }

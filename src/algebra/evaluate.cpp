@@ -72,7 +72,7 @@ ObjectPtr applyToEach(K kind, MathObject& product) {
   return sum;
 }
 
-bool logarithmStep(MathObject& o) {
+bool logarithmStep(MathObject& o, const SimplifyOptions&) {
   if (o.kind == K::log && o.childCount() == 2) {
     replaceWithTree(
         makeOver(makeFunction(K::ln, cloneTree(*o.child(0))), makeFunction(K::ln, cloneTree(*o.child(1)))),
@@ -93,13 +93,13 @@ bool logarithmStep(MathObject& o) {
   return false;
 }
 
-bool factorialStep(MathObject& o) {
+bool factorialStep(MathObject& o, const SimplifyOptions&) {
   if (o.childCount() != 1 || !isNumber(o.child(0)) || !(o.child(0)->number->value >= 0)) return false;
   replaceWithNumber(o, factorial(o.child(0)->number->value));
   return true;
 }
 
-bool determinantStep(MathObject& o) {
+bool determinantStep(MathObject& o, const SimplifyOptions& options) {
   if (o.childCount() != 1 || o.child(0)->kind != K::matrix) return false;
   const MathObject& m = *o.child(0);
   const int n = m.matrixRows();
@@ -112,12 +112,12 @@ bool determinantStep(MathObject& o) {
   replaceWithTree(makeDifference(makeTimes(cloneTree(*m.child(0)), cloneTree(*m.child(3))),
                                  makeTimes(cloneTree(*m.child(1)), cloneTree(*m.child(2)))),
                   o);
-  rewriteBottomUp(o);
+  rewriteBottomUp(o, options);
   finalTidyPass(o);
   return true;
 }
 
-bool binomialStep(MathObject& o) {
+bool binomialStep(MathObject& o, const SimplifyOptions&) {
   if (o.childCount() != 2) return false;
   const MathObject& n = *o.child(0);
   const MathObject& k = *o.child(1);
@@ -129,7 +129,7 @@ bool binomialStep(MathObject& o) {
 
 // An integral exponent from 2 to kLargestWrittenPower is written out as a product (a negative
 // one as its reciprocal), so that Evaluate shows the multiplication it stands for.
-bool powerStep(MathObject& o) {
+bool powerStep(MathObject& o, const SimplifyOptions&) {
   if (o.childCount() != 2 || !isNumber(o.child(1))) return false;
   const double e = o.child(1)->number->value;
   const double n = std::fabs(e);
@@ -140,23 +140,26 @@ bool powerStep(MathObject& o) {
   return true;
 }
 
+bool substitutionStep(MathObject& o, const SimplifyOptions&) { return carryOutSubstitution(o); }
+bool peelStep(MathObject& o, const SimplifyOptions&) { return peelTerm(o); }
+
 struct StepRow {
   K kind;
-  bool (*step)(MathObject&);
+  bool (*step)(MathObject&, const SimplifyOptions&);
   bool simplifyAfter; // with automatic simplification on
 };
 
 // Not after the power step: Simplify would gather the product straight back into a power.
 constexpr std::array<StepRow, 9> kEvaluationSteps = {{
-    {K::substitution, carryOutSubstitution, true},
+    {K::substitution, substitutionStep, true},
     {K::log, logarithmStep, false},
     {K::ln, logarithmStep, false},
     {K::fact, factorialStep, false},
     {K::abs, determinantStep, false},
     {K::choice, binomialStep, false},
     {K::power, powerStep, false},
-    {K::sum, peelTerm, true},
-    {K::prod, peelTerm, true},
+    {K::sum, peelStep, true},
+    {K::prod, peelStep, true},
 }};
 
 const StepRow* findStep(K kind) {
@@ -182,22 +185,23 @@ void replaceConstantsByValues(MathObject& subtree) {
   finalTidyPass(subtree);
 }
 
-bool evaluationStep(MathObject& object) {
+bool evaluationStep(MathObject& object, const SimplifyOptions& options) {
   const StepRow* row = findStep(object.kind);
-  return row && row->step(object);
+  return row && row->step(object, options);
 }
 
-void evaluateSelection(InsertionPoint& ip, MathObject& selection) {
+void evaluateSelection(InsertionPoint& ip, MathObject& selection, const SimplifyOptions& options) {
   // The equations inside bounds and substitutions are not statements to lift.
   if (!containsKind(selection, K::substitution) && !containsKind(selection, K::sum) &&
       !containsKind(selection, K::prod))
     liftEquations(selection);
   replaceConstantsByValues(selection);
-  simplifySelection(ip, selection);
+  simplifySelection(ip, selection, options);
   if (memoryReserve().isLow()) return;
   const StepRow* row = findStep(selection.kind);
-  if (row && row->step(selection) && row->simplifyAfter && simplifySwitches().simplifyAfterSubstitution)
-    simplifySelection(ip, selection);
+  if (row && row->step(selection, options) && row->simplifyAfter &&
+      options.switches.simplifyAfterSubstitution)
+    simplifySelection(ip, selection, options);
 }
 
 } // namespace vexmar

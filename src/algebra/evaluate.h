@@ -4,6 +4,7 @@ namespace vexmar {
 
 struct InsertionPoint;
 struct MathObject;
+struct SimplifyOptions;
 
 /// Every constant part of the subtree becomes its value (an interval literal's value stays an
 /// interval), except the letter e as the base of a power; then the final tidy pass.
@@ -12,10 +13,10 @@ void replaceConstantsByValues(MathObject& subtree);
 /// One evaluation step on the object, by its kind (substitution, logarithm rules, factorial,
 /// determinant, binomial coefficient, powers with a numeric exponent, peeling a term off a sum or
 /// product). Returns false when its kind has none or it does not apply.
-bool evaluationStep(MathObject& object);
+bool evaluationStep(MathObject& object, const SimplifyOptions& options);
 
 /// Evaluate: equations lifted, constants replaced by values, Simplify, then one evaluation step on the
 /// selection.
-void evaluateSelection(InsertionPoint& ip, MathObject& selection);
+void evaluateSelection(InsertionPoint& ip, MathObject& selection, const SimplifyOptions& options);
 
 } // namespace vexmar

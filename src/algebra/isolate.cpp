@@ -122,7 +122,7 @@ void swapSides(MathObject& equation) {
 
 } // namespace
 
-bool isolateSelection(InsertionPoint& ip, MathObject& selection) {
+bool isolateSelection(InsertionPoint& ip, MathObject& selection, const SimplifyOptions& options) {
   MathObject* parent = selection.parent;
   if (parent && parent->kind == K::equal && parent->childCount() == 2 && selection.indexInParent == 1) {
     swapSides(*parent);
@@ -160,7 +160,7 @@ bool isolateSelection(InsertionPoint& ip, MathObject& selection) {
   ObjectPtr mine = std::move(here);
   appendChild(*equation, std::move(mine));
   MathObject* otherSide = appendChild(*equation, std::move(other));
-  if (simplifySwitches().simplifyAfterSubstitution) simplifySelection(ip, *otherSide);
+  if (options.switches.simplifyAfterSubstitution) simplifySelection(ip, *otherSide, options);
   MathObject& isolated = *equation->child(0);
   setInsertionPoint(ip, isolated, SelectionMode::Object);
   return true;

@@ -4,12 +4,13 @@ namespace vexmar {
 
 struct InsertionPoint;
 struct MathObject;
+struct SimplifyOptions;
 
 /// Isolate: the selection ends alone on the left of its two-sided equation, each operation
 /// around it undone on the other side (simplified when automatic simplification is on). The
 /// selection on a right side only swaps the sides. An operation that cannot be undone becomes
 /// the selection instead; outside a two-sided equation nothing changes. Returns true when the
 /// equation changed.
-bool isolateSelection(InsertionPoint& ip, MathObject& selection);
+bool isolateSelection(InsertionPoint& ip, MathObject& selection, const SimplifyOptions& options);
 
 } // namespace vexmar

@@ -11,14 +11,14 @@
 namespace vexmar {
 using namespace detail;
 
-void rewriteSqrt(MathObject& o) {
+void rewriteSqrt(MathObject& o, RewriteContext& context) {
   if (o.childCount() == 1) {
     MathObject& radicand = *o.child(0);
     if (isNumber(&radicand) && valueOf(radicand) >= 0) {
       if (const auto root = exactRoot(valueOf(radicand), 2)) return setNumber(o, *root);
     }
     replaceObject(makePower(removeChild(o, 0), makeOver(makeNumber(1), makeNumber(2))), o);
-    return rewriteObject(o);
+    return rewriteObject(o, context);
   }
   if (o.childCount() != 2 || !isNumber(o.child(0)) || !isNumber(o.child(1))) return;
   const double radicand = valueOf(*o.child(0)), index = valueOf(*o.child(1));
@@ -28,30 +28,30 @@ void rewriteSqrt(MathObject& o) {
   ObjectPtr base = removeChild(o, 0);
   ObjectPtr degree = removeChild(o, 0);
   replaceObject(makePower(std::move(base), makeOver(makeNumber(1), std::move(degree))), o);
-  rewriteObject(o);
+  rewriteObject(o, context);
 }
 
-void rewriteScientific(MathObject& o) {
+void rewriteScientific(MathObject& o, RewriteContext&) {
   if (o.childCount() != 2 || !isNumber(o.child(0)) || !isNumber(o.child(1))) return;
   const double value = valueOf(*o.child(0)) * std::pow(10.0, valueOf(*o.child(1)));
   if (std::isfinite(value)) setNumber(o, value);
 }
 
-void rewriteLn(MathObject& o) {
+void rewriteLn(MathObject& o, RewriteContext&) {
   if (isPlainLetter(o.child(0), 'e')) return setNumber(o, 1);
   if (isNumber(o.child(0), 1)) setNumber(o, 0);
 }
 
-void rewriteLog(MathObject& o) {
+void rewriteLog(MathObject& o, RewriteContext&) {
   if (isNumber(o.child(0), 1)) setNumber(o, 0);
 }
 
-void rewriteFactorial(MathObject& o) {
+void rewriteFactorial(MathObject& o, RewriteContext&) {
   MathObject& n = *o.child(0);
   if (isIntegerNumber(&n) && valueOf(n) >= 0 && valueOf(n) <= 4) setNumber(o, factorial(valueOf(n)));
 }
 
-void rewriteDerivativeOperator(MathObject& o) {
+void rewriteDerivativeOperator(MathObject& o, RewriteContext&) {
   if (o.childCount() == 2 && isNumber(o.child(1), 1)) removeChild(o, 1);
 }
 
@@ -91,7 +91,7 @@ void rewriteSineOrCosine(MathObject& o, bool cosine) {
 
 } // namespace
 
-void rewriteSine(MathObject& o) { rewriteSineOrCosine(o, false); }
-void rewriteCosine(MathObject& o) { rewriteSineOrCosine(o, true); }
+void rewriteSine(MathObject& o, RewriteContext&) { rewriteSineOrCosine(o, false); }
+void rewriteCosine(MathObject& o, RewriteContext&) { rewriteSineOrCosine(o, true); }
 
 } // namespace vexmar

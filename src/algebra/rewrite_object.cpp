@@ -15,7 +15,7 @@ using namespace detail;
 namespace {
 
 // `list` and `equal`: nested objects of the same kind join this one.
-void flattenSameKind(MathObject& o) {
+void flattenSameKind(MathObject& o, RewriteContext&) {
   for (int i = 0; i < o.childCount();)
     if (o.child(i)->kind == o.kind && o.child(i)->childCount() > 0 && flattenChild(o, i))
       continue;
@@ -25,7 +25,7 @@ void flattenSameKind(MathObject& o) {
 
 struct RewriteRule {
   ObjectKind kind;
-  void (*rewrite)(MathObject&);
+  void (*rewrite)(MathObject&, RewriteContext&);
 };
 
 constexpr RewriteRule kRewriteRules[] = {
@@ -49,12 +49,17 @@ constexpr RewriteRule kRewriteRules[] = {
 
 } // namespace
 
-void rewriteObject(MathObject& object) {
+void detail::rewriteObject(MathObject& object, RewriteContext& context) {
   if (object.childCount() == 0 || memoryIsLow()) return;
   for (int i = 0; i < object.childCount(); ++i)
     if (!object.child(i)) return; // a slot still being filled
   for (const RewriteRule& rule : kRewriteRules)
-    if (rule.kind == object.kind) return rule.rewrite(object);
+    if (rule.kind == object.kind) return rule.rewrite(object, context);
+}
+
+void rewriteObject(MathObject& object, const SimplifyOptions& options) {
+  RewriteContext context(options);
+  rewriteObject(object, context);
 }
 
 } // namespace vexmar

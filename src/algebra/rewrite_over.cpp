@@ -16,16 +16,16 @@ using namespace detail;
 namespace {
 
 // A negative number or leading coefficient made positive; returns true when there was one.
-bool takeNegativeCoefficient(MathObject& o) {
+bool takeNegativeCoefficient(MathObject& o, RewriteContext& context) {
   MathObject* number = leadingNumber(o);
   if (!number || !(valueOf(*number) < 0)) return false;
   setNumber(*number, -valueOf(*number));
-  if (&o != number) rewriteObject(o); // a coefficient of 1 is dropped
+  if (&o != number) rewriteObject(o, context); // a coefficient of 1 is dropped
   return true;
 }
 
 // Common factors of numerator and denominator with numeric exponents cancel.
-bool cancelCommonFactors(MathObject& o) {
+bool cancelCommonFactors(MathObject& o, RewriteContext& context) {
   MathObject& numerator = *o.child(0);
   MathObject& denominator = *o.child(1);
   const auto factorsOf = [](MathObject& side) {
@@ -60,11 +60,11 @@ bool cancelCommonFactors(MathObject& o) {
       if (difference > 0) {
         replaceObject(makePower(std::move(base), makeNumber(difference)), *f);
         setNumber(*g, 1);
-        rewriteObject(*f);
+        rewriteObject(*f, context);
       } else {
         replaceObject(makePower(std::move(base), makeNumber(-difference)), *g);
         setNumber(*f, 1);
-        rewriteObject(*g);
+        rewriteObject(*g, context);
       }
       used[k] = true;
       changed = true;
@@ -72,12 +72,12 @@ bool cancelCommonFactors(MathObject& o) {
     }
   }
   if (!changed) return false;
-  rewriteObject(numerator);
-  rewriteObject(denominator);
+  rewriteObject(numerator, context);
+  rewriteObject(denominator, context);
   return true;
 }
 
-void rewriteOver(MathObject& o, bool cancel) {
+void rewriteOver(MathObject& o, bool cancel, RewriteContext& context) {
   if (o.childCount() != 2) return;
   MathObject& numerator = *o.child(0);
   MathObject& denominator = *o.child(1);
@@ -85,8 +85,8 @@ void rewriteOver(MathObject& o, bool cancel) {
     if (side->kind != ObjectKind::minus || side->childCount() != 1) continue;
     collapseTo(*side, 0);
     wrapInPlace(o, ObjectKind::minus);
-    rewriteOver(*o.child(0), cancel);
-    rewriteObject(o);
+    rewriteOver(*o.child(0), cancel, context);
+    rewriteObject(o, context);
     return;
   }
   if (isNumber(&numerator) && isNumber(&denominator)) {
@@ -112,12 +112,12 @@ void rewriteOver(MathObject& o, bool cancel) {
     if (b != valueOf(denominator)) setNumber(denominator, b);
     return;
   }
-  const bool negativeTop = takeNegativeCoefficient(numerator);
-  const bool negativeBottom = takeNegativeCoefficient(denominator);
+  const bool negativeTop = takeNegativeCoefficient(numerator, context);
+  const bool negativeBottom = takeNegativeCoefficient(denominator, context);
   if (negativeTop != negativeBottom) {
     wrapInPlace(o, ObjectKind::minus);
-    rewriteOver(*o.child(0), cancel);
-    rewriteObject(o);
+    rewriteOver(*o.child(0), cancel, context);
+    rewriteObject(o, context);
     return;
   }
   const bool compoundTop = numerator.kind == ObjectKind::over,
@@ -134,8 +134,8 @@ void rewriteOver(MathObject& o, bool cancel) {
         (straight ? numerators : denominators).push_back(std::move(*part));
       }
     }
-    becomeFractionOfProducts(o, std::move(numerators), std::move(denominators));
-    rewriteOver(o, cancel);
+    becomeFractionOfProducts(o, std::move(numerators), std::move(denominators), context);
+    rewriteOver(o, cancel, context);
     return;
   }
   MathObject* c = leadingNumber(numerator);
@@ -145,12 +145,12 @@ void rewriteOver(MathObject& o, bool cancel) {
     if (g > 1) {
       setNumber(*c, valueOf(*c) / g);
       setNumber(*d, valueOf(*d) / g);
-      if (c != &numerator) rewriteObject(numerator);
-      if (d != &denominator) rewriteObject(denominator);
+      if (c != &numerator) rewriteObject(numerator, context);
+      if (d != &denominator) rewriteObject(denominator, context);
     }
   }
-  if (cancel && simplifySwitches().collectFactors && cancelCommonFactors(o)) {
-    rewriteOver(o, false);
+  if (cancel && context.options.switches.collectFactors && cancelCommonFactors(o, context)) {
+    rewriteOver(o, false, context);
     return;
   }
   if (isNumber(o.child(1), 1)) collapseTo(o, 0);
@@ -158,6 +158,6 @@ void rewriteOver(MathObject& o, bool cancel) {
 
 } // namespace
 
-void rewriteFraction(MathObject& o) { rewriteOver(o, true); }
+void rewriteFraction(MathObject& o, RewriteContext& context) { rewriteOver(o, true, context); }
 
 } // namespace vexmar

@@ -83,7 +83,7 @@ ObjectPtr makeTermWithCoefficient(double coefficient, const TermParts& parts) {
 }
 
 // Like terms merge into one with the summed coefficient; returns true when any merged.
-bool collectTerms(MathObject& o) {
+bool collectTerms(MathObject& o, RewriteContext& context) {
   std::vector<std::size_t> fingerprints;
   fingerprints.reserve(static_cast<std::size_t>(o.childCount()));
   for (int i = 0; i < o.childCount(); ++i) fingerprints.push_back(termFingerprint(splitTerm(*o.child(i))));
@@ -107,7 +107,7 @@ bool collectTerms(MathObject& o) {
       removeChild(o, j);
       fingerprints.erase(fingerprints.begin() + j);
       replaceObject(std::move(term), *o.child(i));
-      rewriteObject(*o.child(i));
+      rewriteObject(*o.child(i), context);
       fingerprints[fi] = termFingerprint(splitTerm(*o.child(i)));
       merged = true;
       if (isNumber(o.child(i))) break;
@@ -153,7 +153,7 @@ void moveSignIntoFraction(MathObject& term) {
   wrapInPlace(*term.child(0), ObjectKind::minus);
 }
 
-void compactFractions(MathObject& o) {
+void compactFractions(MathObject& o, RewriteContext& context) {
   for (int i = 0; i + 1 < o.childCount();) {
     if (memoryIsLow()) return;
     moveSignIntoFraction(*o.child(i));
@@ -165,19 +165,19 @@ void compactFractions(MathObject& o) {
     ObjectPtr right = removeChild(o, i + 1);
     ObjectPtr left = removeChild(o, i);
     insertChild(o, i, combineOverOneDenominator(std::move(left), std::move(right)));
-    rewriteBottomUp(*o.child(i));
+    rewriteBottomUp(*o.child(i), context);
   }
 }
 
-void foldNumberTermsOnce(MathObject& o);
+void foldNumberTermsOnce(MathObject& o, RewriteContext& context);
 
-void foldNumberTerms(MathObject& o) {
+void foldNumberTerms(MathObject& o, RewriteContext& context) {
   // Two sweeps: a fraction ahead of a number meets it only once the number has moved last.
-  for (int sweep = 0; sweep < 2; ++sweep) foldNumberTermsOnce(o);
+  for (int sweep = 0; sweep < 2; ++sweep) foldNumberTermsOnce(o, context);
   if (o.childCount() > 1 && isNumber(o.lastChild(), 0)) removeChild(o, o.childCount() - 1);
 }
 
-void foldNumberTermsOnce(MathObject& o) {
+void foldNumberTermsOnce(MathObject& o, RewriteContext& context) {
   for (int i = 0; i < o.childCount();) {
     MathObject& term = *o.child(i);
     const bool last = i == o.childCount() - 1;
@@ -206,7 +206,7 @@ void foldNumberTermsOnce(MathObject& o) {
       }
       if (combined && std::isfinite(combined->first) && std::isfinite(combined->second)) {
         replaceObject(makeOver(makeNumber(combined->first), makeNumber(combined->second)), end);
-        rewriteObject(end);
+        rewriteObject(end, context);
         removeChild(o, i);
         continue;
       }
@@ -217,40 +217,39 @@ void foldNumberTermsOnce(MathObject& o) {
 
 } // namespace
 
-void rewritePlus(MathObject& o) {
-  const SimplifySwitches& switches = simplifySwitches();
-  bool collect = switches.collectTerms;
+void rewritePlus(MathObject& o, RewriteContext& context) {
+  bool collect = context.options.switches.collectTerms;
   for (;;) {
     if (o.childCount() == 1) {
       collapseTo(o, 0);
       return;
     }
-    foldNumberTerms(o);
-    if (switches.compactFractionsMode) compactFractions(o);
+    foldNumberTerms(o, context);
+    if (context.options.compactFractionsMode) compactFractions(o, context);
     if (o.childCount() == 1) {
       collapseTo(o, 0);
       return;
     }
-    if (!collect || !collectTerms(o)) return;
+    if (!collect || !collectTerms(o, context)) return;
     collect = false; // once more to fold what collection left, without collecting again
   }
 }
 
-void rewriteMinus(MathObject& o) {
+void rewriteMinus(MathObject& o, RewriteContext& context) {
   MathObject& inner = *o.child(0);
   if (isNumber(&inner)) {
     setNumber(o, -valueOf(inner));
   } else if (inner.kind == ObjectKind::times && inner.childCount() >= 1 && isNumber(inner.child(0))) {
     setNumber(*inner.child(0), -valueOf(*inner.child(0)));
     collapseTo(o, 0);
-    rewriteObject(o);
+    rewriteObject(o, context);
   } else if (inner.kind == ObjectKind::plus) {
     for (int i = 0; i < inner.childCount(); ++i) {
       wrapInPlace(*inner.child(i), ObjectKind::minus);
-      rewriteObject(*inner.child(i));
+      rewriteObject(*inner.child(i), context);
     }
     collapseTo(o, 0);
-    rewriteObject(o);
+    rewriteObject(o, context);
   } else if (inner.kind == ObjectKind::minus && inner.childCount() == 1) {
     replaceObject(removeChild(inner, 0), o);
   } else if (inner.kind == ObjectKind::over && inner.childCount() == 2 && isNumber(inner.child(0)) &&

@@ -19,7 +19,7 @@ namespace {
 constexpr double kBinomialLimit = 24;
 
 // (t1 + rest)^n with binomial coefficients; the powers of the rest expand in turn.
-void expandBinomial(MathObject& o, int n) {
+void expandBinomial(MathObject& o, int n, RewriteContext& context) {
   MathObject& base = *o.child(0);
   ObjectPtr first = removeChild(base, 0);
   ObjectPtr rest = base.childCount() == 1 ? removeChild(base, 0) : removeChild(o, 0);
@@ -33,31 +33,31 @@ void expandBinomial(MathObject& o, int n) {
     coefficient = coefficient * static_cast<std::uint64_t>(n - k) / static_cast<std::uint64_t>(k + 1);
   }
   replaceObject(makeNary(ObjectKind::plus, std::move(terms)), o);
-  rewriteBottomUp(o);
+  rewriteBottomUp(o, context);
 }
 
-void raiseEachPart(MathObject& o, ObjectKind partsKind) {
+void raiseEachPart(MathObject& o, ObjectKind partsKind, RewriteContext& context) {
   MathObject& base = *o.child(0);
   const MathObject& exponent = *o.child(1);
   std::vector<ObjectPtr> parts = takeChildren(base);
   for (ObjectPtr& part : parts) part = makePower(std::move(part), cloneTree(exponent));
   replaceObject(makeNary(partsKind, std::move(parts)), o);
-  for (int i = 0; i < o.childCount(); ++i) rewriteObject(*o.child(i));
-  rewriteObject(o);
+  for (int i = 0; i < o.childCount(); ++i) rewriteObject(*o.child(i), context);
+  rewriteObject(o, context);
 }
 
 // `o` = b^e becomes (-1)^e a^e, where a = -b, each part rewritten.
-void splitSignFromBase(MathObject& o, ObjectPtr magnitude, ObjectPtr exponent) {
+void splitSignFromBase(MathObject& o, ObjectPtr magnitude, ObjectPtr exponent, RewriteContext& context) {
   ObjectPtr sign = makePower(makeNumber(-1), cloneTree(*exponent));
   replaceObject(makeTimes(std::move(sign), makePower(std::move(magnitude), std::move(exponent))), o);
-  rewriteObject(*o.child(0));
-  rewriteObject(*o.child(1));
-  rewriteObject(o);
+  rewriteObject(*o.child(0), context);
+  rewriteObject(*o.child(1), context);
+  rewriteObject(o, context);
 }
 
 } // namespace
 
-void rewritePower(MathObject& o) {
+void rewritePower(MathObject& o, RewriteContext& context) {
   if (o.childCount() != 2) return;
   MathObject& base = *o.child(0);
   MathObject& exponent = *o.child(1);
@@ -72,9 +72,9 @@ void rewritePower(MathObject& o) {
       if (std::isfinite(value) && (!isExactInteger(b) || std::fabs(value) <= kExactLimit))
         return setNumber(o, value);
     }
-    if (simplifySwitches().expandMode && base.kind == ObjectKind::plus && base.childCount() >= 2 &&
-        integralExponent && e > 1 && e < kBinomialLimit)
-      return expandBinomial(o, static_cast<int>(e));
+    if (context.expands() && base.kind == ObjectKind::plus && base.childCount() >= 2 && integralExponent &&
+        e > 1 && e < kBinomialLimit)
+      return expandBinomial(o, static_cast<int>(e), context);
     static const std::uint16_t kIota = greekCode("iota");
     if (isPlainLetter(&base, kIota) && integralExponent) {
       const double turn = e - 4 * std::floor(e / 4);
@@ -96,28 +96,29 @@ void rewritePower(MathObject& o) {
     if (base.kind == ObjectKind::times && base.childCount() > 0) {
       bool commuting = true;
       for (int i = 0; i < base.childCount(); ++i) commuting &= !isNonCommuting(*base.child(i));
-      if (commuting) return raiseEachPart(o, ObjectKind::times);
+      if (commuting) return raiseEachPart(o, ObjectKind::times, context);
     }
-    if (base.kind == ObjectKind::over && base.childCount() == 2) return raiseEachPart(o, ObjectKind::over);
+    if (base.kind == ObjectKind::over && base.childCount() == 2)
+      return raiseEachPart(o, ObjectKind::over, context);
     if (base.kind == ObjectKind::power && base.childCount() == 2) {
       ObjectPtr outer = removeChild(o, 1);
       MathObject& inner = *o.child(0);
       ObjectPtr product = makeTimes(removeChild(inner, 1), std::move(outer));
       ObjectPtr innerBase = removeChild(inner, 0);
       replaceObject(makePower(std::move(innerBase), std::move(product)), o);
-      rewriteObject(*o.child(1));
-      return rewriteObject(o);
+      rewriteObject(*o.child(1), context);
+      return rewriteObject(o, context);
     }
     if (base.kind == ObjectKind::minus && base.childCount() == 1) {
       ObjectPtr e = removeChild(o, 1);
-      return splitSignFromBase(o, removeChild(*o.child(0), 0), std::move(e));
+      return splitSignFromBase(o, removeChild(*o.child(0), 0), std::move(e), context);
     }
   }
   if (isNumber(&base, 1)) return setNumber(o, 1);
   if (isNumber(&base, 0) && isNumber(&exponent) && valueOf(exponent) > 0) return setNumber(o, 0);
   // (-b)^e = (-1)^e b^e holds for a positive number b whatever e is.
   if (isNumber(&base) && valueOf(base) < 0 && valueOf(base) != -1)
-    splitSignFromBase(o, makeNumber(-valueOf(base)), removeChild(o, 1));
+    splitSignFromBase(o, makeNumber(-valueOf(base)), removeChild(o, 1), context);
 }
 
 } // namespace vexmar

@@ -16,18 +16,18 @@ namespace {
 
 // Distributes the product over its sum factors (only the first in expand-once mode). Refused,
 // leaving the product as it is, when the result would not fit in one object or memory is low.
-bool distribute(MathObject& o) {
-  SimplifySwitches& switches = simplifySwitches();
+bool distribute(MathObject& o, RewriteContext& context) {
+  const bool once = context.options.expandOnceMode;
   std::vector<int> sums;
   double termCount = 1;
   for (int i = 0; i < o.childCount(); ++i) {
     if (o.child(i)->kind != ObjectKind::plus || o.child(i)->childCount() == 0) continue;
     sums.push_back(i);
     termCount *= o.child(i)->childCount();
-    if (switches.expandOnceMode) break;
+    if (once) break;
   }
   if (sums.empty() || termCount > kMaxChildren || memoryIsLow()) return false;
-  if (switches.expandOnceMode) switches.expandMode = false;
+  if (once) context.distributedOnce = true;
 
   std::vector<int> choice(sums.size(), 0);
   std::vector<ObjectPtr> terms;
@@ -54,14 +54,14 @@ bool distribute(MathObject& o) {
   replaceObject(makeNary(ObjectKind::plus, std::move(terms)), o);
   for (int i = 0; i < o.childCount(); ++i) {
     if (memoryIsLow()) return true;
-    rewriteObject(*o.child(i));
+    rewriteObject(*o.child(i), context);
   }
-  rewriteObject(o);
+  rewriteObject(o, context);
   return true;
 }
 
 // (a/b)(c/d) e becomes (a c e)/(b d).
-void mergeFractions(MathObject& o) {
+void mergeFractions(MathObject& o, RewriteContext& context) {
   std::vector<ObjectPtr> numerators, denominators;
   for (ObjectPtr& factor : takeChildren(o)) {
     if (factor->kind == ObjectKind::over && factor->childCount() == 2) {
@@ -72,8 +72,8 @@ void mergeFractions(MathObject& o) {
       numerators.push_back(std::move(factor));
     }
   }
-  becomeFractionOfProducts(o, std::move(numerators), std::move(denominators));
-  rewriteObject(o);
+  becomeFractionOfProducts(o, std::move(numerators), std::move(denominators), context);
+  rewriteObject(o, context);
 }
 
 ObjectPtr exponentOf(const MathObject& o) {
@@ -81,7 +81,7 @@ ObjectPtr exponentOf(const MathObject& o) {
 }
 
 // Equal factors (or powers of equal bases) become one power; returns true when any merged.
-bool collectFactors(MathObject& o) {
+bool collectFactors(MathObject& o, RewriteContext& context) {
   bool merged = false;
   for (int i = 0; i < o.childCount(); ++i) {
     for (int j = i + 1; j < o.childCount();) {
@@ -97,8 +97,8 @@ bool collectFactors(MathObject& o) {
       ObjectPtr power = makePower(cloneTree(baseOf(a)), std::move(exponent));
       removeChild(o, j);
       replaceObject(std::move(power), a);
-      rewriteObject(*a.child(1));
-      rewriteObject(a);
+      rewriteObject(*a.child(1), context);
+      rewriteObject(a, context);
       merged = true;
     }
   }
@@ -107,8 +107,8 @@ bool collectFactors(MathObject& o) {
 
 } // namespace
 
-void rewriteTimes(MathObject& o) {
-  const SimplifySwitches& switches = simplifySwitches();
+void rewriteTimes(MathObject& o, RewriteContext& context) {
+  const SimplifySwitches& switches = context.options.switches;
   bool negate = false;
   for (int round = 0;; ++round) {
     for (int i = 0; i < o.childCount();) {
@@ -134,12 +134,12 @@ void rewriteTimes(MathObject& o) {
       }
       ++i;
     }
-    if (switches.expandMode && distribute(o)) break;
-    if (!switches.keepProductsMode && o.childCount() > 1) {
+    if (context.expands() && distribute(o, context)) break;
+    if (!context.options.keepProductsMode && o.childCount() > 1) {
       bool hasFraction = false;
       for (int i = 0; i < o.childCount(); ++i) hasFraction |= o.child(i)->kind == ObjectKind::over;
       if (hasFraction) {
-        mergeFractions(o);
+        mergeFractions(o, context);
         break;
       }
     }
@@ -158,12 +158,12 @@ void rewriteTimes(MathObject& o) {
     }
     if (switches.sortFactors) sortFactors(o);
     // A merge can leave a number or a product among the factors: go round once more.
-    if (!switches.collectFactors || round > 0 || !collectFactors(o)) break;
+    if (!switches.collectFactors || round > 0 || !collectFactors(o, context)) break;
     if (o.kind != ObjectKind::times) break;
   }
   if (negate) {
     wrapInPlace(o, ObjectKind::minus);
-    rewriteObject(o);
+    rewriteObject(o, context);
   }
 }
 

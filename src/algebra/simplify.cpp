@@ -1,6 +1,7 @@
 #include "algebra/simplify.h"
 
 #include "algebra/derivative_steps.h"
+#include "algebra/detail/rewrite_helpers.h"
 #include "algebra/tree_services.h"
 #include "model/math_object.h"
 #include "model/memory_reserve.h"
@@ -48,15 +49,17 @@ SimplifySwitches& simplifySwitches() {
   return switches;
 }
 
-ScopedSimplifySwitches::ScopedSimplifySwitches() : saved_(simplifySwitches()) {}
-ScopedSimplifySwitches::~ScopedSimplifySwitches() { simplifySwitches() = saved_; }
-
-void rewriteBottomUp(MathObject& subtree) {
+void detail::rewriteBottomUp(MathObject& subtree, RewriteContext& context) {
   // Each step keeps the visited object's record in place, so the walk goes on from it.
   for (MathObject* o = firstPostorder(subtree); o; o = nextPostorder(*o, subtree)) {
     if (memoryIsLow()) return;
-    rewriteObject(*o);
+    rewriteObject(*o, context);
   }
+}
+
+void rewriteBottomUp(MathObject& subtree, const SimplifyOptions& options) {
+  detail::RewriteContext context(options);
+  detail::rewriteBottomUp(subtree, context);
 }
 
 void finalTidyPass(MathObject& subtree) {
@@ -98,25 +101,27 @@ void liftEquations(MathObject& selection) {
   }
 }
 
-void rewritePass(MathObject& selection) {
+void rewritePass(MathObject& selection, const SimplifyOptions& options) {
   unwrapIdentity(selection);
-  rewriteBottomUp(selection);
+  rewriteBottomUp(selection, options);
   finalTidyPass(selection);
 }
 
-void derivativeSteps(MathObject& subtree) {
+void derivativeSteps(MathObject& subtree, const SimplifyOptions& options) {
   if (memoryIsLow()) return;
   convertDerivativesToInternal(subtree);
-  if (!simplifySwitches().derivativesHeld) runDerivativeEngine(subtree);
+  if (!options.switches.derivativesHeld) runDerivativeEngine(subtree);
   convertDerivativesToEditor(subtree);
 }
 
-void simplifySelection(InsertionPoint& ip, MathObject& selection) {
+void simplifySelection(InsertionPoint& ip, MathObject& selection, const SimplifyOptions& options) {
   (void)ip; // the selection keeps its record, so the insertion point stays valid
+  // One context for both walks: expand-once distributes once in the whole command.
+  detail::RewriteContext context(options);
   unwrapIdentity(selection);
-  rewriteBottomUp(selection);
-  derivativeSteps(selection);
-  rewriteBottomUp(selection);
+  detail::rewriteBottomUp(selection, context);
+  derivativeSteps(selection, options);
+  detail::rewriteBottomUp(selection, context);
   finalTidyPass(selection);
 }
 

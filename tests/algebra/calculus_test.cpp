@@ -417,7 +417,11 @@ ObjectPtr invertibleChain(std::mt19937& random, int length) {
 }
 
 TEST(AlgebraActions, IsolatedValueSatisfiesTheEquation) {
-  ScopedSimplifySwitches keep;
+  // The test turns a user switch on and off; put it back however the test ends.
+  struct RestoreSwitches {
+    SimplifySwitches saved = simplifySwitches();
+    ~RestoreSwitches() { simplifySwitches() = saved; }
+  } restore;
   std::mt19937 random(42);
   std::uniform_real_distribution<double> where(0.1, 2);
   int checked = 0;

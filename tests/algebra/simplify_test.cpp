@@ -47,7 +47,7 @@ ObjectPtr tree(const std::string& text) {
 }
 
 constexpr EditorCommand kSimplify = 0x2000, kKeepProducts = 0x2001, kExpand = 0x2002, kExpandOnce = 0x2003,
-                        kCompactFractions = 0x201A;
+                        kSimplifyHoldingDerivatives = 0x2005, kCompactFractions = 0x201A;
 
 // Runs an action on a whole line holding `root` and returns the line's tree.
 ObjectPtr perform(EditorCommand code, ObjectPtr root) {
@@ -163,10 +163,37 @@ TEST(Simplify, CommandsPutTheSwitchesBack) {
   (void)perform(kExpandOnce, "times[@a,@b]");
   (void)perform(kCompactFractions, "plus[over[#1,@x],@y]");
   (void)perform(kKeepProducts, "times[over[#1,@x],@y]");
+  (void)perform(kSimplifyHoldingDerivatives, "times[@a,@b]");
+  // A command keeps its modes in its own options: the user's switches come through untouched.
   const SimplifySwitches& s = simplifySwitches();
-  EXPECT_FALSE(s.expandMode || s.expandOnceMode || s.compactFractionsMode || s.keepProductsMode ||
-               s.derivativesHeld);
+  EXPECT_FALSE(s.derivativesHeld);
   EXPECT_TRUE(s.sortFactors && s.collectTerms && s.collectFactors);
+}
+
+TEST(Simplify, CommandsFollowTheUserSwitches) {
+  struct SwitchCase {
+    const char* name;
+    bool SimplifySwitches::*turnedOff;
+    EditorCommand command;
+    const char* input;
+    const char* expected;
+  };
+  const SwitchCase cases[] = {
+      {"equal terms stay apart", &SimplifySwitches::collectTerms, kSimplify, "plus[@x,@x]", "plus[@x,@x]"},
+      {"equal factors stay apart", &SimplifySwitches::collectFactors, kSimplify, "times[@x,@x]",
+       "times[@x,@x]"},
+      {"factors keep their order", &SimplifySwitches::sortFactors, kSimplify, "times[@x,@a]", "times[@x,@a]"},
+      {"expand leaves like terms apart", &SimplifySwitches::collectTerms, kExpand,
+       "times[@x,id[plus[@x,@x]]]", "plus[power[@x,#2],power[@x,#2]]"},
+  };
+  for (const SwitchCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    simplifySwitches().reset();
+    simplifySwitches().*c.turnedOff = false;
+    const ObjectPtr result = perform(c.command, c.input);
+    simplifySwitches().reset();
+    EXPECT_TRUE(treeEqual(*result, *tree(c.expected))) << writeObjectText(*result);
+  }
 }
 
 TEST(Simplify, DistributionTooLargeForOneObjectIsRefused) {
@@ -194,12 +221,12 @@ TEST(Simplify, DeepTreesDoNotExhaustTheStack) {
     SCOPED_TRACE(c.name);
     ObjectPtr root = makeChar('x');
     for (int i = 0; i < kDepth; ++i) root = makeObject(c.kind, makeChar('x'), std::move(root));
-    rewritePass(*root);
+    rewritePass(*root, SimplifyOptions{});
     EXPECT_TRUE(treeEqual(*root, *tree(c.expected))) << writeObjectText(*root).substr(0, 200);
   }
   ObjectPtr signs = makeChar('x');
   for (int i = 0; i < kDepth; ++i) signs = makeObject(ObjectKind::minus, std::move(signs));
-  rewritePass(*signs);
+  rewritePass(*signs, SimplifyOptions{});
   EXPECT_EQ(signs->kind, ObjectKind::char_);
 }
 

@@ -20,12 +20,17 @@ constexpr EditorCommand kPeelTerms = 0x2009;
 constexpr EditorCommand kCarryOutSubstitutions = 0x200B;
 
 void simplifyWhenAutomatic(InsertionPoint& ip, MathObject& selection) {
-  if (simplifySwitches().simplifyAfterSubstitution) simplifySelection(ip, selection);
+  const SimplifySwitches& switches = simplifySwitches();
+  if (switches.simplifyAfterSubstitution) simplifySelection(ip, selection, {.switches = switches});
 }
 
-void isolateAction(InsertionPoint& ip, MathObject& selection) { (void)isolateSelection(ip, selection); }
+void isolateAction(InsertionPoint& ip, MathObject& selection) {
+  (void)isolateSelection(ip, selection, {.switches = simplifySwitches()});
+}
 
-void evaluateAction(InsertionPoint& ip, MathObject& selection) { evaluateSelection(ip, selection); }
+void evaluateAction(InsertionPoint& ip, MathObject& selection) {
+  evaluateSelection(ip, selection, {.switches = simplifySwitches()});
+}
 
 void substituteAction(InsertionPoint& ip, MathObject& selection) {
   if (carryOutSubstitutions(selection)) simplifyWhenAutomatic(ip, selection);
@@ -50,7 +55,7 @@ void evaluateIntoEquationAction(InsertionPoint& ip, MathObject&) {
   replaceWithTree(std::move(equation), root);
   MathObject& value = *root.child(1);
   setInsertionPoint(ip, value, SelectionMode::Object);
-  evaluateSelection(ip, value);
+  evaluateSelection(ip, value, {.switches = simplifySwitches()});
   setInsertionPoint(ip, *root.child(1), SelectionMode::Object);
 }
 

@@ -9,47 +9,41 @@ namespace {
 
 void simplifyAction(InsertionPoint& ip, MathObject& selection) {
   liftEquations(selection);
-  simplifySelection(ip, selection);
+  simplifySelection(ip, selection, {.switches = simplifySwitches()});
 }
 
 void keepProductsAction(InsertionPoint&, MathObject& selection) {
-  const ScopedSimplifySwitches restore;
-  simplifySwitches().keepProductsMode = true;
-  rewritePass(selection);
+  rewritePass(selection, {.switches = simplifySwitches(), .keepProductsMode = true});
 }
 
 void expandAction(InsertionPoint&, MathObject& selection) {
-  const ScopedSimplifySwitches restore;
   liftEquations(selection);
-  simplifySwitches().expandMode = true;
-  rewritePass(selection);
+  rewritePass(selection, {.switches = simplifySwitches(), .expandMode = true});
 }
 
 void expandOnceAction(InsertionPoint&, MathObject& selection) {
-  const ScopedSimplifySwitches restore;
+  const SimplifyOptions options{.switches = simplifySwitches(), .expandMode = true, .expandOnceMode = true};
   unwrapIdentity(selection);
   for (MathObject* o = &selection; o; o = nextPreorder(*o, selection)) {
     if (o->kind != ObjectKind::times) continue;
-    simplifySwitches().expandMode = true;
-    simplifySwitches().expandOnceMode = true;
-    rewriteObject(*o);
+    rewriteObject(*o, options);
     break;
   }
   finalTidyPass(selection);
 }
 
-void derivativesOnlyAction(InsertionPoint&, MathObject& selection) { derivativeSteps(selection); }
+void derivativesOnlyAction(InsertionPoint&, MathObject& selection) {
+  derivativeSteps(selection, {.switches = simplifySwitches()});
+}
 
 void simplifyHoldingDerivativesAction(InsertionPoint& ip, MathObject& selection) {
-  const ScopedSimplifySwitches restore;
-  simplifySwitches().derivativesHeld = true;
-  simplifySelection(ip, selection);
+  SimplifyOptions options{.switches = simplifySwitches()};
+  options.switches.derivativesHeld = true;
+  simplifySelection(ip, selection, options);
 }
 
 void compactFractionsAction(InsertionPoint&, MathObject& selection) {
-  const ScopedSimplifySwitches restore;
-  simplifySwitches().compactFractionsMode = true;
-  rewritePass(selection);
+  rewritePass(selection, {.switches = simplifySwitches(), .compactFractionsMode = true});
 }
 
 constexpr AlgebraActionRow kSimplifyActions[] = {

@@ -68,10 +68,10 @@ std::optional<double> exactRoot(double v, double k) {
 bool sameBase(const MathObject& a, const MathObject& b) { return treeEqual(baseOf(a), baseOf(b)); }
 
 void becomeFractionOfProducts(MathObject& o, std::vector<ObjectPtr> numerators,
-                              std::vector<ObjectPtr> denominators) {
+                              std::vector<ObjectPtr> denominators, RewriteContext& context) {
   replaceObject(makeOver(makeProduct(std::move(numerators)), makeProduct(std::move(denominators))), o);
-  rewriteObject(*o.child(0));
-  rewriteObject(*o.child(1));
+  rewriteObject(*o.child(0), context);
+  rewriteObject(*o.child(1), context);
 }
 
 } // namespace vexmar::detail

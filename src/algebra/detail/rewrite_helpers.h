@@ -1,6 +1,8 @@
 #pragma once
-// What the rewrite rule files share: the exactness limit and small edits of the tree.
+// What the rewrite rule files share: the pass's context, the exactness limit and small edits of
+// the tree.
 
+#include "algebra/simplify.h"
 #include "algebra/tree_services.h"
 #include "model/math_object.h"
 #include "model/memory_reserve.h"
@@ -12,6 +14,21 @@
 #include <vector>
 
 namespace vexmar::detail {
+
+/// One rewrite pass: the command's options and what the pass has done so far.
+struct RewriteContext {
+  explicit RewriteContext(const SimplifyOptions& passOptions) : options(passOptions) {}
+
+  const SimplifyOptions& options;
+  bool distributedOnce = false; ///< expand-once has made its one distribution
+
+  /// Products distribute over sums and powers of sums multiply out.
+  [[nodiscard]] bool expands() const { return options.expandMode && !distributedOnce; }
+};
+
+/// `rewriteObject` and `rewriteBottomUp` within a pass: the rules call these.
+void rewriteObject(MathObject& object, RewriteContext& context);
+void rewriteBottomUp(MathObject& subtree, RewriteContext& context);
 
 // Doubles hold every integer up to here exactly; folding beyond it would lose digits.
 inline constexpr double kExactLimit = Constant::TwoTo53;
@@ -59,6 +76,6 @@ bool sameBase(const MathObject& a, const MathObject& b);
 
 /// `o` becomes the fraction of the two products, each rewritten.
 void becomeFractionOfProducts(MathObject& o, std::vector<ObjectPtr> numerators,
-                              std::vector<ObjectPtr> denominators);
+                              std::vector<ObjectPtr> denominators, RewriteContext& context);
 
 } // namespace vexmar::detail
