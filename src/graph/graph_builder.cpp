@@ -4,7 +4,7 @@
 #include "algebra/tree_services.h"
 #include "graph/equation_classifier.h"
 #include "graph/graph_container.h"
-#include "graph/plane/explicit_curve.h"
+#include "graph/graph_kinds.h"
 #include "numeric/evaluator.h"
 #include "numeric/numeric_state.h"
 
@@ -12,16 +12,6 @@ namespace vexmar {
 namespace {
 
 using namespace Letter;
-
-// A fresh copy of a subtree with letters renamed, compiled on its own.
-std::unique_ptr<Evaluator> compiled(const MathObject& tree,
-                                    std::initializer_list<std::pair<std::uint16_t, std::uint16_t>> renames) {
-  ObjectPtr copy = cloneTree(tree);
-  for (const auto& [from, to] : renames) renameVariable(*copy, from, to);
-  auto evaluator = std::make_unique<Evaluator>(std::move(copy));
-  compileBatch({evaluator.get()});
-  return evaluator;
-}
 
 // Joins comparisons with `wedge`, keeping a single one as it is.
 ObjectPtr joinConjunction(std::vector<ObjectPtr> terms) {
@@ -84,9 +74,6 @@ ObjectPtr prepareForEvaluation(const MathObject& tree) {
 int buildGraph(CGraphContainer& container, const MathObject& tree, bool for3D,
                const GraphBuildSettings& settings) {
   const int curveMode = curveModeOf(settings.curveMode);
-  const int planeIndex = container.plane().graphCount();
-  const int spaceIndex = container.space3D().graphCount();
-  const int newIndex = for3D ? spaceIndex : planeIndex;
 
   GraphForm form = classifyWithConditions(tree, for3D);
   auto style = std::make_unique<GraphStyle>();
@@ -106,7 +93,8 @@ int buildGraph(CGraphContainer& container, const MathObject& tree, bool for3D,
             rgb ? static_cast<int>(GraphStyleMode::RgbFormula) : static_cast<int>(GraphStyleMode::HsvFormula);
         const MathObject& entries = *condition->child(1);
         for (int k = 0; k < 3; ++k)
-          style->colourEvaluators[static_cast<std::size_t>(k)] = compiled(*entries.child(k), {{R, Rho}});
+          style->colourEvaluators[static_cast<std::size_t>(k)] =
+              compileRenamed(*entries.child(k), {{R, Rho}});
         registerParameters(entries, numericState().parameters);
       } else if (isInequalityCondition(*condition)) {
         collect(splitInequality(*condition), conditions, boundaries);
@@ -125,7 +113,7 @@ int buildGraph(CGraphContainer& container, const MathObject& tree, bool for3D,
     regionBoundary = joinProduct(std::move(boundaries));
   } else if (!conditions.empty() && acceptsInequalityConditions(form, for3D)) {
     ObjectPtr joined = joinConjunction(std::move(conditions));
-    condition = compiled(*joined, {{R, Rho}});
+    condition = compileRenamed(*joined, {{R, Rho}});
   }
 
   registerParameters(*equation, numericState().parameters);
@@ -147,30 +135,22 @@ int buildGraph(CGraphContainer& container, const MathObject& tree, bool for3D,
     }
   }
 
-  const MathObject* right = equation->kind == ObjectKind::equal ? equation->child(1) : nullptr;
-  std::unique_ptr<CGraph2D> graph2D;
-  switch (form) {
-  case GraphForm::ExplicitYOfX:
-  case GraphForm::ExpressionInX:
-    graph2D = std::make_unique<CExplicitCurve>(
-        container.plane(), compiled(right ? *right : *equation, {{X, U}}), true, std::move(style), curveMode);
-    break;
-  case GraphForm::ExplicitXOfY:
-  case GraphForm::ExpressionInY:
-    graph2D =
-        std::make_unique<CExplicitCurve>(container.plane(), compiled(right ? *right : *equation, {{Y, U}}),
-                                         false, std::move(style), curveMode);
-    break;
-  default:
-    // Polar and parametric curves, implicit curves and regions, vector fields, density and
-    // contour plots, and every graph in space are recognised but have no graph kind yet: they
-    // make no graph, and the equation view explains nothing more than that.
-    return -1;
-  }
-
-  container.plane().addGraph(std::move(graph2D));
-  container.setActive3D(false);
-  return newIndex;
+  const GraphKindFactory factory = graphKindFactory(form, for3D);
+  if (!factory) return -1;
+  GraphKindRequest request{container,
+                           *equation,
+                           equation->kind == ObjectKind::equal ? equation->child(1) : nullptr,
+                           std::move(style),
+                           curveMode,
+                           settings,
+                           std::move(condition),
+                           std::move(regionTest),
+                           std::move(regionBoundary)};
+  const int index = factory(request);
+  if (index < 0) return -1;
+  // The space the new graph went into is the one shown.
+  container.setActive3D(for3D);
+  return index;
 }
 
 } // namespace vexmar

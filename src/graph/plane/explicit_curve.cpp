@@ -1,6 +1,9 @@
 #include "graph/plane/explicit_curve.h"
 
 #include "algebra/derivative_evaluator.h"
+#include "graph/equation_classifier.h"
+#include "graph/graph_container.h"
+#include "graph/graph_kinds.h"
 #include "graph/plane/graph_plane.h"
 #include "model/clock.h"
 #include "model/model_state.h"
@@ -517,5 +520,22 @@ CurvePiece CExplicitCurve::nearestPoint(double x, double y, double tolerance) co
     return piece(independent, std::clamp(wanted, s->low, s->high), 0.0, 1.0);
   return {};
 }
+
+namespace {
+
+// The function is the right side of the equation, or the whole expression, in u.
+int addExplicitCurve(GraphKindRequest& request, bool overX) {
+  const MathObject& function = request.right ? *request.right : request.equation;
+  CGraphPlane& plane = request.container.plane();
+  return plane.addGraph(std::make_unique<CExplicitCurve>(
+      plane, compileRenamed(function, {{overX ? Letter::X : Letter::Y, Letter::U}}), overX,
+      std::move(request.style), request.curveMode));
+}
+
+} // namespace
+
+int addCurveYOfX(GraphKindRequest& request) { return addExplicitCurve(request, true); }
+
+int addCurveXOfY(GraphKindRequest& request) { return addExplicitCurve(request, false); }
 
 } // namespace vexmar

@@ -10,6 +10,7 @@
 
 namespace vexmar {
 
+struct GraphKindRequest;
 struct PlaneMapping;
 
 /// What one pixel of an explicit curve holds.
@@ -99,5 +100,10 @@ private:
   int curveMode_;
   bool overX_;
 };
+
+/// The graph-kind factories of explicit curves: y = f(x), also an expression in x alone, and
+/// x = f(y), also an expression in y alone.
+int addCurveYOfX(GraphKindRequest& request);
+int addCurveXOfY(GraphKindRequest& request);
 
 } // namespace vexmar

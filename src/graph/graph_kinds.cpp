@@ -1,0 +1,83 @@
+#include "graph/graph_kinds.h"
+
+#include "graph/plane/explicit_curve.h"
+
+#include <array>
+#include <cstddef>
+
+namespace vexmar {
+namespace {
+
+// One row per form: the factory that builds it in the plane and the one that builds it in space.
+// A null factory marks a form that is recognised but has no graph kind there yet: polar and
+// parametric curves, implicit curves and regions, vector fields, density and contour plots, and
+// every graph in space. Such an equation makes no graph, and the equation view explains nothing
+// more than that. A new kind adds its own file and fills its rows here.
+struct GraphKindRow {
+  GraphForm form;
+  GraphKindFactory plane;
+  GraphKindFactory space;
+};
+
+constexpr std::array<GraphKindRow, kGraphFormCount> kGraphKinds = {{
+    {GraphForm::None, nullptr, nullptr},
+    {GraphForm::ExplicitYOfX, addCurveYOfX, nullptr},
+    {GraphForm::ExplicitXOfY, addCurveXOfY, nullptr},
+    {GraphForm::PolarROfTheta, nullptr, nullptr},
+    {GraphForm::PolarThetaOfR, nullptr, nullptr},
+    {GraphForm::ZOfXY, nullptr, nullptr},
+    {GraphForm::XOfYZ, nullptr, nullptr},
+    {GraphForm::YOfXZ, nullptr, nullptr},
+    {GraphForm::SphericalROfThetaPhi, nullptr, nullptr},
+    {GraphForm::SphericalThetaOfRPhi, nullptr, nullptr},
+    {GraphForm::SphericalPhiOfRTheta, nullptr, nullptr},
+    {GraphForm::CylindricalROfThetaZ, nullptr, nullptr},
+    {GraphForm::CylindricalZOfRTheta, nullptr, nullptr},
+    {GraphForm::ZOfMixed, nullptr, nullptr},
+    {GraphForm::CylindricalThetaOfRZ, nullptr, nullptr},
+    {GraphForm::PolarCurve, nullptr, nullptr},
+    {GraphForm::VectorField2D, nullptr, nullptr},
+    {GraphForm::VectorField3D, nullptr, nullptr},
+    {GraphForm::ParametricCurveXY, nullptr, nullptr},
+    {GraphForm::ParametricCurveXYZ, nullptr, nullptr},
+    {GraphForm::SphericalCurve, nullptr, nullptr},
+    {GraphForm::CylindricalCurve, nullptr, nullptr},
+    {GraphForm::ParametricSurfaceXYZ, nullptr, nullptr},
+    {GraphForm::SphericalSurface, nullptr, nullptr},
+    {GraphForm::CylindricalSurface, nullptr, nullptr},
+    {GraphForm::ImplicitCurve, nullptr, nullptr},
+    {GraphForm::ImplicitSurface, nullptr, nullptr},
+    {GraphForm::ExpressionInX, addCurveYOfX, nullptr},
+    {GraphForm::ExpressionInY, addCurveXOfY, nullptr},
+    {GraphForm::ExpressionInXYRTheta, nullptr, nullptr},
+    {GraphForm::InequalityRegion, nullptr, nullptr},
+}};
+
+// The table is read by form code, so a missing or misplaced row must not compile.
+constexpr bool rowsInFormOrder() {
+  for (std::size_t i = 0; i < kGraphKinds.size(); ++i)
+    if (formCode(kGraphKinds[i].form) != static_cast<int>(i)) return false;
+  return true;
+}
+static_assert(rowsInFormOrder(), "kGraphKinds needs one row per form, in code order");
+
+} // namespace
+
+GraphKindFactory graphKindFactory(GraphForm form, bool for3D) {
+  const int code = formCode(form);
+  if (code >= kGraphFormCount) return nullptr;
+  const GraphKindRow& row = kGraphKinds[static_cast<std::size_t>(code)];
+  return for3D ? row.space : row.plane;
+}
+
+std::unique_ptr<Evaluator>
+compileRenamed(const MathObject& tree,
+               std::initializer_list<std::pair<std::uint16_t, std::uint16_t>> renames) {
+  ObjectPtr copy = cloneTree(tree);
+  for (const auto& [from, to] : renames) renameVariable(*copy, from, to);
+  auto evaluator = std::make_unique<Evaluator>(std::move(copy));
+  compileBatch({evaluator.get()});
+  return evaluator;
+}
+
+} // namespace vexmar
