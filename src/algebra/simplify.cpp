@@ -5,6 +5,7 @@
 #include "algebra/tree_services.h"
 #include "model/math_object.h"
 #include "model/memory_reserve.h"
+#include "model/process_state.h"
 
 namespace vexmar {
 namespace {
@@ -48,6 +49,13 @@ SimplifySwitches& simplifySwitches() {
   static SimplifySwitches switches;
   return switches;
 }
+
+namespace {
+
+// The user's switches are the algebra's only process-wide state.
+const bool registered = (registerStateReset(StateLayer::Algebra, [] { simplifySwitches().reset(); }), true);
+
+} // namespace
 
 void detail::rewriteBottomUp(MathObject& subtree, RewriteContext& context) {
   // Each step keeps the visited object's record in place, so the walk goes on from it.

@@ -86,9 +86,8 @@ int main(int argc, char* argv[]) {
   vexmar::memoryReserve().install();
   // With a subcommand the program works headless and never touches the display.
   if (argc > 1) {
-    vexmar::addTypesettingSubcommands();
     std::vector<std::string> args(argv + 1, argv + argc);
-    return vexmar::runCommandLine(args, std::cout, std::cerr);
+    return vexmar::runCommandLine(args, std::cout, std::cerr, vexmar::typesettingSubcommands());
   }
   return runWindow(argc, argv);
 }

@@ -1,6 +1,7 @@
 #include "app/preferences.h"
 
 #include "text/number_text.h"
+#include "text/text_state.h"
 #include "typeset/typesetter.h"
 
 #include <QSettings>
@@ -53,6 +54,6 @@ SizeTable Preferences::sizeTable() const {
   return makeSizeTable(mainFontSize, firstScriptSize, secondScriptSize);
 }
 
-void Preferences::applyToNumbers() const { numberTextSettings().sigFigs = sigFigs; }
+void Preferences::applyToNumbers() const { textState().sigFigs = sigFigs; }
 
 } // namespace vexmar

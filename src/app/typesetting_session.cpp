@@ -109,21 +109,26 @@ bool readEquationArguments(std::string_view command, const std::vector<std::stri
   return true;
 }
 
-void addTypesettingSubcommands() {
-  addSubcommand({"layout", runLayoutCommand,
-                 "vexmar layout KEYS [--start TEXT] [--wrap PIXELS]\n"
-                 "    types KEYS as 'type' does, lays the equation out with the real fonts and prints\n"
-                 "    'width=W ascent=A descent=D' and one line per node in pre-order:\n"
-                 "    'PATH KIND left=L bottom=B width=W ascent=A descent=D' (pixels)\n"});
-  addSubcommand({"render-equation", runRenderEquationCommand,
-                 "vexmar render-equation KEYS -o FILE.png [--caret] [--start TEXT] [--wrap PIXELS]\n"
-                 "    draws the typeset equation black on white into a PNG, with the caret or\n"
-                 "    selection when asked; --wrap breaks lines wider than PIXELS\n"});
-  addSubcommand({"render", runRenderCommand,
-                 "vexmar render [-e KEYS]... [--size WxH] [--curve-mode 0|1|2] -o FILE.png\n"
-                 "    builds one equation per -e, in order, computes every graph to completion and\n"
-                 "    writes the graph pane's picture (default 640x480); prints for each equation\n"
-                 "    'N: form F graph G status S [MESSAGE]' or 'N: reason R MESSAGE'\n"});
+std::span<const SubcommandRow> typesettingSubcommands() {
+  // clang-format off
+  static constexpr SubcommandRow kRows[] = {
+      {"layout", runLayoutCommand,
+       "vexmar layout KEYS [--start TEXT] [--wrap PIXELS]\n"
+       "    types KEYS as 'type' does, lays the equation out with the real fonts and prints\n"
+       "    'width=W ascent=A descent=D' and one line per node in pre-order:\n"
+       "    'PATH KIND left=L bottom=B width=W ascent=A descent=D' (pixels)\n"},
+      {"render-equation", runRenderEquationCommand,
+       "vexmar render-equation KEYS -o FILE.png [--caret] [--start TEXT] [--wrap PIXELS]\n"
+       "    draws the typeset equation black on white into a PNG, with the caret or\n"
+       "    selection when asked; --wrap breaks lines wider than PIXELS\n"},
+      {"render", runRenderCommand,
+       "vexmar render [-e KEYS]... [--size WxH] [--curve-mode 0|1|2] -o FILE.png\n"
+       "    builds one equation per -e, in order, computes every graph to completion and\n"
+       "    writes the graph pane's picture (default 640x480); prints for each equation\n"
+       "    'N: form F graph G status S [MESSAGE]' or 'N: reason R MESSAGE'\n"},
+  };
+  // clang-format on
+  return kRows;
 }
 
 } // namespace vexmar

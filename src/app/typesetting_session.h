@@ -1,12 +1,14 @@
 #pragma once
 
 #include "app/qt_font_services.h"
+#include "cli/subcommands.h"
 #include "typeset/typesetter.h"
 
 #include <QGuiApplication>
 
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,8 +47,8 @@ struct EquationArguments {
 bool readEquationArguments(std::string_view command, const std::vector<std::string>& args, bool takesOutput,
                            EquationArguments& out, std::string& error);
 
-/// Adds `layout`, `render-equation` and `render` to the command line.
-void addTypesettingSubcommands();
+/// `layout`, `render-equation` and `render`: the subcommands that need the fonts or images of Qt.
+[[nodiscard]] std::span<const SubcommandRow> typesettingSubcommands();
 
 int runLayoutCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int runRenderCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

@@ -41,16 +41,10 @@ constexpr std::string_view kKeysHelp =
     "  A- (Alt) as in {C-x} {S-Tab} {C-S-Left} {S-A-p}; {cmd:0x2000} issues an editor\n"
     "  command; {lbrace} {rbrace} type braces.\n";
 
-// Subcommands that need the platform layer (fonts, images) are added by the executable.
-std::vector<SubcommandRow>& addedSubcommands() {
-  static std::vector<SubcommandRow> rows;
-  return rows;
-}
-
-void printUsage(std::ostream& out) {
+void printUsage(std::ostream& out, std::span<const SubcommandRow> platformSubcommands) {
   out << "usage: vexmar                      open the window\n";
   for (const SubcommandRow& row : kSubcommands) out << "       " << row.usage;
-  for (const SubcommandRow& row : addedSubcommands()) out << "       " << row.usage;
+  for (const SubcommandRow& row : platformSubcommands) out << "       " << row.usage;
   out << '\n' << kKeysHelp;
 }
 
@@ -66,8 +60,6 @@ std::string pathText(const MathObject& object) {
 }
 
 } // namespace
-
-void addSubcommand(const SubcommandRow& row) { addedSubcommands().push_back(row); }
 
 int commandLineError(std::ostream& err, const std::string& message) {
   err << "vexmar: " << message << '\n';
@@ -86,18 +78,19 @@ std::string describeLine(const InsertionPoint& ip, bool caret) {
   return text.str();
 }
 
-int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                   std::span<const SubcommandRow> platformSubcommands) {
   installAlgebraActions();
   if (args.empty()) return commandLineError(err, "no subcommand (see 'vexmar --help')");
   const std::string& command = args.front();
   if (command == "--help" || command == "-h" || command == "help") {
-    printUsage(out);
+    printUsage(out, platformSubcommands);
     return 0;
   }
   const std::vector<std::string> rest(args.begin() + 1, args.end());
   for (const SubcommandRow& row : kSubcommands)
     if (row.name == command) return row.run(rest, out, err);
-  for (const SubcommandRow& row : addedSubcommands())
+  for (const SubcommandRow& row : platformSubcommands)
     if (row.name == command) return row.run(rest, out, err);
   return commandLineError(err, "unknown subcommand '" + command + "' (see 'vexmar --help')");
 }

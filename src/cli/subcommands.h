@@ -19,10 +19,6 @@ struct SubcommandRow {
   std::string_view usage; ///< "vexmar NAME ARGS\n" and indented lines explaining them
 };
 
-/// Adds a subcommand that lives outside the Qt-free command-line library (the executable adds
-/// those that need fonts or images before it runs the command line).
-void addSubcommand(const SubcommandRow& row);
-
 int runTypeCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int runEvalCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int runClassifyCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

@@ -1,6 +1,13 @@
 #include "editor/editor_state.h"
 
+#include "model/process_state.h"
+
 namespace vexmar {
+namespace {
+
+const bool registered = (registerStateReset(StateLayer::Editor, resetEditorState), true);
+
+} // namespace
 
 EditorState& editorState() {
   static EditorState state;

@@ -9,9 +9,4 @@ std::int64_t SteadyClock::nowMs() {
   return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-Clock& steadyClock() {
-  static SteadyClock clock;
-  return clock;
-}
-
 } // namespace vexmar

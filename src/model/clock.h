@@ -39,7 +39,7 @@ private:
   int readings_ = 0;
 };
 
-/// The process's steady clock.
+/// The process's steady clock (kept in the model's state).
 [[nodiscard]] Clock& steadyClock();
 
 } // namespace vexmar

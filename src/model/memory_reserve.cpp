@@ -1,5 +1,7 @@
 #include "model/memory_reserve.h"
 
+#include "model/model_state.h"
+
 #include <new>
 
 namespace vexmar {
@@ -12,11 +14,6 @@ void releaseReserveOnFailure() {
 }
 
 } // namespace
-
-MemoryReserve& memoryReserve() {
-  static MemoryReserve reserve;
-  return reserve;
-}
 
 MemoryReserve::MemoryReserve() : reserve_(std::make_unique<unsigned char[]>(kReserveSize)) {}
 

@@ -33,7 +33,7 @@ private:
   bool low_ = false;
 };
 
-/// The process-wide reserve.
+/// The process-wide reserve (kept in the model's state).
 MemoryReserve& memoryReserve();
 
 } // namespace vexmar

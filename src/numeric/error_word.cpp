@@ -1,5 +1,7 @@
 #include "numeric/error_word.h"
 
+#include "numeric/numeric_state.h"
+
 #include <cstdint>
 
 namespace vexmar {
@@ -44,21 +46,7 @@ const ErrorMessageRow* findRow(ErrorCode code) {
   return nullptr;
 }
 
-constexpr int kMaskBits = 32;
-
-struct ErrorWord {
-  ErrorCode pending = Error::None;
-  /// Bit n set once code n (1..31) has been raised.
-  std::uint32_t raisedMask = 0;
-  /// Codes that have no bit in the mask all show the same general message, so they share one
-  /// "already raised" record instead of aliasing some other code's bit.
-  bool unmaskedCodeRaised = false;
-};
-
-ErrorWord& errorWord() {
-  static ErrorWord word;
-  return word;
-}
+ErrorWord& errorWord() { return numericState().errors; }
 
 } // namespace
 
@@ -68,7 +56,7 @@ void raiseError(ErrorCode code) {
   // code and, being below 7, end the program. It is reported as an unknown code instead.
   if (code < 0) code = Error::Unknown;
   ErrorWord& word = errorWord();
-  const bool hasBit = code < kMaskBits;
+  const bool hasBit = code < ErrorWord::kMaskBits;
   const std::uint32_t bit = hasBit ? std::uint32_t{1} << code : 0;
   if (hasBit ? (word.raisedMask & bit) != 0 : word.unmaskedCodeRaised) return;
   if (word.pending != Error::None && code >= word.pending) return;

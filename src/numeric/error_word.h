@@ -26,6 +26,17 @@ inline constexpr ErrorCode InvalidFilename = 16;
 inline constexpr ErrorCode Unknown = 32;
 } // namespace Error
 
+/// The record of raised codes: the pending one and every one raised since start-up.
+struct ErrorWord {
+  static constexpr int kMaskBits = 32;
+  ErrorCode pending = Error::None;
+  /// Bit n set once code n (1..31) has been raised.
+  std::uint32_t raisedMask = 0;
+  /// Codes that have no bit in the mask all show the same general message, so they share one
+  /// "already raised" record instead of aliasing some other code's bit.
+  bool unmaskedCodeRaised = false;
+};
+
 /// Records `code` unless it was raised before in this process or a smaller code is pending:
 /// the pending code is the smallest raised since it was last taken. Codes from 32 up have no
 /// bit of their own; they share one record, so only the first of them is ever shown.

@@ -1,6 +1,13 @@
 #include "numeric/numeric_state.h"
 
+#include "model/process_state.h"
+
 namespace vexmar {
+namespace {
+
+const bool registered = (registerStateReset(StateLayer::Numeric, resetNumericState), true);
+
+} // namespace
 
 NumericState& numericState() {
   static NumericState state;

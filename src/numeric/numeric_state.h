@@ -1,5 +1,6 @@
 #pragma once
 
+#include "numeric/error_word.h"
 #include "numeric/interval.h"
 #include "numeric/parameter_list.h"
 
@@ -23,7 +24,7 @@ inline constexpr int Phi = 9;
 inline constexpr int kFirstSharedSlot = 10;
 
 /// The numeric engine's process-wide state: the slot array every evaluator reads and writes,
-/// the animation, and the parameters the compiler bakes into programs.
+/// the animation, the parameters the compiler bakes into programs, and the error word.
 struct NumericState {
   /// Point evaluation's view of the slots; only ever grows.
   std::vector<double> slots = std::vector<double>(kFirstSharedSlot, 0.0);
@@ -35,6 +36,7 @@ struct NumericState {
   /// Character code of the animated letter, compared as a double; n until the user picks another.
   double animatedVariable = 'n';
   ParameterList parameters;
+  ErrorWord errors;
 
   /// Grows both views to at least `count` slots.
   void ensureSlots(int count);

@@ -1,6 +1,7 @@
 #include "text/number_text.h"
 
 #include "model/model_state.h"
+#include "text/text_state.h"
 
 #include <algorithm>
 #include <array>
@@ -19,7 +20,7 @@ constexpr std::string_view kInfinityWord = "infinity";
 constexpr int kMinSigFigs = 1;
 constexpr int kMaxSigFigs = 17;
 
-int effectiveSigFigs() { return std::clamp(numberTextSettings().sigFigs, kMinSigFigs, kMaxSigFigs); }
+int effectiveSigFigs() { return std::clamp(textState().sigFigs, kMinSigFigs, kMaxSigFigs); }
 
 // "%.*g" in the "C" locale whatever the C library's locale is (Qt switches it on start-up).
 std::string formatGeneral(double x) {
@@ -30,13 +31,6 @@ std::string formatGeneral(double x) {
 }
 
 } // namespace
-
-NumberTextSettings& numberTextSettings() {
-  static NumberTextSettings settings;
-  return settings;
-}
-
-void resetNumberTextSettings() { numberTextSettings() = NumberTextSettings{}; }
 
 std::string formatNumber(double x) {
   if (std::isnan(x)) return "NaN";

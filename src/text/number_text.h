@@ -8,14 +8,6 @@
 
 namespace vexmar {
 
-/// Process-wide number-text settings: significant digits. (The decimal separator is the model's,
-/// shared with the editor and the text form.)
-struct NumberTextSettings {
-  int sigFigs = 8;
-};
-[[nodiscard]] NumberTextSettings& numberTextSettings();
-void resetNumberTextSettings();
-
 /// A number as the user sees it: "Infinity", "NaN", or %.*g with SigFigs and the separator.
 [[nodiscard]] std::string formatNumber(double x);
 

@@ -1,6 +1,7 @@
 #include "text/number_text.h"
 
 #include "model/model_state.h"
+#include "text/text_state.h"
 
 #include <gtest/gtest.h>
 
@@ -22,11 +23,11 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 class NumberTextTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    resetNumberTextSettings();
+    resetTextState();
     resetModelState();
   }
   void TearDown() override {
-    resetNumberTextSettings();
+    resetTextState();
     resetModelState();
   }
 };
@@ -56,9 +57,9 @@ TEST_F(NumberTextTest, FormatsWithSignificantDigits) {
 }
 
 TEST_F(NumberTextTest, SignificantDigitsAreClampedToWhatADoubleHolds) {
-  numberTextSettings().sigFigs = -40;
+  textState().sigFigs = -40;
   EXPECT_EQ(formatNumber(1.0 / 3), "0.3");
-  numberTextSettings().sigFigs = 500;
+  textState().sigFigs = 500;
   EXPECT_EQ(formatNumber(1.0 / 3), "0.33333333333333331");
   EXPECT_EQ(formatReadout(1.0 / 3), "0.33333333333333331");
 }
@@ -113,7 +114,7 @@ TEST_F(NumberTextTest, ParsesNumbersAfterBlanks) {
 }
 
 TEST_F(NumberTextTest, SeventeenDigitsReadBackToTheSameDouble) {
-  numberTextSettings().sigFigs = 17;
+  textState().sigFigs = 17;
   std::mt19937_64 random(0x5eed);
   const auto roundTrips = [](double x) {
     return std::bit_cast<std::uint64_t>(parseNumber(formatNumber(x))) == std::bit_cast<std::uint64_t>(x);
