@@ -2,6 +2,7 @@
 #include "app/qt_text_renderer.h"
 #include "app/typesetting_session.h"
 #include "cli/active_line.h"
+#include "cli/option_parser.h"
 #include "cli/subcommands.h"
 #include "document/document_graphs.h"
 #include "document/document_model.h"
@@ -42,41 +43,28 @@ struct RenderArguments {
 };
 
 bool readRenderArguments(const std::vector<std::string>& args, RenderArguments& out, std::string& error) {
-  bool haveOutput = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    const bool takesValue = a == "-e" || a == "--size" || a == "--curve-mode" || a == "-o";
-    if (!takesValue) {
-      error = "render: unexpected argument '" + a + "'";
-      return false;
-    }
-    if (i + 1 >= args.size()) {
-      error = "render: " + a + " needs a value";
-      return false;
-    }
-    const std::string& value = args[++i];
-    if (a == "-e") {
-      out.equations.push_back(value);
-    } else if (a == "--size") {
-      if (!readSize(value, out.width, out.height)) {
-        error = "render: --size needs WIDTHxHEIGHT in pixels, each 1 to 16384 ('" + value + "')";
-        return false;
-      }
-    } else if (a == "--curve-mode") {
-      if (value != "0" && value != "1" && value != "2") {
-        error = "render: --curve-mode needs 0, 1 or 2 ('" + value + "')";
-        return false;
-      }
-      out.curveMode = value[0] - '0';
-    } else {
-      out.output = value;
-      haveOutput = true;
-    }
-  }
-  if (!haveOutput) {
-    error = "render: missing -o FILE.png";
+  static constexpr OptionRow kOptions[] = {{"-e", "KEYS", Occurs::Repeatable},
+                                           {"--size", "WxH"},
+                                           {"--curve-mode", "0|1|2"},
+                                           {"-o", "FILE.png", Occurs::Required}};
+  const ParsedOptions parsed = parseOptions(args, {"render", kOptions, {}, OptionWords::Dash});
+  if (!parsed.error.empty()) {
+    error = parsed.error;
     return false;
   }
+  out.equations = parsed.values("-e");
+  if (const std::string* size = parsed.value("--size"); size && !readSize(*size, out.width, out.height)) {
+    error = "render: --size needs WIDTHxHEIGHT in pixels, each 1 to 16384 ('" + *size + "')";
+    return false;
+  }
+  if (const std::string* mode = parsed.value("--curve-mode")) {
+    if (*mode != "0" && *mode != "1" && *mode != "2") {
+      error = "render: --curve-mode needs 0, 1 or 2 ('" + *mode + "')";
+      return false;
+    }
+    out.curveMode = (*mode)[0] - '0';
+  }
+  out.output = *parsed.value("-o");
   return true;
 }
 

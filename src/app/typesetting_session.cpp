@@ -1,5 +1,6 @@
 #include "app/typesetting_session.h"
 
+#include "cli/option_parser.h"
 #include "cli/subcommands.h"
 #include "editor/editor_state.h"
 
@@ -53,58 +54,35 @@ TypesettingSession::~TypesettingSession() {
 
 bool readEquationArguments(std::string_view command, const std::vector<std::string>& args, bool takesOutput,
                            EquationArguments& out, std::string& error) {
+  // layout accepts --caret too (and ignores it); -o comes last so that layout's table is the rest.
+  static constexpr OptionRow kOptions[] = {
+      {"--caret"}, {"--start", "TEXT"}, {"--wrap", "PIXELS"}, {"-o", "FILE.png", Occurs::Required}};
+  static constexpr std::string_view kPositionals[] = {"KEYS"};
+  const std::span<const OptionRow> options(kOptions,
+                                           takesOutput ? std::size(kOptions) : std::size(kOptions) - 1);
+  const ParsedOptions parsed = parseOptions(args, {command, options, kPositionals, OptionWords::Dash});
+  if (!parsed.error.empty()) {
+    error = parsed.error;
+    return false;
+  }
   const std::string name(command);
-  bool haveKeys = false, optionsEnded = false, haveOutput = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    const bool option = !optionsEnded && a.size() > 1 && a[0] == '-';
-    auto value = [&](const char* what) -> const std::string* {
-      if (i + 1 >= args.size()) {
-        error = name + ": " + a + " needs " + what;
-        return nullptr;
-      }
-      return &args[++i];
-    };
-    if (!optionsEnded && a == "--") {
-      optionsEnded = true;
-    } else if (option && a == "--caret") {
-      out.caret = true;
-    } else if (option && a == "--start") {
-      const std::string* text = value("a text form");
-      if (!text) return false;
-      out.start = *text;
-    } else if (option && a == "--wrap") {
-      const std::string* text = value("a width in pixels");
-      double pixels = 0;
-      if (!text) return false;
-      if (!readPixels(*text, pixels)) {
-        error = name + ": --wrap needs a width in pixels from 1 to 30000, not '" + *text + "'";
-        return false;
-      }
-      out.wrap = pixels;
-    } else if (option && takesOutput && a == "-o") {
-      const std::string* file = value("a file name");
-      if (!file) return false;
-      out.output = *file;
-      haveOutput = true;
-    } else if (option) {
-      error = name + ": unknown option '" + a + "'";
-      return false;
-    } else if (!haveKeys) {
-      out.keys = a;
-      haveKeys = true;
-    } else {
-      error = name + ": more than one KEYS argument ('" + a + "')";
+  out.keys = parsed.positionals.front();
+  out.caret = parsed.has("--caret");
+  if (const std::string* start = parsed.value("--start")) out.start = *start;
+  if (const std::string* wrap = parsed.value("--wrap")) {
+    double pixels = 0;
+    if (!readPixels(*wrap, pixels)) {
+      error = name + ": --wrap needs a width in pixels from 1 to 30000, not '" + *wrap + "'";
       return false;
     }
+    out.wrap = pixels;
   }
-  if (!haveKeys) {
-    error = name + ": missing KEYS (see 'vexmar --help')";
-    return false;
-  }
-  if (takesOutput && (!haveOutput || out.output.empty())) {
-    error = name + ": missing -o FILE.png";
-    return false;
+  if (takesOutput) {
+    out.output = *parsed.value("-o");
+    if (out.output.empty()) {
+      error = name + ": missing -o FILE.png";
+      return false;
+    }
   }
   return true;
 }

@@ -1,4 +1,5 @@
 #include "cli/active_line.h"
+#include "cli/option_parser.h"
 #include "cli/subcommands.h"
 #include "document/document_graphs.h"
 #include "document/document_model.h"
@@ -9,31 +10,18 @@
 namespace vexmar {
 
 int runClassifyCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  bool text = false, space = false, optionsEnded = false, haveKeys = false;
+  static constexpr OptionRow kOptions[] = {{"--text"}, {"--3d"}, {"--style", "1|2|3"}};
+  static constexpr std::string_view kPositionals[] = {"KEYS"};
+  const ParsedOptions options = parseOptions(args, {"classify", kOptions, kPositionals});
+  if (!options.error.empty()) return commandLineError(err, options.error);
+  const std::string& keys = options.positionals.front();
+  const bool text = options.has("--text"), space = options.has("--3d");
   double plotStyle = 1.0;
-  std::string keys;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (!optionsEnded && a == "--") {
-      optionsEnded = true;
-    } else if (!optionsEnded && a == "--text") {
-      text = true;
-    } else if (!optionsEnded && a == "--3d") {
-      space = true;
-    } else if (!optionsEnded && a == "--style") {
-      if (i + 1 >= args.size() || (args[i + 1] != "1" && args[i + 1] != "2" && args[i + 1] != "3"))
-        return commandLineError(err, "classify: --style needs 1 (surface), 2 (density) or 3 (contour)");
-      plotStyle = args[++i][0] - '0';
-    } else if (!optionsEnded && a.size() > 1 && a[0] == '-' && a[1] == '-') {
-      return commandLineError(err, "classify: unknown option '" + a + "'");
-    } else if (!haveKeys) {
-      keys = a;
-      haveKeys = true;
-    } else {
-      return commandLineError(err, "classify: more than one KEYS ('" + a + "')");
-    }
+  if (const std::string* style = options.value("--style")) {
+    if (*style != "1" && *style != "2" && *style != "3")
+      return commandLineError(err, "classify: --style needs 1 (surface), 2 (density) or 3 (contour)");
+    plotStyle = (*style)[0] - '0';
   }
-  if (!haveKeys) return commandLineError(err, "classify: missing KEYS (see 'vexmar --help')");
 
   std::string error;
   ActiveLine active;

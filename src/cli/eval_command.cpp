@@ -1,4 +1,5 @@
 #include "cli/active_line.h"
+#include "cli/option_parser.h"
 #include "cli/subcommands.h"
 #include "numeric/error_word.h"
 #include "numeric/evaluator.h"
@@ -53,6 +54,13 @@ template <typename Item> bool forEachItem(std::string_view list, Item item) {
   return true;
 }
 
+// The lists of a repeated --at, --interval or --param read as one list.
+std::string joinItems(const std::vector<std::string>& lists) {
+  std::string joined;
+  for (const std::string& list : lists) joined += (joined.empty() ? "" : ",") + list;
+  return joined;
+}
+
 std::string formatValue(double v) {
   if (std::isnan(v)) return std::signbit(v) ? "-nan" : "nan";
   if (std::isinf(v)) return v < 0 ? "-inf" : "inf";
@@ -94,42 +102,28 @@ void substituteLetter(MathObject& root, std::uint16_t code, double value) {
 } // namespace
 
 int runEvalCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  bool text = false, listing = false, optionsEnded = false, haveExpression = false;
-  std::string expression, at, intervals, params;
+  static constexpr OptionRow kOptions[] = {
+      {"--text"},
+      {"--program"},
+      {"--at", "NAME=VALUE,...", Occurs::Repeatable},
+      {"--interval", "NAME=LO:HI,...", Occurs::Repeatable},
+      {"--param", "NAME=VALUE,...", Occurs::Repeatable},
+      {"--anim", "VALUE"},
+  };
+  static constexpr std::string_view kPositionals[] = {"EXPR"};
+  const ParsedOptions options = parseOptions(args, {"eval", kOptions, kPositionals});
+  if (!options.error.empty()) return commandLineError(err, options.error);
+  const std::string& expression = options.positionals.front();
+  const bool text = options.has("--text"), listing = options.has("--program");
+  const std::string at = joinItems(options.values("--at")),
+                    intervals = joinItems(options.values("--interval")),
+                    params = joinItems(options.values("--param"));
   std::optional<double> animation;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    auto value = [&](std::string& into) {
-      if (i + 1 >= args.size()) return false;
-      into = args[++i];
-      return true;
-    };
-    if (!optionsEnded && a == "--") {
-      optionsEnded = true;
-    } else if (!optionsEnded && a == "--text") {
-      text = true;
-    } else if (!optionsEnded && a == "--program") {
-      listing = true;
-    } else if (!optionsEnded && (a == "--at" || a == "--interval" || a == "--param")) {
-      std::string& into = a == "--at" ? at : a == "--interval" ? intervals : params;
-      std::string item;
-      if (!value(item)) return commandLineError(err, "eval: " + a + " needs a value");
-      into += (into.empty() ? "" : ",") + item;
-    } else if (!optionsEnded && a == "--anim") {
-      std::string item;
-      double v = 0;
-      if (!value(item) || !parseDouble(item, v)) return commandLineError(err, "eval: --anim needs a number");
-      animation = v;
-    } else if (!optionsEnded && a.size() > 1 && a[0] == '-' && a[1] == '-') {
-      return commandLineError(err, "eval: unknown option '" + a + "'");
-    } else if (!haveExpression) {
-      expression = a;
-      haveExpression = true;
-    } else {
-      return commandLineError(err, "eval: more than one EXPR ('" + a + "')");
-    }
+  if (const std::string* item = options.value("--anim")) {
+    double v = 0;
+    if (!parseDouble(*item, v)) return commandLineError(err, "eval: --anim needs a number");
+    animation = v;
   }
-  if (!haveExpression) return commandLineError(err, "eval: missing EXPR (see 'vexmar --help')");
 
   resetNumericState();
   resetErrorWord();

@@ -1,4 +1,5 @@
 #include "cli/active_line.h"
+#include "cli/option_parser.h"
 #include "cli/subcommands.h"
 #include "typeset/layout_steps.h"
 
@@ -7,29 +8,12 @@
 namespace vexmar {
 
 int runTypeCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  bool caret = false;
-  bool haveKeys = false, optionsEnded = false;
-  std::string keys;
-  const std::string* start = nullptr;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (!optionsEnded && a == "--") {
-      optionsEnded = true;
-    } else if (!optionsEnded && a == "--caret") {
-      caret = true;
-    } else if (!optionsEnded && a == "--start") {
-      if (i + 1 >= args.size()) return commandLineError(err, "type: --start needs a text form");
-      start = &args[++i];
-    } else if (!optionsEnded && a.size() > 1 && a[0] == '-' && a[1] == '-') {
-      return commandLineError(err, "type: unknown option '" + a + "'");
-    } else if (!haveKeys) {
-      keys = a;
-      haveKeys = true;
-    } else {
-      return commandLineError(err, "type: more than one KEYS argument ('" + a + "')");
-    }
-  }
-  if (!haveKeys) return commandLineError(err, "type: missing KEYS (see 'vexmar --help')");
+  static constexpr OptionRow kOptions[] = {{"--caret"}, {"--start", "TEXT"}};
+  static constexpr std::string_view kPositionals[] = {"KEYS"};
+  const ParsedOptions options = parseOptions(args, {"type", kOptions, kPositionals});
+  if (!options.error.empty()) return commandLineError(err, options.error);
+  const std::string& keys = options.positionals.front();
+  const std::string* start = options.value("--start");
 
   ActiveLine active;
   std::string error;
@@ -38,7 +22,7 @@ int runTypeCommand(const std::vector<std::string>& args, std::ostream& out, std:
   // Computed numbers are shown as the equation view shows them: formatted, in scientific
   // notation when they need an exponent.
   prepareNumbers(active.line());
-  out << describeLine(active.line(), caret);
+  out << describeLine(active.line(), options.has("--caret"));
   return 0;
 }
 
