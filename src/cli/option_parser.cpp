@@ -76,7 +76,13 @@ ParsedOptions parseOptions(const std::vector<std::string>& args, const CommandSy
       continue;
     }
     if (i + 1 >= args.size()) return fail(word + " needs " + std::string(row->valueName));
-    if (givenBefore && row->occurs != Occurs::Repeatable) return fail(word + " may be given only once");
+    // Scripts may rely on a later value overriding an earlier one, as it always has.
+    if (givenBefore && row->occurs != Occurs::Repeatable) {
+      for (auto& [name, value] : parsed.given)
+        if (name == row->name) value = args[i + 1];
+      ++i;
+      continue;
+    }
     parsed.given.emplace_back(row->name, args[++i]);
   }
 

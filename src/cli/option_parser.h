@@ -10,15 +10,16 @@ namespace vexmar {
 
 /// How often an option may appear on one command line.
 enum class Occurs : unsigned char {
-  Optional,   ///< at most once
+  Optional,   ///< may be left out; a later value replaces an earlier one
   Repeatable, ///< any number of times; every value is kept, in order
-  Required,   ///< exactly once
+  Required,   ///< must be given; a later value replaces an earlier one
 };
 
 /// One option a subcommand accepts.
 struct OptionRow {
   // A constructor rather than an aggregate so that a flag's row can be just its name.
-  constexpr OptionRow(std::string_view name, std::string_view valueName = {}, Occurs occurs = Occurs::Optional)
+  constexpr OptionRow(std::string_view name, std::string_view valueName = {},
+                      Occurs occurs = Occurs::Optional)
       : name(name), valueName(valueName), occurs(occurs) {}
 
   std::string_view name;      ///< as typed: "--start", "-o"
@@ -57,8 +58,8 @@ struct ParsedOptions {
 
 /// Splits `args` (the words after the subcommand's name) by `syntax`. An option's value is the
 /// next word, taken as it is even when it begins '-'. "--" ends the options when the command takes
-/// positionals. A flag given twice counts once; an option with a value that is not Repeatable may
-/// be given once only.
+/// positionals. A flag given twice counts once; a later value of an option that is not Repeatable
+/// replaces the earlier one.
 [[nodiscard]] ParsedOptions parseOptions(const std::vector<std::string>& args, const CommandSyntax& syntax);
 
 } // namespace vexmar
