@@ -842,8 +842,8 @@ void CVexmarView::mouseMoveEvent(QMouseEvent* event) {
   if (termDragging_) {
     const auto [left, right] = selectionExtent();
     EditorCommand move = 0;
-    if (point.x() < left && point.x() < termDragX_ - kTermDragStep) move = 0x2104;
-    if (point.x() > right && point.x() > termDragX_ + kTermDragStep) move = 0x2101;
+    if (point.x() < left && point.x() < termDragX_ - kTermDragStep) move = Command::MoveTermLeftCombining;
+    if (point.x() > right && point.x() > termDragX_ + kTermDragStep) move = Command::MoveTermRightCombining;
     if (move) {
       termDragX_ = point.x();
       modelState().activeInsertionPoint = &currentLine();

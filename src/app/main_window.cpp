@@ -240,9 +240,9 @@ void MainWindow::createMenus() {
   connect(edit, &QMenu::aboutToShow, this, &MainWindow::updateCommandStates);
 
   QMenu* insert = menuBar()->addMenu(tr("&Insert"));
-  addEditorCommand(insert, tr("Square &Root"), tr("Insert a square root"), 0x1055,
-                   QKeySequence(Qt::CTRL | Qt::Key_Q));
-  addEditorCommand(insert, tr("&Exponent"), tr("Insert an exponent"), 0x107D,
+  addEditorCommand(insert, tr("Square &Root"), tr("Insert a square root"),
+                   insertKindCommand(ObjectKind::sqrt), QKeySequence(Qt::CTRL | Qt::Key_Q));
+  addEditorCommand(insert, tr("&Exponent"), tr("Insert an exponent"), insertKindCommand(ObjectKind::power),
                    QKeySequence(Qt::CTRL | Qt::Key_H));
   addEditorCommand(insert, tr("&Derivative"), tr("Insert a derivative"), Command::Derivative);
   insert->addSeparator();

@@ -1,6 +1,7 @@
 #include "cli/active_line.h"
 #include "cli/option_parser.h"
 #include "cli/subcommands.h"
+#include "model/object_kind.h"
 #include "numeric/error_word.h"
 #include "numeric/evaluator.h"
 #include "numeric/numeric_state.h"
@@ -21,14 +22,18 @@ struct VariableName {
   std::string_view name;
   std::uint16_t code;
 };
-constexpr std::array<VariableName, 8> kVariables = {{{"x", 'x'},
-                                                     {"y", 'y'},
-                                                     {"z", 'z'},
-                                                     {"u", 'u'},
-                                                     {"v", 'v'},
-                                                     {"theta", 0x1314},
-                                                     {"phi", 0x1306},
-                                                     {"rho", 0x1317}}};
+
+std::uint16_t specialCharacterCode(std::string_view name) { return specialCharacterByName(name).value(); }
+
+// Special characters are found by name in their table at start-up, so this table is not constexpr.
+const std::array<VariableName, 8> kVariables = {{{"x", 'x'},
+                                                 {"y", 'y'},
+                                                 {"z", 'z'},
+                                                 {"u", 'u'},
+                                                 {"v", 'v'},
+                                                 {"theta", specialCharacterCode("theta")},
+                                                 {"phi", specialCharacterCode("phi")},
+                                                 {"rho", specialCharacterCode("rho")}}};
 
 bool parseDouble(std::string_view text, double& value) {
   if (!text.empty() && text.front() == '+') text.remove_prefix(1);

@@ -20,8 +20,8 @@ constexpr std::array<Accelerator, 16> kAccelerators = {{
     {'X', Control, AcceleratorAction::EditorCommand, Command::Cut},
     {'C', Control, AcceleratorAction::EditorCommand, Command::Copy},
     {'V', Control, AcceleratorAction::EditorCommand, Command::Paste},
-    {'Q', Control, AcceleratorAction::EditorCommand, 0x1055},  // Square Root
-    {'H', Control, AcceleratorAction::EditorCommand, 0x107D},  // Exponent
+    {'Q', Control, AcceleratorAction::EditorCommand, insertKindCommand(ObjectKind::sqrt)},   // Square Root
+    {'H', Control, AcceleratorAction::EditorCommand, insertKindCommand(ObjectKind::power)},  // Exponent
     {'2', Control, AcceleratorAction::EditorCommand, Command::TwoVector},
     {'3', Control, AcceleratorAction::EditorCommand, Command::ThreeVector},
     {'=', Control, AcceleratorAction::EditorCommand, Command::Evaluate},

@@ -5,9 +5,9 @@
 
 namespace vexmar {
 
-/// Moves the caret for a caret-movement command (0x1600..0x1610 other than 0x1609) and leaves it
-/// normalised by setInsertionPoint. Only Space after a `string` (which commits the text) may change
-/// the tree. Other codes do nothing.
+/// Moves the caret for a caret-movement command (isCaretMove) and leaves it normalised by
+/// setInsertionPoint. Only Space after a `string` (which commits the text) may change the tree.
+/// Other codes do nothing.
 void moveCaret(InsertionPoint& ip, EditorCommand code);
 
 } // namespace vexmar

@@ -29,8 +29,8 @@ void takeSnapshot(EditorState& s, const InsertionPoint& ip) {
 bool isLetter(EditorCommand c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
 bool isInsertableKind(EditorCommand c) {
-  return c == static_cast<int>(ObjectKind::string) ||
-         inRange(c, static_cast<int>(ObjectKind::matrix), kFirstKindCode + kKindCount - 1);
+  return c == insertKindCommand(ObjectKind::string) ||
+         inRange(c, insertKindCommand(ObjectKind::matrix), kFirstKindCode + kKindCount - 1);
 }
 
 bool isTemplate(EditorCommand c) {
@@ -89,7 +89,7 @@ int edit(EditorState& s, InsertionPoint& ip, EditorCommand code) {
     return 1;
   }
   if (s.characterEntryModifier && code == '.') {
-    applyDecoration(ip, 0x1500);
+    applyDecoration(ip, Command::AddDot);
     return 1;
   }
   // Space after a text commits it (the space-key move); inside a text it is a character; anywhere
@@ -121,7 +121,7 @@ int edit(EditorState& s, InsertionPoint& ip, EditorCommand code) {
     applyTemplate(ip, code);
     return 1;
   }
-  if (inRange(code, kFirstDecorationCommand, kLastDecorationCommand)) {
+  if (inRange(code, Command::FirstDecoration, Command::LastDecoration)) {
     applyDecoration(ip, code);
     return 1;
   }
@@ -167,7 +167,7 @@ int dispatch(EditorCommand code) {
     deleteBackward(*ip);
     return 1;
   }
-  if (inRange(code, Command::Cut, Command::Clear)) {
+  if (inRange(code, Command::FirstClipboardCommand, Command::LastClipboardCommand)) {
     takeSnapshot(s, *ip);
     s.snapshotDue = true;
     switch (code) {

@@ -12,8 +12,8 @@
 
 namespace vexmar {
 
-/// Performs an algebra action (0x2000..0x2028) on the line; installed by the algebra layer,
-/// which sits above the editor.
+/// Performs an algebra action (FirstAlgebraAction..LastAlgebraAction) on the line; installed by
+/// the algebra layer, which sits above the editor.
 using AlgebraActionHandler = std::function<void(InsertionPoint&, EditorCommand)>;
 
 /// The editor's process-wide state: command memory, undo, the edit clipboard, the rules.

@@ -12,13 +12,14 @@ using namespace KeyModifier;
 constexpr int ControlShift = Control | Shift;
 constexpr int ShiftAlt = Shift | Alt;
 
+// Special characters are found by name in their table at start-up, so this table is not constexpr.
 // clang-format off
-constexpr std::array<KeyTableRow, 37> kKeyTable = {{
-    {'p', ShiftAlt, 0x1312},                 // pi
-    {16, kAnyModifiers, 0x1312},             // Control+P: pi
-    {20, kAnyModifiers, 0x1314},             // Control+T: theta
-    {6, kAnyModifiers, 0x1306},              // Control+F: phi
-    {4, kAnyModifiers, 0x1332},              // Control+D: degree
+const std::array<KeyTableRow, 37> kKeyTable = {{
+    {'p', ShiftAlt, specialCharacterCommand("pi")},
+    {16, kAnyModifiers, specialCharacterCommand("pi")},     // Control+P
+    {20, kAnyModifiers, specialCharacterCommand("theta")},  // Control+T
+    {6, kAnyModifiers, specialCharacterCommand("phi")},     // Control+F
+    {4, kAnyModifiers, specialCharacterCommand("degree")},  // Control+D
     {KeyCharacter::Left, None, Command::Left},
     {KeyCharacter::Right, None, Command::Right},
     {KeyCharacter::Up, None, Command::Up},
@@ -27,27 +28,27 @@ constexpr std::array<KeyTableRow, 37> kKeyTable = {{
     {KeyCharacter::Right, Shift, Command::ExtendRight},
     {KeyCharacter::Up, Shift, Command::ExtendUp},
     {KeyCharacter::Down, Shift, Command::ExtendDown},
-    {KeyCharacter::Left, Control, 0x2103},   // move term left
-    {KeyCharacter::Right, Control, 0x2100},  // move term right
-    {KeyCharacter::Left, ControlShift, 0x2104},  // move term left, combining
-    {KeyCharacter::Right, ControlShift, 0x2101}, // move term right, combining
+    {KeyCharacter::Left, Control, Command::MoveTermLeft},
+    {KeyCharacter::Right, Control, Command::MoveTermRight},
+    {KeyCharacter::Left, ControlShift, Command::MoveTermLeftCombining},
+    {KeyCharacter::Right, ControlShift, Command::MoveTermRightCombining},
     {KeyCharacter::Backspace, kAnyModifiers, Command::DeleteBackward},
     {'<', kAnyModifiers, Command::OpenLessThan},
     {'>', kAnyModifiers, Command::OpenGreaterThan},
     {'@', kAnyModifiers, Command::SquareSelection},
     {',', None, Command::OpenComma},
-    {'+', kAnyModifiers, 0x100D},            // plus
-    {'*', kAnyModifiers, 0x100B},            // times
-    {'^', kAnyModifiers, 0x107D},            // power
-    {'!', kAnyModifiers, 0x1035},            // fact
-    {'|', kAnyModifiers, 0x1076},            // abs
-    {'(', kAnyModifiers, 0x1075},            // id
+    {'+', kAnyModifiers, insertKindCommand(ObjectKind::plus)},
+    {'*', kAnyModifiers, insertKindCommand(ObjectKind::times)},
+    {'^', kAnyModifiers, insertKindCommand(ObjectKind::power)},
+    {'!', kAnyModifiers, insertKindCommand(ObjectKind::fact)},
+    {'|', kAnyModifiers, insertKindCommand(ObjectKind::abs)},
+    {'(', kAnyModifiers, insertKindCommand(ObjectKind::id)},
     {')', kAnyModifiers, Command::LeaveParentheses},
-    {'[', kAnyModifiers, 0x1075},            // id
-    {'/', kAnyModifiers, 0x107C},            // over
+    {'[', kAnyModifiers, insertKindCommand(ObjectKind::id)},
+    {'/', kAnyModifiers, insertKindCommand(ObjectKind::over)},
     {'=', kAnyModifiers, Command::OpenEqual},
     {'-', Control, Command::WrapMinus},
-    {'-', kAnyModifiers, 0x103A},            // minus
+    {'-', kAnyModifiers, insertKindCommand(ObjectKind::minus)},
     {KeyCharacter::Tab, None, Command::NextSlot},
     {KeyCharacter::Tab, Shift, Command::PreviousSlot},
     {KeyCharacter::Tab, Alt, Command::NextPrompt},

@@ -39,27 +39,42 @@ constexpr Fixed kStep = 1 << 16; // one device pixel
 
 // clang-format off
 constexpr std::array<Adjustment, 36> kAdjustments = {{
-    {0x1700, Field::ShiftY, Op::Add, -1},     {0x1701, Field::ShiftY, Op::Add, +1},
-    {0x1702, Field::ShiftX, Op::Add, -1},     {0x1703, Field::ShiftX, Op::Add, +1},
-    {0x1704, Field::ShiftY, Op::Add, -6},     {0x1705, Field::ShiftY, Op::Add, +6},
-    {0x1706, Field::ShiftX, Op::Add, -6},     {0x1707, Field::ShiftX, Op::Add, +6},
-    {0x1708, Field::Shifts, Op::Reset, 0},
-    {0x170A, Field::PadAscent, Op::Add, +1},  {0x170B, Field::PadTop, Op::Add, +1},
-    {0x170C, Field::PadLeft, Op::Add, +1},    {0x170D, Field::PadRight, Op::Add, +1},
-    {0x170E, Field::PadAscent, Op::Add, -1},  {0x170F, Field::PadTop, Op::Add, -1},
-    {0x1710, Field::PadLeft, Op::Add, -1},    {0x1711, Field::PadRight, Op::Add, -1},
-    {0x1712, Field::Pads, Op::Reset, 0},
-    {0x1740, Field::HorizontalAlignment, Op::Set, 1}, {0x1741, Field::HorizontalAlignment, Op::Set, 2},
-    {0x1742, Field::HorizontalAlignment, Op::Set, 0}, {0x1746, Field::HorizontalAlignment, Op::Set, 3},
-    {0x1747, Field::HorizontalAlignment, Op::Set, 4},
-    {0x1743, Field::VerticalAlignment, Op::Set, 1},   {0x1744, Field::VerticalAlignment, Op::Set, 2},
-    {0x1745, Field::VerticalAlignment, Op::Set, 0},
-    {0x174B, Field::UniformRows, Op::Set, 1},    {0x174C, Field::UniformRows, Op::Set, 0},
-    {0x174D, Field::UniformRows, Op::Toggle, 0},
-    {0x174E, Field::UniformColumns, Op::Set, 1}, {0x174F, Field::UniformColumns, Op::Set, 0},
-    {0x1750, Field::UniformColumns, Op::Toggle, 0},
-    {0x17C0, Field::SpacingA, Op::Add, +5},   {0x17C1, Field::SpacingA, Op::Add, -5},
-    {0x17C2, Field::SpacingB, Op::Add, +5},   {0x17C3, Field::SpacingB, Op::Add, -5},
+    {Command::NudgeUp, Field::ShiftY, Op::Add, -1},
+    {Command::NudgeDown, Field::ShiftY, Op::Add, +1},
+    {Command::NudgeLeft, Field::ShiftX, Op::Add, -1},
+    {Command::NudgeRight, Field::ShiftX, Op::Add, +1},
+    {Command::NudgeUpFar, Field::ShiftY, Op::Add, -6},
+    {Command::NudgeDownFar, Field::ShiftY, Op::Add, +6},
+    {Command::NudgeLeftFar, Field::ShiftX, Op::Add, -6},
+    {Command::NudgeRightFar, Field::ShiftX, Op::Add, +6},
+    {Command::ResetNudges, Field::Shifts, Op::Reset, 0},
+    {Command::IncreaseAscentPadding, Field::PadAscent, Op::Add, +1},
+    {Command::IncreaseTopPadding, Field::PadTop, Op::Add, +1},
+    {Command::IncreaseLeftPadding, Field::PadLeft, Op::Add, +1},
+    {Command::IncreaseRightPadding, Field::PadRight, Op::Add, +1},
+    {Command::DecreaseAscentPadding, Field::PadAscent, Op::Add, -1},
+    {Command::DecreaseTopPadding, Field::PadTop, Op::Add, -1},
+    {Command::DecreaseLeftPadding, Field::PadLeft, Op::Add, -1},
+    {Command::DecreaseRightPadding, Field::PadRight, Op::Add, -1},
+    {Command::ResetPaddings, Field::Pads, Op::Reset, 0},
+    {Command::AlignLeft, Field::HorizontalAlignment, Op::Set, 1},
+    {Command::AlignRight, Field::HorizontalAlignment, Op::Set, 2},
+    {Command::AlignCentre, Field::HorizontalAlignment, Op::Set, 0},
+    {Command::HorizontalAlignmentThree, Field::HorizontalAlignment, Op::Set, 3},
+    {Command::HorizontalAlignmentFour, Field::HorizontalAlignment, Op::Set, 4},
+    {Command::AlignTop, Field::VerticalAlignment, Op::Set, 1},
+    {Command::AlignBottom, Field::VerticalAlignment, Op::Set, 2},
+    {Command::AlignBaseline, Field::VerticalAlignment, Op::Set, 0},
+    {Command::SetUniformRows, Field::UniformRows, Op::Set, 1},
+    {Command::ClearUniformRows, Field::UniformRows, Op::Set, 0},
+    {Command::ToggleUniformRows, Field::UniformRows, Op::Toggle, 0},
+    {Command::SetUniformColumns, Field::UniformColumns, Op::Set, 1},
+    {Command::ClearUniformColumns, Field::UniformColumns, Op::Set, 0},
+    {Command::ToggleUniformColumns, Field::UniformColumns, Op::Toggle, 0},
+    {Command::IncreaseSpacingA, Field::SpacingA, Op::Add, +5},
+    {Command::DecreaseSpacingA, Field::SpacingA, Op::Add, -5},
+    {Command::IncreaseSpacingB, Field::SpacingB, Op::Add, +5},
+    {Command::DecreaseSpacingB, Field::SpacingB, Op::Add, -5},
 }};
 // clang-format on
 
@@ -119,7 +134,7 @@ void apply(MathObject& o, const Adjustment& a) {
 bool adjustLayout(InsertionPoint& ip, EditorCommand code) {
   const auto row = std::find_if(kAdjustments.begin(), kAdjustments.end(),
                                 [code](const Adjustment& a) { return a.code == code; });
-  const bool fifth = code == 0x1783 || code == 0x1784;
+  const bool fifth = code == Command::SetFifthOptionAfter || code == Command::SetFifthOptionBefore;
   if (row == kAdjustments.end() && !fifth) return false;
 
   if (!fifth && (row->field == Field::SpacingA || row->field == Field::SpacingB)) {
@@ -136,7 +151,7 @@ bool adjustLayout(InsertionPoint& ip, EditorCommand code) {
 
   if (fifth) {
     // With a caret the side of the object decides: after it 1, before it 2.
-    std::uint8_t value = code == 0x1783 ? 1 : 2;
+    std::uint8_t value = code == Command::SetFifthOptionAfter ? 1 : 2;
     if (ip.mode == SelectionMode::After)
       value = 1;
     else if (ip.mode == SelectionMode::Before)

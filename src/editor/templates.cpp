@@ -69,14 +69,14 @@ struct TwoSlotRow {
 };
 
 constexpr std::array<TwoSlotRow, 8> kTwoSlotTemplates = {{
-    {0x18AA, ObjectKind::power, 0, Filler::Number, 2},
-    {0x18AB, ObjectKind::power, 0, Filler::Number, 3},
-    {0x18AC, ObjectKind::power, 1, Filler::LetterE},
-    {0x18AD, ObjectKind::power, 1, Filler::Number, 2},
-    {0x18AE, ObjectKind::power, 1, Filler::Number, 10},
-    {0x18AF, ObjectKind::sqrt, 0, Filler::Number, 3},
-    {0x18B0, ObjectKind::sqrt, 0, Filler::Prompt, 0, true},
-    {0x18B1, ObjectKind::log, 0, Filler::Number, 2},
+    {Command::SquareSelection, ObjectKind::power, 0, Filler::Number, 2},
+    {Command::CubeSelection, ObjectKind::power, 0, Filler::Number, 3},
+    {Command::RaiseEToSelection, ObjectKind::power, 1, Filler::LetterE},
+    {Command::RaiseTwoToSelection, ObjectKind::power, 1, Filler::Number, 2},
+    {Command::RaiseTenToSelection, ObjectKind::power, 1, Filler::Number, 10},
+    {Command::CubeRoot, ObjectKind::sqrt, 0, Filler::Number, 3},
+    {Command::NthRoot, ObjectKind::sqrt, 0, Filler::Prompt, 0, true},
+    {Command::LogBaseTwo, ObjectKind::log, 0, Filler::Number, 2},
 }};
 
 ObjectPtr fillerOf(const TwoSlotRow& row) {
@@ -206,12 +206,12 @@ int chemChildIndex(int flags, int bit) {
   return index;
 }
 
-// 0x18A5..0x18A8: right lower, right upper, left lower, left upper index slot, the order of the
+// The index slot commands run right lower, right upper, left lower, left upper: the order of the
 // `chem` flag bits.
 void indexSlot(InsertionPoint& ip, EditorCommand code) {
   MathObject* container = nearestAncestorOrSelf(ip.current, isIndexContainer);
   if (!container) return;
-  const int bit = static_cast<int>(code - 0x18A5);
+  const int bit = static_cast<int>(code - Command::FirstIndexSlot);
   if (container->kind == ObjectKind::indexes) {
     const int a = container->lowerIndexCount(), b = container->upperIndexCount();
     if (bit < 2) {
@@ -314,19 +314,19 @@ void applyTemplate(InsertionPoint& ip, EditorCommand code) {
   if (!ip.current || ip.mode == SelectionMode::Text) return;
   const bool cells = ip.mode == SelectionMode::Cells;
   switch (code) {
-  case 0x18A0:
+  case Command::AddMatrixRow:
     addMatrixRow(ip);
     return;
-  case 0x18A1:
+  case Command::AddMatrixColumn:
     addMatrixColumn(ip);
     return;
-  case 0x18A4:
+  case Command::AddIndex:
     addIndex(ip);
     return;
-  case 0x18A5:
-  case 0x18A6:
-  case 0x18A7:
-  case 0x18A8:
+  case Command::RightLowerIndexSlot:
+  case Command::RightUpperIndexSlot:
+  case Command::LeftLowerIndexSlot:
+  case Command::LeftUpperIndexSlot:
     indexSlot(ip, code);
     return;
   default:
@@ -346,7 +346,7 @@ void applyTemplate(InsertionPoint& ip, EditorCommand code) {
   case Command::WrapPartialDerivative:
     derivativeWrap(ip, ObjectKind::oppartial);
     return;
-  case 0x18A9:
+  case Command::Reciprocal:
     reciprocal(ip);
     return;
   case Command::Derivative:

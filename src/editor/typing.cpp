@@ -1,6 +1,7 @@
 #include "editor/typing.h"
 
 #include "editor/editing_operations.h"
+#include "editor/editor_command.h"
 #include "model/model_state.h"
 
 #include <array>
@@ -23,8 +24,9 @@ struct NameRule {
   int code; // an ObjectKind or a special character code
 };
 
-// Tried in order, first match wins: inverse functions before the names they end with.
-constexpr auto kNameRules = [] {
+// Tried in order, first match wins: inverse functions before the names they end with. Special
+// characters are found by name in their table at start-up, so this table is not constexpr.
+const auto kNameRules = [] {
   std::array<NameRule, 4 * 6 + 5 + 1 + 4> rules{};
   std::size_t n = 0;
   auto kinds = [&](ObjectKind first, ObjectKind last) {
@@ -36,10 +38,8 @@ constexpr auto kNameRules = [] {
   kinds(ObjectKind::sinh, ObjectKind::sech);
   kinds(ObjectKind::ln, ObjectKind::real);
   kinds(ObjectKind::fxnlike, ObjectKind::fxnlike); // the only function-name kind after `real`
-  rules[n++] = {"pi", 0x1312};
-  rules[n++] = {"theta", 0x1314};
-  rules[n++] = {"phi", 0x1306};
-  rules[n++] = {"degree", 0x1332};
+  for (std::string_view name : {"pi", "theta", "phi", "degree"})
+    rules[n++] = {name, specialCharacterCommand(name)};
   return rules;
 }();
 

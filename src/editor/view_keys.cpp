@@ -54,7 +54,7 @@ EditorCommand handleViewCharacter(int character, int modifiers) {
       (modifiers & KeyModifier::Alt) != 0 && (character == ' ' || character == '\\' || character == '.');
   if (code == 0 && entry) code = character;
   if (code == 0) return 0;
-  if (!isCaretMove(code) && code != static_cast<int>(ObjectKind::times)) s.promptWithoutMark = true;
+  if (!isCaretMove(code) && code != insertKindCommand(ObjectKind::times)) s.promptWithoutMark = true;
   s.characterEntryModifier = entry;
   dispatch(code);
   s.characterEntryModifier = false;

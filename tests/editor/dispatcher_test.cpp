@@ -52,12 +52,12 @@ TEST_F(Dispatcher, DeletionsInARowAreOneUndoStep) {
 
 TEST_F(Dispatcher, ClipboardLayoutAndRuleCommandsEachSnapshotBeforeThem) {
   start("char[x]");
-  run({0x1701, 0x1701});
+  run({Command::NudgeDown, Command::NudgeDown});
   EXPECT_EQ(line->root->shiftY, 2 << 16);
   undo();
   EXPECT_EQ(line->root->shiftY, 1 << 16);
   // Layout adjustments survive an Undo of a later edit.
-  run({Command::Right, 0x1503});
+  run({Command::Right, Command::AddPrime});
   undo();
   EXPECT_EQ(line->root->shiftY, 1 << 16);
   EXPECT_EQ(line->root->decoration, 0u);
@@ -77,7 +77,7 @@ TEST_F(Dispatcher, UndoBelongsToTheLineItWasTakenFrom) {
 }
 
 TEST_F(Dispatcher, UndoWithoutASnapshotOnlyClearsTheMemory) {
-  run({0x1503});
+  run({Command::AddPrime});
   editorState().undo.reset();
   EXPECT_FALSE(undo());
   EXPECT_EQ(editorState().currentCommand, 0);
@@ -98,12 +98,12 @@ TEST_F(Dispatcher, LowMemoryStopsBuildingButNotClipboardOrDeletion) {
   memoryReserve().release();
   ASSERT_TRUE(memoryReserve().isLow());
   caret({0}, SelectionMode::Object);
-  EXPECT_EQ(dispatch(0x1503), 0);
+  EXPECT_EQ(dispatch(Command::AddPrime), 0);
   EXPECT_EQ(line->root->child(0)->decoration, 0u);
   EXPECT_EQ(dispatch(Command::Copy), 1);
   EXPECT_TRUE(editorState().clipboard.tree);
   memoryReserve().rearm();
-  EXPECT_EQ(dispatch(0x1503), 1);
+  EXPECT_EQ(dispatch(Command::AddPrime), 1);
   EXPECT_NE(line->root->child(0)->decoration, 0u);
 }
 
@@ -111,13 +111,13 @@ TEST_F(Dispatcher, AlgebraActionsGoToTheInstalledHandlerAndTermMovesShareASnapsh
   std::vector<EditorCommand> seen;
   editorState().algebraAction = [&](InsertionPoint&, EditorCommand c) { seen.push_back(c); };
   start("char[x]");
-  run({Command::Simplify, 0x2028, 0x2029});
-  EXPECT_EQ(seen, (std::vector<EditorCommand>{Command::Simplify, 0x2028}));
+  run({Command::Simplify, Command::LastAlgebraAction, Command::LastAlgebraAction + 1});
+  EXPECT_EQ(seen, (std::vector<EditorCommand>{Command::Simplify, Command::LastAlgebraAction}));
   editorState().algebraAction = nullptr;
 
-  run({0x2100});
+  run({Command::MoveTermRight});
   line->root->payloadA = 'y';
-  run({0x2101});
+  run({Command::MoveTermRightCombining});
   EXPECT_EQ(editorState().undo->root->characterCode(), 'x');
 }
 
@@ -183,7 +183,7 @@ TEST_F(Dispatcher, ViewKeysSelectTheWholeEquationAndCommitOnEnter) {
 TEST_F(Dispatcher, TypedKeysHideThePromptsQuestionMarkExceptMovesAndTimes) {
   EXPECT_EQ(handleViewCharacter(28, 0), Command::Left);
   EXPECT_FALSE(editorState().promptWithoutMark);
-  EXPECT_EQ(handleViewCharacter('*', 0), 0x100B);
+  EXPECT_EQ(handleViewCharacter('*', 0), insertKindCommand(ObjectKind::times));
   EXPECT_FALSE(editorState().promptWithoutMark);
   EXPECT_EQ(handleViewCharacter('x', 0), 'x');
   EXPECT_TRUE(editorState().promptWithoutMark);

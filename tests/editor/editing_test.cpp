@@ -276,27 +276,33 @@ TEST_F(Editing, BackspaceByMode) {
 }
 
 TEST_F(Editing, TemplatesAndContainers) {
-  checkCommands("char[x]", {}, M::Object, {0x18B0}, "sqrt[char[x],prompt[]]", {1}, M::Object);
-  checkCommands("char[x]", {}, M::Object, {0x18AF}, "sqrt[char[x],num[3,\"3\"]]", {}, M::Object);
-  checkCommands("char[x]", {}, M::Object, {0x18AC}, "power[char[e],char[x]]", {}, M::Object);
-  checkCommands("char[x]", {}, M::Object, {0x18B1}, "log[char[x],num[2,\"2\"]]", {}, M::Object);
-  checkCommands("char[x]", {}, M::Object, {0x18A9}, "over[num[1,\"1\"],char[x]]", {}, M::Object);
-  checkCommands("char[x]", {}, M::Object, {0x18A9, 0x18A9}, "char[x]", {}, M::Object);
-  checkCommands("prompt[]", {}, M::Object, {0x18B3}, "matrix[2,1,char[x],char[y]]", {1}, M::After);
-  checkCommands("char[f]", {}, M::Object, {0x18B2}, "function[oppartial[char[x]],char[f]]", {0, 0}, M::After);
-  checkCommands("char[f]", {}, M::Object, {0x1809}, "function[optotal[prompt[]],char[f]]", {0, 0}, M::Object);
-  checkCommands("matrix[1,1,char[a]]", {0}, M::Object, {0x18A0}, "matrix[2,1,char[a],prompt[]]", {1},
+  checkCommands("char[x]", {}, M::Object, {Command::NthRoot}, "sqrt[char[x],prompt[]]", {1}, M::Object);
+  checkCommands("char[x]", {}, M::Object, {Command::CubeRoot}, "sqrt[char[x],num[3,\"3\"]]", {}, M::Object);
+  checkCommands("char[x]", {}, M::Object, {Command::RaiseEToSelection}, "power[char[e],char[x]]", {},
                 M::Object);
-  checkCommands("matrix[2,1,char[a],char[b]]", {0}, M::Object, {0x18A1},
+  checkCommands("char[x]", {}, M::Object, {Command::LogBaseTwo}, "log[char[x],num[2,\"2\"]]", {}, M::Object);
+  checkCommands("char[x]", {}, M::Object, {Command::Reciprocal}, "over[num[1,\"1\"],char[x]]", {}, M::Object);
+  checkCommands("char[x]", {}, M::Object, {Command::Reciprocal, Command::Reciprocal}, "char[x]", {},
+                M::Object);
+  checkCommands("prompt[]", {}, M::Object, {Command::TwoVector}, "matrix[2,1,char[x],char[y]]", {1},
+                M::After);
+  checkCommands("char[f]", {}, M::Object, {Command::Derivative}, "function[oppartial[char[x]],char[f]]",
+                {0, 0}, M::After);
+  checkCommands("char[f]", {}, M::Object, {Command::WrapTotalDerivative},
+                "function[optotal[prompt[]],char[f]]", {0, 0}, M::Object);
+  checkCommands("matrix[1,1,char[a]]", {0}, M::Object, {Command::AddMatrixRow},
+                "matrix[2,1,char[a],prompt[]]", {1}, M::Object);
+  checkCommands("matrix[2,1,char[a],char[b]]", {0}, M::Object, {Command::AddMatrixColumn},
                 "matrix[2,2,char[a],prompt[],char[b],prompt[]]", {1}, M::Object);
   checkCommands("int[char[x]]", {0}, M::After, {'d'}, "int[times[char[x],diff[prompt[]]]]", {0, 1, 0},
                 M::Object);
-  checkCommands("indexes[1,0,char[x],char[i]]", {1}, M::Object, {0x18A4},
+  checkCommands("indexes[1,0,char[x],char[i]]", {1}, M::Object, {Command::AddIndex},
                 "indexes[2,0,char[x],char[i],prompt[]]", {2}, M::Object);
-  checkCommands("indexes[1,0,char[x],char[i]]", {1}, M::Object, {0x18A7},
+  checkCommands("indexes[1,0,char[x],char[i]]", {1}, M::Object, {Command::LeftLowerIndexSlot},
                 "chem[1,0,1,0,char[x],prompt[],char[i]]", {1}, M::Object);
-  checkCommands("id[char[x]]", {0}, M::Object, {0x1904}, "lparen[char[x]]", {0}, M::Object);
-  checkCommands("plus[char[a],char[b]]", {}, M::Operator, {0x1901}, "equal[char[a],char[b]]", {},
+  checkCommands("id[char[x]]", {0}, M::Object, {Command::AdjustParentheses}, "lparen[char[x]]", {0},
+                M::Object);
+  checkCommands("plus[char[a],char[b]]", {}, M::Operator, {Command::OpenEqual}, "equal[char[a],char[b]]", {},
                 M::Operator);
 }
 
@@ -306,13 +312,13 @@ TEST_F(Editing, MatrixCellArithmeticWithTheClipboard) {
                 "matrix[1,2,char[a],plus[char[b],char[c]]]", {}, M::Cells);
   line->selFirst = 0;
   line->selLast = 1;
-  dispatch(0x100D);
+  dispatch(insertKindCommand(ObjectKind::plus));
   EXPECT_EQ(text(), "matrix[1,2,plus[char[a],num[1,\"1\"]],plus[char[b],char[c],num[2,\"2\"]]]");
   line->selLast = 0;
-  dispatch(0x100D); // a one-cell rectangle does not fit a two-cell clipboard
+  dispatch(insertKindCommand(ObjectKind::plus)); // a one-cell rectangle does not fit a two-cell clipboard
   EXPECT_EQ(text(), "matrix[1,2,plus[char[a],num[1,\"1\"]],plus[char[b],char[c],num[2,\"2\"]]]");
   editorState().clipboard.hold(readObjectText("char[k]"));
-  dispatch(0x100B);
+  dispatch(insertKindCommand(ObjectKind::times));
   EXPECT_EQ(text(),
             "matrix[1,2,times[plus[char[a],num[1,\"1\"]],char[k]],plus[char[b],char[c],num[2,\"2\"]]]");
 }

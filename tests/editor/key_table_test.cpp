@@ -25,34 +25,34 @@ TEST(KeyTable, TranslatesOutsideText) {
       {"point", '.', None, '.'},
       {"space", ' ', None, ' '},
       {"backslash", '\\', None, '\\'},
-      {"Shift+Alt+p is pi", 'p', Shift | Alt, 0x1312},
-      {"Control+P is pi", 16, Control, 0x1312},
-      {"Control+Alt+P is pi too", 16, Control | Alt, 0x1312},
+      {"Shift+Alt+p is pi", 'p', Shift | Alt, specialCharacterCommand("pi")},
+      {"Control+P is pi", 16, Control, specialCharacterCommand("pi")},
+      {"Control+Alt+P is pi too", 16, Control | Alt, specialCharacterCommand("pi")},
       {"Control+Shift with a plain p is nothing", 'P', Control | Shift, 0},
-      {"Control+T theta", 20, Control, 0x1314},
-      {"Control+F phi", 6, Control, 0x1306},
-      {"Control+D degree", 4, Control, 0x1332},
-      {"left", 28, None, 0x1604},
-      {"shift right extends", 29, Shift, 0x160C},
-      {"control left moves a term", 28, Control, 0x2103},
-      {"control shift right combines", 29, Control | Shift, 0x2101},
+      {"Control+T theta", 20, Control, specialCharacterCommand("theta")},
+      {"Control+F phi", 6, Control, specialCharacterCommand("phi")},
+      {"Control+D degree", 4, Control, specialCharacterCommand("degree")},
+      {"left", 28, None, Command::Left},
+      {"shift right extends", 29, Shift, Command::ExtendRight},
+      {"control left moves a term", 28, Control, Command::MoveTermLeft},
+      {"control shift right combines", 29, Control | Shift, Command::MoveTermRightCombining},
       {"alt left is nothing", 28, Alt, 0},
-      {"backspace", 8, None, 0x1609},
-      {"backspace with modifiers", 8, Control | Alt, 0x1609},
-      {"control minus wraps", '-', Control, 0x1900},
-      {"minus", '-', None, 0x103A},
-      {"shifted plus", '+', Shift, 0x100D},
-      {"comma", ',', None, 0x1907},
+      {"backspace", 8, None, Command::DeleteBackward},
+      {"backspace with modifiers", 8, Control | Alt, Command::DeleteBackward},
+      {"control minus wraps", '-', Control, Command::WrapMinus},
+      {"minus", '-', None, insertKindCommand(ObjectKind::minus)},
+      {"shifted plus", '+', Shift, insertKindCommand(ObjectKind::plus)},
+      {"comma", ',', None, Command::OpenComma},
       {"comma with shift is nothing", ',', Shift, 0},
-      {"equals", '=', None, 0x1901},
-      {"parenthesis", '(', Shift, 0x1075},
-      {"closing parenthesis leaves", ')', Shift, 0x1610},
-      {"bracket", '[', None, 0x1075},
-      {"slash", '/', None, 0x107C},
-      {"at squares", '@', Shift, 0x18AA},
-      {"tab", 9, None, 0x1600},
-      {"shift tab", 9, Shift, 0x160E},
-      {"alt tab", 9, Alt, 0x160F},
+      {"equals", '=', None, Command::OpenEqual},
+      {"parenthesis", '(', Shift, insertKindCommand(ObjectKind::id)},
+      {"closing parenthesis leaves", ')', Shift, Command::LeaveParentheses},
+      {"bracket", '[', None, insertKindCommand(ObjectKind::id)},
+      {"slash", '/', None, insertKindCommand(ObjectKind::over)},
+      {"at squares", '@', Shift, Command::SquareSelection},
+      {"tab", 9, None, Command::NextSlot},
+      {"shift tab", 9, Shift, Command::PreviousSlot},
+      {"alt tab", 9, Alt, Command::NextPrompt},
       {"control tab is nothing", 9, Control, 0},
       {"unknown punctuation", '~', None, 0},
       {"out of range", 300, None, 0},
@@ -66,7 +66,7 @@ TEST(KeyTable, TranslatesOutsideText) {
 
 TEST(KeyTable, DecimalSeparatorTranslatesToItself) {
   EXPECT_EQ(translateKey(',', None, nullptr, ','), ',');
-  EXPECT_EQ(translateKey(',', None, nullptr, '.'), 0x1907);
+  EXPECT_EQ(translateKey(',', None, nullptr, '.'), Command::OpenComma);
 }
 
 TEST(KeyTable, TextEntryTakesPrintableCharacters) {
@@ -75,10 +75,13 @@ TEST(KeyTable, TextEntryTakesPrintableCharacters) {
   for (SelectionMode mode : {SelectionMode::After, SelectionMode::Text}) {
     ip->mode = mode;
     const Row rows[] = {
-        {"plus is a character", '+', Shift, '+'}, {"equals is a character", '=', None, '='},
-        {"comma is a character", ',', None, ','}, {"space still itself", ' ', None, ' '},
-        {"tab keeps moving", 9, None, 0x1600},    {"backspace keeps deleting", 8, None, 0x1609},
-        {"arrows keep moving", 28, None, 0x1604},
+        {"plus is a character", '+', Shift, '+'},
+        {"equals is a character", '=', None, '='},
+        {"comma is a character", ',', None, ','},
+        {"space still itself", ' ', None, ' '},
+        {"tab keeps moving", 9, None, Command::NextSlot},
+        {"backspace keeps deleting", 8, None, Command::DeleteBackward},
+        {"arrows keep moving", 28, None, Command::Left},
     };
     for (const Row& r : rows) {
       SCOPED_TRACE(r.name);
@@ -86,7 +89,7 @@ TEST(KeyTable, TextEntryTakesPrintableCharacters) {
     }
   }
   ip->mode = SelectionMode::Before;
-  EXPECT_EQ(translateKey('+', None, ip.get(), '.'), 0x100D);
+  EXPECT_EQ(translateKey('+', None, ip.get(), '.'), insertKindCommand(ObjectKind::plus));
 }
 
 } // namespace

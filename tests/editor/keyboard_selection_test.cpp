@@ -89,8 +89,8 @@ TEST_F(KeyboardSelection, ShiftArrowsAmidEditsKeepTheCaretSound) {
                                     '+',
                                     '/',
                                     Command::DeleteBackward,
-                                    0x107D,
-                                    0x1075};
+                                    insertKindCommand(ObjectKind::power),
+                                    insertKindCommand(ObjectKind::id)};
   std::uint32_t seed = 12345;
   int ranges = 0;
   for (int step = 0; step < 3000; ++step) {

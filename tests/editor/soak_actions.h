@@ -48,17 +48,20 @@ public:
     if (pick < 40) return key(uniform('0', '9'));
     if (pick < 55)
       return key(kOperators[static_cast<std::size_t>(uniform(0, static_cast<int>(kOperators.size()) - 1))]);
-    if (pick < 67) return command(uniform(0x1600, 0x1610)); // caret moves and backspace
+    // Caret moves and backspace.
+    if (pick < 67) return command(uniform(Command::FirstCaretMove, Command::LastCaretMove));
     if (pick < 70) return {Action::Undo, 0, 0};
-    if (pick < 75) return command(uniform(0x2200, 0x2203));
-    if (pick < 81) return command(uniform(0x18A0, 0x18B4));
-    if (pick < 84) return command(uniform(0x1900, 0x1907));
-    if (pick < 88) return command(uniform(0x1008, 0x1094));
-    if (pick < 90) return command(uniform(0x1300, 0x1332));
-    if (pick < 92) return command(uniform(0x1500, 0x1508));
+    if (pick < 75) return command(uniform(Command::FirstClipboardCommand, Command::LastClipboardCommand));
+    if (pick < 81) return command(uniform(Command::FirstTemplate, Command::LastTemplate));
+    if (pick < 84) return command(uniform(Command::FirstOperatorKey, Command::LastOperatorKey));
+    if (pick < 88)
+      return command(uniform(insertKindCommand(ObjectKind::matrix), insertKindCommand(ObjectKind::fxnlike)));
+    if (pick < 90) return command(uniform(kFirstSpecialCode, kLastSpecialCode));
+    if (pick < 92) return command(uniform(Command::FirstDecoration, Command::LastDecoration));
     if (pick < 94)
       return command(kLayout[static_cast<std::size_t>(uniform(0, static_cast<int>(kLayout.size()) - 1))]);
-    if (pick < 95) return command(uniform(0, 1) ? 0x1809 : 0x180A);
+    if (pick < 95)
+      return command(uniform(0, 1) ? Command::WrapTotalDerivative : Command::WrapPartialDerivative);
     if (pick < 97) return key(KeyCharacter::Tab, uniform(0, 2) == 0 ? KeyModifier::Shift : KeyModifier::None);
     return key(uniform(32, 126), uniform(0, 7));
   }
@@ -68,10 +71,17 @@ private:
                                                      '=', '<', '>', '@', ',', '.', '\\', ' ', ' ', 8};
   // Simplify and its variants, Expand, peeling terms, substitutions, compact fractions, Isolate,
   // Evaluate and Evaluate into the equation.
-  static constexpr std::array<EditorCommand, 12> kAlgebra = {0x2000, 0x2001, 0x2002, 0x2003, 0x2004, 0x2005,
-                                                             0x2009, 0x200B, 0x201A, 0x2016, 0x201B, 0x201D};
-  static constexpr std::array<EditorCommand, 8> kLayout = {0x1701, 0x1703, 0x170A, 0x1712,
-                                                           0x1740, 0x1744, 0x174D, 0x1784};
+  static constexpr std::array<EditorCommand, 12> kAlgebra = {
+      Command::Simplify,         Command::KeepProducts,
+      Command::Expand,           Command::ExpandOnce,
+      Command::DerivativesOnly,  Command::SimplifyHoldingDerivatives,
+      Command::PeelTerms,        Command::CarryOutSubstitutions,
+      Command::CompactFractions, Command::IsolateTerm,
+      Command::Evaluate,         Command::EvaluateIntoEquation};
+  static constexpr std::array<EditorCommand, 8> kLayout = {
+      Command::NudgeDown,         Command::NudgeRight,          Command::IncreaseAscentPadding,
+      Command::ResetPaddings,     Command::AlignLeft,           Command::AlignBottom,
+      Command::ToggleUniformRows, Command::SetFifthOptionBefore};
 
   int uniform(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
   int letter() {
@@ -89,8 +99,10 @@ inline std::string describe(const Action& a) {
   switch (a.kind) {
   case Action::Key:
     return "key " + std::to_string(a.value) + " mods " + std::to_string(a.modifiers);
-  case Action::Command:
-    return "command " + std::to_string(a.value);
+  case Action::Command: {
+    const std::string_view name = commandName(a.value);
+    return "command " + std::to_string(a.value) + (name.empty() ? "" : " " + std::string(name));
+  }
   case Action::Undo:
     return "undo";
   }
