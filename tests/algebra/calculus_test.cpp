@@ -245,8 +245,6 @@ TEST(Derivative, AgreesWithCentralDifferencesOnARandomCorpus) {
 
 double value(const MathObject& t) { return valueAt(t, 0); }
 
-constexpr EditorCommand kPeelTerms = 0x2009, kCarryOutSubstitutions = 0x200B;
-
 struct ActionRow {
   const char* name;
   const char* input;
@@ -292,7 +290,7 @@ TEST(AlgebraActions, RowsGiveTheirTrees) {
       {"substitution stops at its own value",
        "substitution[char[x],equal[char[x],plus[char[x],num[1,\"1\"]]]]",
        {},
-       kCarryOutSubstitutions,
+       Command::CarryOutSubstitutions,
        "plus[char[x],num[1,\"1\"]]"},
       {"evaluate into an equation",
        "plus[num[2,\"2\"],num[3,\"3\"]]",
@@ -329,7 +327,7 @@ TEST(AlgebraActions, EvaluateGivesValues) {
 
 TEST(AlgebraActions, PeelingASumLeavesTheRestFromTheNextIndex) {
   Line line("sum[char[i],equal[char[i],num[1,\"1\"]],num[3,\"3\"]]", {});
-  line.perform(kPeelTerms);
+  line.perform(Command::PeelTerms);
   const MathObject& root = line.root();
   ASSERT_EQ(root.kind, K::plus) << writeObjectText(root);
   const MathObject* rest = root.child(0)->kind == K::sum ? root.child(0) : root.child(1);

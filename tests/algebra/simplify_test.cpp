@@ -46,9 +46,6 @@ ObjectPtr tree(const std::string& text) {
   return t;
 }
 
-constexpr EditorCommand kSimplify = 0x2000, kKeepProducts = 0x2001, kExpand = 0x2002, kExpandOnce = 0x2003,
-                        kSimplifyHoldingDerivatives = 0x2005, kCompactFractions = 0x201A;
-
 // Runs an action on a whole line holding `root` and returns the line's tree.
 ObjectPtr perform(EditorCommand code, ObjectPtr root) {
   std::unique_ptr<InsertionPoint> ip = createLineState();
@@ -70,80 +67,87 @@ struct RewriteCase {
 };
 
 constexpr RewriteCase kRewriteCases[] = {
-    {"numbers fold into the first factor", kSimplify, "times[#2,#3,@x]", "times[#6,@x]"},
-    {"a number factor moves to the front", kSimplify, "times[@x,#2]", "times[#2,@x]"},
-    {"numbers of a sum fold at its end", kSimplify, "plus[@x,#3,#2]", "plus[@x,#5]"},
-    {"a number term moves to the end", kSimplify, "plus[#3,@x]", "plus[@x,#3]"},
-    {"a numeric fraction is reduced, not divided", kSimplify, "over[#6,#4]", "over[#3,#2]"},
-    {"a whole quotient loses its denominator", kSimplify, "over[#6,#3]", "#2"},
-    {"equal terms collect", kSimplify, "plus[@x,@x]", "times[#2,@x]"},
-    {"a difference of like terms collects", kSimplify, "plus[times[#3,@x],minus[@x]]", "times[#2,@x]"},
-    {"like terms cancelling leave zero", kSimplify, "plus[@x,minus[@x]]", "#0"},
-    {"equal factors become a power", kSimplify, "times[@x,@x]", "power[@x,#2]"},
-    {"powers of one base add exponents", kSimplify, "times[power[@x,#2],power[@x,#3]]", "power[@x,#5]"},
-    {"simplify keeps a product of sums", kSimplify, "times[id[plus[@a,@b]],id[plus[@c,@d]]]",
+    {"numbers fold into the first factor", Command::Simplify, "times[#2,#3,@x]", "times[#6,@x]"},
+    {"a number factor moves to the front", Command::Simplify, "times[@x,#2]", "times[#2,@x]"},
+    {"numbers of a sum fold at its end", Command::Simplify, "plus[@x,#3,#2]", "plus[@x,#5]"},
+    {"a number term moves to the end", Command::Simplify, "plus[#3,@x]", "plus[@x,#3]"},
+    {"a numeric fraction is reduced, not divided", Command::Simplify, "over[#6,#4]", "over[#3,#2]"},
+    {"a whole quotient loses its denominator", Command::Simplify, "over[#6,#3]", "#2"},
+    {"equal terms collect", Command::Simplify, "plus[@x,@x]", "times[#2,@x]"},
+    {"a difference of like terms collects", Command::Simplify, "plus[times[#3,@x],minus[@x]]",
+     "times[#2,@x]"},
+    {"like terms cancelling leave zero", Command::Simplify, "plus[@x,minus[@x]]", "#0"},
+    {"equal factors become a power", Command::Simplify, "times[@x,@x]", "power[@x,#2]"},
+    {"powers of one base add exponents", Command::Simplify, "times[power[@x,#2],power[@x,#3]]",
+     "power[@x,#5]"},
+    {"simplify keeps a product of sums", Command::Simplify, "times[id[plus[@a,@b]],id[plus[@c,@d]]]",
      "times[plus[@a,@b],plus[@c,@d]]"},
-    {"expand distributes a product of sums", kExpand, "times[id[plus[@a,@b]],id[plus[@c,@d]]]",
+    {"expand distributes a product of sums", Command::Expand, "times[id[plus[@a,@b]],id[plus[@c,@d]]]",
      "plus[times[@a,@c],times[@a,@d],times[@b,@c],times[@b,@d]]"},
-    {"expand multiplies out a binomial power", kExpand, "power[id[plus[@x,#1]],#2]",
+    {"expand multiplies out a binomial power", Command::Expand, "power[id[plus[@x,#1]],#2]",
      "plus[power[@x,#2],times[#2,@x],#1]"},
-    {"expand once distributes only the first product", kExpandOnce,
+    {"expand once distributes only the first product", Command::ExpandOnce,
      "plus[times[@a,id[plus[@b,@c]]],times[@d,id[plus[@e,@f]]]]",
      "plus[plus[times[@a,@b],times[@a,@c]],times[@d,plus[@e,@f]]]"},
-    {"a power of a product", kSimplify, "power[id[times[@x,@y]],#2]", "times[power[@x,#2],power[@y,#2]]"},
-    {"a power of a power", kSimplify, "power[id[power[@x,#2]],#3]", "power[@x,#6]"},
-    {"a negative number base splits off its sign", kSimplify, "power[id[minus[#2]],@x]",
+    {"a power of a product", Command::Simplify, "power[id[times[@x,@y]],#2]",
+     "times[power[@x,#2],power[@y,#2]]"},
+    {"a power of a power", Command::Simplify, "power[id[power[@x,#2]],#3]", "power[@x,#6]"},
+    {"a negative number base splits off its sign", Command::Simplify, "power[id[minus[#2]],@x]",
      "times[power[minus[#1],@x],power[#2,@x]]"},
-    {"a perfect square root", kSimplify, "sqrt[#16]", "#4"},
-    {"an irrational square root stays", kSimplify, "sqrt[#2]", "sqrt[#2]"},
-    {"an exact cube root", kSimplify, "sqrt[#-27,#3]", "minus[#3]"},
-    {"powers of iota cycle", kSimplify, "power[@iota,#3]", "minus[@iota]"},
-    {"iota to the fourth is one", kSimplify, "power[@iota,#4]", "#1"},
-    {"simplify lifts an equation out of a product", kSimplify, "times[#2,id[equal[@y,plus[@x,#1]]]]",
+    {"a perfect square root", Command::Simplify, "sqrt[#16]", "#4"},
+    {"an irrational square root stays", Command::Simplify, "sqrt[#2]", "sqrt[#2]"},
+    {"an exact cube root", Command::Simplify, "sqrt[#-27,#3]", "minus[#3]"},
+    {"powers of iota cycle", Command::Simplify, "power[@iota,#3]", "minus[@iota]"},
+    {"iota to the fourth is one", Command::Simplify, "power[@iota,#4]", "#1"},
+    {"simplify lifts an equation out of a product", Command::Simplify, "times[#2,id[equal[@y,plus[@x,#1]]]]",
      "equal[times[#2,@y],times[#2,plus[@x,#1]]]"},
-    {"expand lifts and distributes", kExpand, "times[#2,id[equal[@y,plus[@x,#1]]]]",
+    {"expand lifts and distributes", Command::Expand, "times[#2,id[equal[@y,plus[@x,#1]]]]",
      "equal[times[#2,@y],plus[times[#2,@x],#2]]"},
-    {"an equation plus a term", kSimplify, "plus[id[equal[@y,@x]],#1]", "equal[plus[@y,#1],plus[@x,#1]]"},
-    {"five factorial stays", kSimplify, "fact[#5]", "fact[#5]"},
-    {"four factorial is computed", kSimplify, "fact[#4]", "#24"},
-    {"a sign leaves a product", kSimplify, "times[@x,minus[@y]]", "minus[times[@x,@y]]"},
-    {"two signs cancel", kSimplify, "times[minus[@x],minus[#2]]", "times[#2,@x]"},
-    {"a negated sum negates its terms", kSimplify, "minus[id[plus[@x,#1]]]", "plus[minus[@x],minus[#1]]"},
-    {"fractions of a product merge", kSimplify, "times[over[@a,@b],over[@c,@d]]",
+    {"an equation plus a term", Command::Simplify, "plus[id[equal[@y,@x]],#1]",
+     "equal[plus[@y,#1],plus[@x,#1]]"},
+    {"five factorial stays", Command::Simplify, "fact[#5]", "fact[#5]"},
+    {"four factorial is computed", Command::Simplify, "fact[#4]", "#24"},
+    {"a sign leaves a product", Command::Simplify, "times[@x,minus[@y]]", "minus[times[@x,@y]]"},
+    {"two signs cancel", Command::Simplify, "times[minus[@x],minus[#2]]", "times[#2,@x]"},
+    {"a negated sum negates its terms", Command::Simplify, "minus[id[plus[@x,#1]]]",
+     "plus[minus[@x],minus[#1]]"},
+    {"fractions of a product merge", Command::Simplify, "times[over[@a,@b],over[@c,@d]]",
      "over[times[@a,@c],times[@b,@d]]"},
-    {"keep products leaves fractions apart", kKeepProducts, "times[over[@a,@b],over[@c,@d]]",
+    {"keep products leaves fractions apart", Command::KeepProducts, "times[over[@a,@b],over[@c,@d]]",
      "times[over[@a,@b],over[@c,@d]]"},
-    {"a quotient of quotients", kSimplify, "over[over[@a,@b],over[@c,@d]]",
+    {"a quotient of quotients", Command::Simplify, "over[over[@a,@b],over[@c,@d]]",
      "over[times[@a,@d],times[@b,@c]]"},
-    {"coefficients of a quotient reduce", kSimplify, "over[times[#2,@x],#4]", "over[@x,#2]"},
-    {"common factors cancel", kSimplify, "over[times[power[@x,#3],@y],power[@x,#2]]", "times[@x,@y]"},
-    {"a quotient of equals is one", kSimplify, "over[@x,@x]", "#1"},
-    {"a negative coefficient leaves a quotient", kSimplify, "over[times[#-2,@x],@y]",
+    {"coefficients of a quotient reduce", Command::Simplify, "over[times[#2,@x],#4]", "over[@x,#2]"},
+    {"common factors cancel", Command::Simplify, "over[times[power[@x,#3],@y],power[@x,#2]]", "times[@x,@y]"},
+    {"a quotient of equals is one", Command::Simplify, "over[@x,@x]", "#1"},
+    {"a negative coefficient leaves a quotient", Command::Simplify, "over[times[#-2,@x],@y]",
      "minus[over[times[#2,@x],@y]]"},
-    {"numeric fractions add", kSimplify, "plus[over[#1,#2],over[#1,#3]]", "over[#5,#6]"},
-    {"a fraction absorbs a later number", kSimplify, "plus[over[#1,#2],@x,#3]", "plus[@x,over[#7,#2]]"},
-    {"a negative fraction shows its sign outside", kSimplify, "plus[over[#1,#2],minus[#1]]",
+    {"numeric fractions add", Command::Simplify, "plus[over[#1,#2],over[#1,#3]]", "over[#5,#6]"},
+    {"a fraction absorbs a later number", Command::Simplify, "plus[over[#1,#2],@x,#3]",
+     "plus[@x,over[#7,#2]]"},
+    {"a negative fraction shows its sign outside", Command::Simplify, "plus[over[#1,#2],minus[#1]]",
      "minus[over[#1,#2]]"},
-    {"compact fractions go over one denominator", kCompactFractions, "plus[over[#1,@x],over[#1,@y]]",
+    {"compact fractions go over one denominator", Command::CompactFractions, "plus[over[#1,@x],over[#1,@y]]",
      "over[plus[@y,@x],times[@x,@y]]"},
-    {"sine of a half turn", kSimplify, "sin[over[times[#3,@pi],#2]]", "minus[#1]"},
-    {"sine with a negative multiple", kSimplify, "sin[over[times[#-3,@pi],#2]]", "#1"},
-    {"cosine of an odd multiple of pi", kSimplify, "cos[times[#3,@pi]]", "minus[#1]"},
-    {"cosine of an odd multiple of a half pi", kSimplify, "cos[over[times[#5,@pi],#2]]", "#0"},
-    {"ln of e", kSimplify, "ln[@e]", "#1"},
-    {"log of one", kSimplify, "log[#1]", "#0"},
-    {"scientific notation becomes a number", kSimplify, "sn[#2.5,#3]", "#2500"},
-    {"a square root of a letter comes back as a root", kSimplify, "sqrt[@x]", "sqrt[@x]"},
-    {"factors take the canonical order", kSimplify, "times[@x,@alpha,@e,@a,@B,#2]",
+    {"sine of a half turn", Command::Simplify, "sin[over[times[#3,@pi],#2]]", "minus[#1]"},
+    {"sine with a negative multiple", Command::Simplify, "sin[over[times[#-3,@pi],#2]]", "#1"},
+    {"cosine of an odd multiple of pi", Command::Simplify, "cos[times[#3,@pi]]", "minus[#1]"},
+    {"cosine of an odd multiple of a half pi", Command::Simplify, "cos[over[times[#5,@pi],#2]]", "#0"},
+    {"ln of e", Command::Simplify, "ln[@e]", "#1"},
+    {"log of one", Command::Simplify, "log[#1]", "#0"},
+    {"scientific notation becomes a number", Command::Simplify, "sn[#2.5,#3]", "#2500"},
+    {"a square root of a letter comes back as a root", Command::Simplify, "sqrt[@x]", "sqrt[@x]"},
+    {"factors take the canonical order", Command::Simplify, "times[@x,@alpha,@e,@a,@B,#2]",
      "times[#2,@alpha,@B,@a,@x,@e]"},
-    {"non-commuting factors stay after the others in their order", kSimplify, "times[ket[@b],ket[@a],@c]",
-     "times[@c,ket[@b],ket[@a]]"},
-    {"a square of a square root is not an absolute value", kSimplify, "power[id[power[@x,#2]],over[#1,#2]]",
-     "sqrt[power[@x,#2]]"},
-    {"a list of equations is not lifted", kSimplify, "list[equal[@y,@x],equal[@z,#1]]",
+    {"non-commuting factors stay after the others in their order", Command::Simplify,
+     "times[ket[@b],ket[@a],@c]", "times[@c,ket[@b],ket[@a]]"},
+    {"a square of a square root is not an absolute value", Command::Simplify,
+     "power[id[power[@x,#2]],over[#1,#2]]", "sqrt[power[@x,#2]]"},
+    {"a list of equations is not lifted", Command::Simplify, "list[equal[@y,@x],equal[@z,#1]]",
      "list[equal[@y,@x],equal[@z,#1]]"},
-    {"the bounds of a sum are not lifted", kSimplify, "sum[@k,equal[@k,#1],@n]", "sum[@k,equal[@k,#1],@n]"},
-    {"a substitution's equation is not lifted", kSimplify, "substitution[@f,equal[@x,#2]]",
+    {"the bounds of a sum are not lifted", Command::Simplify, "sum[@k,equal[@k,#1],@n]",
+     "sum[@k,equal[@k,#1],@n]"},
+    {"a substitution's equation is not lifted", Command::Simplify, "substitution[@f,equal[@x,#2]]",
      "substitution[@f,equal[@x,#2]]"},
 };
 
@@ -159,11 +163,11 @@ TEST(Simplify, RewriteCases) {
 
 TEST(Simplify, CommandsPutTheSwitchesBack) {
   simplifySwitches().reset();
-  (void)perform(kExpand, "times[@a,plus[@b,@c]]");
-  (void)perform(kExpandOnce, "times[@a,@b]");
-  (void)perform(kCompactFractions, "plus[over[#1,@x],@y]");
-  (void)perform(kKeepProducts, "times[over[#1,@x],@y]");
-  (void)perform(kSimplifyHoldingDerivatives, "times[@a,@b]");
+  (void)perform(Command::Expand, "times[@a,plus[@b,@c]]");
+  (void)perform(Command::ExpandOnce, "times[@a,@b]");
+  (void)perform(Command::CompactFractions, "plus[over[#1,@x],@y]");
+  (void)perform(Command::KeepProducts, "times[over[#1,@x],@y]");
+  (void)perform(Command::SimplifyHoldingDerivatives, "times[@a,@b]");
   // A command keeps its modes in its own options: the user's switches come through untouched.
   const SimplifySwitches& s = simplifySwitches();
   EXPECT_FALSE(s.derivativesHeld);
@@ -179,11 +183,13 @@ TEST(Simplify, CommandsFollowTheUserSwitches) {
     const char* expected;
   };
   const SwitchCase cases[] = {
-      {"equal terms stay apart", &SimplifySwitches::collectTerms, kSimplify, "plus[@x,@x]", "plus[@x,@x]"},
-      {"equal factors stay apart", &SimplifySwitches::collectFactors, kSimplify, "times[@x,@x]",
+      {"equal terms stay apart", &SimplifySwitches::collectTerms, Command::Simplify, "plus[@x,@x]",
+       "plus[@x,@x]"},
+      {"equal factors stay apart", &SimplifySwitches::collectFactors, Command::Simplify, "times[@x,@x]",
        "times[@x,@x]"},
-      {"factors keep their order", &SimplifySwitches::sortFactors, kSimplify, "times[@x,@a]", "times[@x,@a]"},
-      {"expand leaves like terms apart", &SimplifySwitches::collectTerms, kExpand,
+      {"factors keep their order", &SimplifySwitches::sortFactors, Command::Simplify, "times[@x,@a]",
+       "times[@x,@a]"},
+      {"expand leaves like terms apart", &SimplifySwitches::collectTerms, Command::Expand,
        "times[@x,id[plus[@x,@x]]]", "plus[power[@x,#2],power[@x,#2]]"},
   };
   for (const SwitchCase& c : cases) {
@@ -201,7 +207,7 @@ TEST(Simplify, DistributionTooLargeForOneObjectIsRefused) {
   std::string product = "times[";
   for (int i = 0; i < 14; ++i) product += std::string(i ? "," : "") + "plus[@a,char[" + char('b' + i) + "]]";
   product += "]";
-  const ObjectPtr result = perform(kExpand, product);
+  const ObjectPtr result = perform(Command::Expand, product);
   EXPECT_EQ(result->kind, ObjectKind::times);
   EXPECT_EQ(result->childCount(), 14);
 }
@@ -232,7 +238,8 @@ TEST(Simplify, DeepTreesDoNotExhaustTheStack) {
 
 TEST(Simplify, LowMemoryStopsEveryPassAndLeavesTheTree) {
   const char* inputs[] = {"times[#2,#3,@x]", "times[plus[@a,@b],plus[@c,@d]]", "times[#2,equal[@y,@x]]"};
-  for (EditorCommand command : {kSimplify, kExpand, kExpandOnce, kCompactFractions}) {
+  for (EditorCommand command :
+       {Command::Simplify, Command::Expand, Command::ExpandOnce, Command::CompactFractions}) {
     for (const char* input : inputs) {
       SCOPED_TRACE(input);
       ASSERT_TRUE(memoryReserve().release());
@@ -336,9 +343,9 @@ TEST(Simplify, NeverChangesTheValueOfAGeneratedCorpus) {
     const std::string text = generator.next(4);
     const ObjectPtr original = tree(text);
     ASSERT_TRUE(original);
-    for (EditorCommand command : {kSimplify, kExpand}) {
+    for (EditorCommand command : {Command::Simplify, Command::Expand}) {
       const ObjectPtr rewritten = perform(command, text);
-      if (command == kSimplify) {
+      if (command == Command::Simplify) {
         // A simplified expression is settled: simplifying it again changes nothing.
         const ObjectPtr again = perform(command, cloneTree(*rewritten));
         EXPECT_TRUE(treeEqual(*again, *rewritten))
@@ -358,7 +365,7 @@ TEST(Simplify, NeverChangesTheValueOfAGeneratedCorpus) {
         ++compared;
         const double tolerance = 1e-7 * std::max({1.0, std::fabs(before), std::fabs(after)});
         ASSERT_NEAR(before, after, tolerance)
-            << (command == kExpand ? "Expand " : "Simplify ") << text << " gave "
+            << (command == Command::Expand ? "Expand " : "Simplify ") << text << " gave "
             << writeObjectText(*rewritten) << " at " << x << "," << y << "," << z;
       }
     }

@@ -16,9 +16,6 @@ namespace {
 
 using K = ObjectKind;
 
-constexpr EditorCommand kPeelTerms = 0x2009;
-constexpr EditorCommand kCarryOutSubstitutions = 0x200B;
-
 void simplifyWhenAutomatic(InsertionPoint& ip, MathObject& selection) {
   const SimplifySwitches& switches = simplifySwitches();
   if (switches.simplifyAfterSubstitution) simplifySelection(ip, selection, {.switches = switches});
@@ -60,8 +57,8 @@ void evaluateIntoEquationAction(InsertionPoint& ip, MathObject&) {
 }
 
 constexpr std::array<AlgebraActionRow, 5> kCalculusActions = {{
-    {kPeelTerms, peelAction},
-    {kCarryOutSubstitutions, substituteAction},
+    {Command::PeelTerms, peelAction},
+    {Command::CarryOutSubstitutions, substituteAction},
     {Command::IsolateTerm, isolateAction},
     {Command::Evaluate, evaluateAction},
     {Command::EvaluateIntoEquation, evaluateIntoEquationAction},

@@ -47,10 +47,13 @@ void compactFractionsAction(InsertionPoint&, MathObject& selection) {
 }
 
 constexpr AlgebraActionRow kSimplifyActions[] = {
-    {Command::Simplify, simplifyAction}, {0x2001, keepProductsAction},
-    {Command::Expand, expandAction},     {0x2003, expandOnceAction},
-    {0x2004, derivativesOnlyAction},     {0x2005, simplifyHoldingDerivativesAction},
-    {0x201A, compactFractionsAction},
+    {Command::Simplify, simplifyAction},
+    {Command::KeepProducts, keepProductsAction},
+    {Command::Expand, expandAction},
+    {Command::ExpandOnce, expandOnceAction},
+    {Command::DerivativesOnly, derivativesOnlyAction},
+    {Command::SimplifyHoldingDerivatives, simplifyHoldingDerivativesAction},
+    {Command::CompactFractions, compactFractionsAction},
 };
 
 } // namespace
