@@ -4,9 +4,9 @@
 
 #include "app/equation_view.h"
 #include "app/graph_view.h"
-#include "cli/key_script.h"
 #include "app/main_window.h"
 #include "app/vexmar_document.h"
+#include "cli/key_script.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,8 +1,8 @@
 // Cost of laying out and drawing an equation line: every node measured, placed and drawn, as the
 // equation view does after each edit. With the app built, also with the real fonts through Qt.
+#include "model/insertion_point.h"
 #include "typeset/fixed_font.h"
 #include "typeset/typesetter.h"
-#include "model/insertion_point.h"
 
 #ifdef VEXMAR_BENCH_QT
 #include "app/typesetting_session.h"

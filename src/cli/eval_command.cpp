@@ -131,7 +131,6 @@ int runEvalCommand(const std::vector<std::string>& args, std::ostream& out, std:
   }
 
   resetNumericState();
-  resetErrorWord();
   NumericState& state = numericState();
   std::string error;
   const bool paramsRead = forEachItem(params, [&](std::string_view item) {

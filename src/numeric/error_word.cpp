@@ -88,6 +88,4 @@ std::string_view errorMessage(ErrorCode code) {
   return row ? row->text : kGeneralMessage;
 }
 
-void resetErrorWord() { errorWord() = ErrorWord{}; }
-
 } // namespace vexmar

@@ -48,7 +48,5 @@ void raiseError(ErrorCode code);
 /// The string-table id of a code's message, and the message itself.
 [[nodiscard]] int errorMessageId(ErrorCode code);
 [[nodiscard]] std::string_view errorMessage(ErrorCode code);
-/// Forgets every code raised (tests call this between cases).
-void resetErrorWord();
 
 } // namespace vexmar

@@ -1,19 +1,19 @@
 #include "app/equation_view.h"
 #include "app/graph_view.h"
 
-#include "cli/active_line.h"
 #include "app/main_window.h"
 #include "app/qt_clipboard.h"
 #include "app/vexmar_document.h"
+#include "cli/active_line.h"
 #include "editor/editor_state.h"
-#include "typeset/layout_steps.h"
-#include "typeset/typesetter.h"
 #include "graph/graph_messages.h"
 #include "model/memory_reserve.h"
 #include "model/model_state.h"
 #include "numeric/error_word.h"
 #include "test_application.h"
 #include "text/object_text.h"
+#include "typeset/layout_steps.h"
+#include "typeset/typesetter.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -44,7 +44,6 @@ struct Window : ::testing::Test {
     (void)application();
     QSettings().clear();
     resetEditorState();
-    resetErrorWord();
     memoryReserve().reset();
     window = std::make_unique<MainWindow>();
     window->setMessagePresenter([this](const QString& text) { messages.push_back(text); });

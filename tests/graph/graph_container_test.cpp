@@ -3,6 +3,7 @@
 #include "graph/graph_picture.h"
 #include "model/clock.h"
 #include "numeric/error_word.h"
+#include "numeric/numeric_state.h"
 #include "raster/drawing_port.h"
 #include "raster/frame_buffer.h"
 
@@ -62,7 +63,7 @@ private:
 
 class GraphContainerTest : public ::testing::Test {
 protected:
-  void SetUp() override { resetErrorWord(); }
+  void SetUp() override { resetNumericState(); }
   ProbeGraph& add(int steps, std::vector<int>* scrolls = nullptr) {
     auto graph = std::make_unique<ProbeGraph>(container.plane(), steps, scrolls);
     ProbeGraph& ref = *graph;

@@ -1,4 +1,5 @@
 #include "numeric/error_word.h"
+#include "numeric/numeric_state.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +10,8 @@ namespace {
 
 class ErrorWordTest : public ::testing::Test {
 protected:
-  void SetUp() override { resetErrorWord(); }
-  void TearDown() override { resetErrorWord(); }
+  void SetUp() override { resetNumericState(); }
+  void TearDown() override { resetNumericState(); }
 };
 
 TEST_F(ErrorWordTest, SmallestCodeIsPendingAndEachIsShownOnce) {

@@ -19,14 +19,8 @@ namespace {
 constexpr double kPi = 3.141592653589793;
 
 struct EvaluatorTest : ::testing::Test {
-  EvaluatorTest() {
-    resetNumericState();
-    resetErrorWord();
-  }
-  ~EvaluatorTest() override {
-    resetNumericState();
-    resetErrorWord();
-  }
+  EvaluatorTest() { resetNumericState(); }
+  ~EvaluatorTest() override { resetNumericState(); }
   static std::unique_ptr<Evaluator> compiled(const std::string& text) {
     ObjectPtr tree = readObjectText(text);
     EXPECT_TRUE(tree) << text;

@@ -30,10 +30,7 @@ const std::string kSinc = "over[sin[" + U + "]," + U + "]";
 const std::string kSteepCubic = "times[" + n(20) + ",power[" + U + "," + n(3) + "]]";
 
 struct ExplicitCurveTest : ::testing::Test {
-  ExplicitCurveTest() {
-    resetNumericState();
-    resetErrorWord();
-  }
+  ExplicitCurveTest() { resetNumericState(); }
   ~ExplicitCurveTest() override { resetNumericState(); }
 
   std::unique_ptr<CExplicitCurve> curve(const std::string& text, int mode, bool overX = true) {

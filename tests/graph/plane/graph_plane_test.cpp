@@ -1,6 +1,7 @@
 #include "graph/plane/graph_plane.h"
 
 #include "numeric/error_word.h"
+#include "numeric/numeric_state.h"
 
 #include <gtest/gtest.h>
 
@@ -227,7 +228,7 @@ TEST(GraphPlane, ZoomFromAScaleOffTheLadderStepsOntoIt) {
 
 TEST(GraphPlane, ZoomPastTheDoubleRangeKeepsTheViewAndRaisesTheLimitError) {
   for (const auto kind : {CGraphPlane::ZoomIn, CGraphPlane::ZoomOut}) {
-    resetErrorWord();
+    resetNumericState();
     CGraphPlane plane(kWindow);
     for (int i = 0; i < 3000 && pendingError() == Error::None; ++i) plane.zoom(kind);
     EXPECT_EQ(takeError(), Error::DoubleLimits);
@@ -237,7 +238,7 @@ TEST(GraphPlane, ZoomPastTheDoubleRangeKeepsTheViewAndRaisesTheLimitError) {
     plane.zoom(kind);
     expectSameSettings(plane.settings(), last);
   }
-  resetErrorWord();
+  resetNumericState();
 }
 
 TEST(GraphPlane, ResetRestoresTheDefaults) {
@@ -335,7 +336,7 @@ TEST(GraphPlane, TickLimitCheck) {
 }
 
 TEST(GraphPlane, AxesBeyondDoublePrecisionRaiseTheLimitErrorAndKeepTheState) {
-  resetErrorWord();
+  resetNumericState();
   CGraphPlane plane(kWindow);
   (void)plane.layoutAxes();
   EXPECT_EQ(pendingError(), Error::None);
@@ -355,7 +356,7 @@ TEST(GraphPlane, AxesBeyondDoublePrecisionRaiseTheLimitErrorAndKeepTheState) {
   EXPECT_TRUE(reset.xAxis.drawn);
   EXPECT_TRUE(reset.yAxis.drawn);
   EXPECT_EQ(pendingError(), Error::None);
-  resetErrorWord();
+  resetNumericState();
 }
 
 TEST(GraphPlane, OnlyTheRangesThePlaneHoldsCanBeShownAndSet) {
