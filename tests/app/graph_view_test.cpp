@@ -38,8 +38,8 @@ protected:
     document.model().equation(index).insertionPoint->setRoot(cloneTree(*active.line().root));
   }
 
-  [[nodiscard]] int pixelsOfColour(QRgb colour) {
-    const QImage image = view->picture();
+  [[nodiscard]] int pixelsOfColour(QRgb colour) { return pixelsOfColour(view->picture(), colour); }
+  [[nodiscard]] static int pixelsOfColour(const QImage& image, QRgb colour) {
     int count = 0;
     for (int y = 0; y < image.height(); ++y)
       for (int x = 0; x < image.width(); ++x) count += (image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF);
@@ -149,8 +149,12 @@ TEST_F(GraphViewTest, CopyGraphPutsThePictureOnTheClipboard) {
   view->drawGraph();
   view->finishGraphs();
   view->copyGraph();
-  const QImage copied = QApplication::clipboard()->image();
-  EXPECT_EQ(copied.size(), view->picture().size());
+  const QImage copied = QApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32);
+  const QImage shown = view->picture().convertToFormat(QImage::Format_RGB32);
+  ASSERT_EQ(copied.size(), shown.size());
+  EXPECT_TRUE(copied == shown) << "the copy differs from the picture in the pane";
+  // The picture holds the graph itself, not only a background: y = x crosses the pane in purple.
+  EXPECT_GT(pixelsOfColour(copied, qRgb(0xCE, 0x00, 0xCE)), 100);
 }
 
 } // namespace
