@@ -213,6 +213,16 @@ void groupSelection(InsertionPoint& ip) {
   MathObject& container = *ip.current;
   const int first = std::clamp(ip.selFirst, 0, container.childCount() - 1);
   const int last = std::clamp(ip.selLast, first, container.childCount() - 1);
+  // Grouping one operand, or all of them, would make a node of a single operand: one side of an
+  // equation would become an equation of its own. The operand, or the object, is selected instead.
+  if (first == last && container.child(first)) {
+    setInsertionPoint(ip, *container.child(first), SelectionMode::Object);
+    return;
+  }
+  if (first == 0 && last == container.childCount() - 1) {
+    setInsertionPoint(ip, container, SelectionMode::Object);
+    return;
+  }
   ObjectPtr group = makeObject(container.kind, last - first + 1);
   for (int i = last; i >= first; --i) setChild(*group, i - first, removeChild(container, i));
   MathObject* grouped = insertChild(container, first, std::move(group));
@@ -309,13 +319,18 @@ void placeByClick(InsertionPoint& ip, MathObject& object, Fixed x, Fixed y,
   setInsertionPoint(ip, object, mode);
 }
 
-void placeByDrag(InsertionPoint& ip, Fixed pressX, Fixed pressY, Fixed x, Fixed y) {
-  if (!ip.root) return;
-  MathObject* pressed = objectAt(*ip.root, pressX, pressY);
-  MathObject* here = objectAt(*ip.root, x, y);
-  if (!pressed && !here) return;
-  if (!pressed) pressed = here;
-  if (!here) here = pressed;
+namespace {
+
+// `value` moved inside [low, low + extent), the half-open span of a box.
+Fixed clampInto(Fixed value, Fixed low, Fixed extent) {
+  return std::clamp(value, low, low + std::max<Fixed>(extent - 1, 0));
+}
+
+// Selects what a drag between two points covers inside `scope`, whose box holds both points.
+void dragWithin(InsertionPoint& ip, MathObject& scope, Fixed pressX, Fixed pressY, Fixed x, Fixed y) {
+  MathObject* pressed = objectAt(scope, pressX, pressY);
+  MathObject* here = objectAt(scope, x, y);
+  if (!pressed || !here) return;
   MathObject* container = commonAncestor(pressed, here);
   if (!container) return;
 
@@ -356,17 +371,29 @@ void placeByDrag(InsertionPoint& ip, Fixed pressX, Fixed pressY, Fixed x, Fixed 
     const int leftIndex = pressIsLeft ? a : b, rightIndex = pressIsLeft ? b : a;
     const bool leftInGap = pressIsLeft ? pressInGap : hereInGap;
     int first = leftInGap ? leftIndex + 1 : leftIndex, last = rightIndex;
-    if (first > last) first = last;
+    const bool empty = first > last;
+    if (empty) first = last;
     first = std::clamp(first, 0, container->childCount() - 1);
     last = std::clamp(last, first, container->childCount() - 1);
     if (first == 0 && last == container->childCount() - 1) {
       setInsertionPoint(ip, *container, SelectionMode::Object);
-    } else {
-      ip.current = container;
-      ip.mode = SelectionMode::Range;
-      ip.selFirst = first;
-      ip.selLast = last;
+      return;
     }
+    // One operand, with a point in a gap of this object and the other inside the operand or in
+    // a gap further out: what the drag covers lies within that operand, as deep as the points
+    // reach. Taking the operand from here would select more than was dragged over.
+    MathObject* operand = container->child(first);
+    if (first == last && !empty && operand && operand->childCount() > 0) {
+      const Fixed top = boxTop(*operand), height = operand->bottom - top;
+      dragWithin(ip, *operand, clampInto(pressX, operand->left, operand->width),
+                 clampInto(pressY, top, height), clampInto(x, operand->left, operand->width),
+                 clampInto(y, top, height));
+      return;
+    }
+    ip.current = container;
+    ip.mode = SelectionMode::Range;
+    ip.selFirst = first;
+    ip.selLast = last;
     return;
   }
 
@@ -381,6 +408,19 @@ void placeByDrag(InsertionPoint& ip, Fixed pressX, Fixed pressY, Fixed x, Fixed 
     }
   }
   setInsertionPoint(ip, *container, SelectionMode::Object);
+}
+
+} // namespace
+
+void placeByDrag(InsertionPoint& ip, Fixed pressX, Fixed pressY, Fixed x, Fixed y) {
+  if (!ip.root) return;
+  MathObject& root = *ip.root;
+  const Fixed top = boxTop(root), height = root.bottom - top;
+  if (root.width <= 0 || height <= 0) return;
+  // A point beyond the line stands for the nearest edge of it: a drag that starts or ends past
+  // the equation covers it up to that edge.
+  dragWithin(ip, root, clampInto(pressX, root.left, root.width), clampInto(pressY, top, height),
+             clampInto(x, root.left, root.width), clampInto(y, top, height));
 }
 
 } // namespace vexmar

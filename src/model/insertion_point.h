@@ -90,7 +90,8 @@ void markChangedFromGrandparent(InsertionPoint& ip);
 [[nodiscard]] bool selectionCanBeActedOn(const InsertionPoint* ip);
 
 /// With a range selected (mode 1), moves children selFirst..selLast of current into a new node
-/// of current's kind, which takes their place and becomes current in mode 0.
+/// of current's kind, which takes their place and becomes current in mode 0. A range of one
+/// operand selects that operand, and a range of all of them current itself, without a new node.
 void groupSelection(InsertionPoint& ip);
 
 /// Puts `kind`(object) where `object` stood (the line's root included) and returns the wrapper.
@@ -111,7 +112,9 @@ using CharacterIndexAt = std::function<int(const MathObject& string, Fixed x)>;
 /// Places the caret for a click at (x, y) on `object`, the object under the point.
 void placeByClick(InsertionPoint& ip, MathObject& object, Fixed x, Fixed y,
                   const CharacterIndexAt& characterIndexAt = {});
-/// Selects what lies between a press point and the current point of a drag.
+/// Selects what lies between a press point and the current point of a drag. A point beyond the
+/// line counts as its nearest edge; a range of one operand reached from a gap is resolved inside
+/// that operand, as deep as the points go.
 void placeByDrag(InsertionPoint& ip, Fixed pressX, Fixed pressY, Fixed x, Fixed y);
 
 } // namespace vexmar

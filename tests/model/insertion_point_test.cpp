@@ -113,6 +113,34 @@ TEST(InsertionPoint, GroupSelectionMakesARangeOneObject) {
   EXPECT_TRUE(linksAreSound(*ip->root));
 }
 
+TEST(InsertionPoint, GroupingOneOperandOrAllMakesNoNewNode) {
+  // y = a + b: a group of one side, or of both, would leave an equation of a single operand.
+  struct Row {
+    const char* name;
+    int first, last;
+    std::vector<int> selected;
+  };
+  const Row rows[] = {
+      {"one operand is that operand", 1, 1, {1}},
+      {"a reversed index pair is clamped to one operand", 0, -3, {0}},
+      {"every operand is the object itself", 0, 1, {}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    auto ip = lineWith(node(ObjectKind::equal, ch('y'), node(ObjectKind::plus, ch('a'), ch('b'))));
+    ip->mode = SelectionMode::Range;
+    ip->selFirst = row.first;
+    ip->selLast = row.last;
+    groupSelection(*ip);
+    EXPECT_EQ(ip->mode, SelectionMode::Object);
+    EXPECT_EQ(pathTo(*ip->current), row.selected);
+    ASSERT_EQ(ip->root->childCount(), 2);
+    EXPECT_EQ(ip->root->child(0)->kind, ObjectKind::char_);
+    EXPECT_EQ(ip->root->child(1)->kind, ObjectKind::plus);
+    EXPECT_TRUE(linksAreSound(*ip->root));
+  }
+}
+
 TEST(InsertionPoint, MarkChangedClearsTheRootsMeasure) {
   auto ip = lineWith(node(ObjectKind::plus, ch('a'), ch('b')));
   ip->layoutValid = 1;
@@ -239,6 +267,57 @@ TEST_F(DragLine, RangesOperatorsAndWholeObjects) {
   drag(3, 7); // inside one operand
   EXPECT_EQ(ip->mode, SelectionMode::Object);
   EXPECT_EQ(ip->current, ip->root->child(0));
+}
+
+// y + b = c laid out 10 pixels an operand with 10-pixel operator gaps: the sum y + b from 0 to
+// 30, c from 50 to 60.
+struct NestedDragLine : ::testing::Test {
+  std::unique_ptr<InsertionPoint> ip =
+      lineWith(node(ObjectKind::equal, node(ObjectKind::plus, ch('y'), ch('b')), ch('c')));
+  void SetUp() override {
+    box(*ip->root, 0, 60);
+    box(*ip->root->child(0), 0, 30);
+    box(*ip->root->child(0)->child(0), 0, 10);
+    box(*ip->root->child(0)->child(1), 20, 10);
+    box(*ip->root->child(1), 50, 10);
+  }
+};
+
+// The objects a selection covers, by path: a range as its operands.
+std::vector<std::vector<int>> selectedPaths(const InsertionPoint& ip) {
+  if (ip.mode == SelectionMode::Object) return {pathTo(*ip.current)};
+  std::vector<std::vector<int>> paths;
+  if (ip.mode == SelectionMode::Range)
+    for (int i = ip.selFirst; i <= ip.selLast; ++i) paths.push_back(pathTo(*ip.current->child(i)));
+  return paths;
+}
+
+TEST_F(NestedDragLine, ADragSelectsWhatItCoversAtTheDepthOfItsPoints) {
+  using Paths = std::vector<std::vector<int>>;
+  struct Row {
+    const char* name;
+    int from, to;
+    Paths selected;
+  };
+  const Row rows[] = {
+      // The press lies in the sum's gap, the release in the equation's: b alone, not the side.
+      {"from the gap before b to the gap after the sum", 15, 40, {{0, 1}}},
+      {"back from the gap after the sum to the gap before b", 40, 15, {{0, 1}}},
+      {"from inside b to the gap after the sum", 25, 40, {{0, 1}}},
+      {"from before the line to past the side", -20, 40, {{0}}},
+      {"from inside b to past the line", 25, 90, {{}}},
+      {"from before the line to past the line", -20, 90, {{}}},
+      {"from the gap after the sum into c", 40, 55, {{1}}},
+      {"from past the line back into c", 90, 55, {{1}}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    placeByDrag(*ip, row.from << 16, 10 << 16, row.to << 16, 10 << 16);
+    EXPECT_EQ(selectedPaths(*ip), row.selected);
+  }
+  placeByDrag(*ip, 35 << 16, 10 << 16, 45 << 16, 10 << 16); // both in the gap after the sum
+  EXPECT_EQ(ip->mode, SelectionMode::Operator);
+  EXPECT_EQ(ip->current, ip->root.get());
 }
 
 TEST(InsertionPointDrag, MatrixCellsFormARectangle) {
