@@ -2,6 +2,7 @@
 
 #include "algebra/derivative_steps.h"
 #include "algebra/detail/rewrite_helpers.h"
+#include "algebra/factor_order.h"
 #include "algebra/tree_services.h"
 #include "model/math_object.h"
 #include "model/memory_reserve.h"
@@ -43,6 +44,21 @@ ObjectPtr liftedEquation(const MathObject& o, int at) {
   return result;
 }
 
+// −2x, not (−2)x: a product led by a negative coefficient becomes the negation of the product
+// with the coefficient made positive, which Simplify turns back into the same product. Only
+// where that coefficient still sorts first, and not for −1, whose sign Simplify would leave
+// outside: either way Simplify would no longer leave its own result as it is.
+void leadWithSign(MathObject& product) {
+  if (product.childCount() < 2 || !isNumber(product.child(0))) return;
+  const double coefficient = product.child(0)->number->value;
+  if (!(coefficient < 0) || coefficient == -1) return;
+  const ObjectPtr positive = makeNumber(-coefficient);
+  for (int i = 1; i < product.childCount(); ++i)
+    if (factorBefore(*product.child(i), *positive)) return;
+  detail::setNumber(*product.child(0), -coefficient);
+  detail::wrapInPlace(product, ObjectKind::minus);
+}
+
 } // namespace
 
 SimplifySwitches& simplifySwitches() {
@@ -71,6 +87,10 @@ void rewriteBottomUp(MathObject& subtree, const SimplifyOptions& options) {
 }
 
 void finalTidyPass(MathObject& subtree) {
+  for (MathObject* o = &subtree; o; o = nextPreorder(*o, subtree)) {
+    if (memoryIsLow()) return;
+    if (o->kind == ObjectKind::times) leadWithSign(*o);
+  }
   for (MathObject* o = firstPostorder(subtree); o; o = nextPostorder(*o, subtree)) {
     if (memoryIsLow()) return;
     if (isNumber(o) && o->number->value < 0) {

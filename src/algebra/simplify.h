@@ -53,7 +53,8 @@ void rewriteBottomUp(MathObject& subtree, const SimplifyOptions& options);
 void rewriteObject(MathObject& object, const SimplifyOptions& options);
 
 /// Display clean-up after the rewrite passes: negative numbers as a sign and a number, x^(1/2)
-/// as a square root, a sign pulled out of a numerator.
+/// as a square root, a sign pulled out of a numerator and out of a product it leads (−2x, not
+/// (−2)x).
 void finalTidyPass(MathObject& subtree);
 
 /// Runs the derivative conversion, engine (unless held) and back-conversion on the subtree.
