@@ -125,6 +125,13 @@ void layoutRaisedMark(LayoutContext& ctx, MathObject& node, std::uint8_t mark) {
   ctx.drawGlyph(Face::Text, mark, node.left + operandWidth, baselineOf(node) - raise);
 }
 
+// A derivative operator reads d/dx f: only an operand that is itself an operation needs the
+// parentheses every other function application shows.
+bool encloseArgument(const MathObject& function, const MathObject& argument) {
+  if (function.kind != ObjectKind::optotal && function.kind != ObjectKind::oppartial) return true;
+  return argument.shape() == KindShape::Infix || isSign(&argument);
+}
+
 } // namespace
 
 void layoutInfix(LayoutContext& ctx, MathObject& node) {
@@ -261,19 +268,22 @@ void layoutFunctionApplication(LayoutContext& ctx, MathObject& node) {
   }
   const Fixed ascent = std::max(ctx.effectiveAscent(*argument), ctx.metrics().ascent);
   const Fixed descent = std::max(ctx.effectiveDescent(*argument), ctx.metrics().descent);
-  const Fixed parenthesis = delimiterWidth(ctx, DelimiterShape::Parenthesis, ascent, descent);
-  const Fixed inside = ctx.units(40);
+  const bool enclosed = encloseArgument(*function, *argument);
+  const Fixed parenthesis = enclosed ? delimiterWidth(ctx, DelimiterShape::Parenthesis, ascent, descent) : 0;
+  const Fixed inside = enclosed ? ctx.units(40) : ctx.units(Spacing::kFunctionGap);
   if (ctx.measuring()) {
     ChildPlacer placer(ctx.metrics().ascent, ctx.metrics().descent);
     placer.put(*function, 0, ctx.alignedBaseline(*function));
     const Fixed argumentX = function->width + parenthesis + inside;
     placer.put(*argument, argumentX, ctx.alignedBaseline(*argument));
-    placer.extend(delimiterAscent(ctx, ascent, descent), delimiterDescent(ctx, ascent, descent));
+    if (enclosed)
+      placer.extend(delimiterAscent(ctx, ascent, descent), delimiterDescent(ctx, ascent, descent));
     placer.finish(node);
-    node.width = argumentX + argument->width + inside + parenthesis;
+    node.width = argumentX + argument->width + (enclosed ? inside + parenthesis : 0);
     node.textBox = 1;
     return;
   }
+  if (!enclosed) return;
   const Fixed baseline = baselineOf(node);
   const Fixed x = node.left + function->width;
   drawDelimiter(ctx, DelimiterShape::Parenthesis, true, x, baseline, ascent, descent);

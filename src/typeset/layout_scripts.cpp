@@ -341,44 +341,55 @@ void layoutGrad(LayoutContext& ctx, MathObject& node) {
 }
 
 void layoutDerivativeOperator(LayoutContext& ctx, MathObject& node) {
-  // d/dx (or ∂/∂x) as a small fraction at the variable's size, before the operand.
+  // d/dx (or ∂/∂x) set as a fraction: the glyph over the glyph and the variable (child 0), the rule
+  // on the math axis; an order (child 1) is raised after the upper glyph and, when it is a number,
+  // repeated after the variable: d²/dx². The operand follows in the `function` around it.
   const KindGlyph glyph = kindGlyph(node.kind);
-  const Fixed scriptSize = ctx.levelSize(node.sizeLevel + 1);
-  const FontFace& script = ctx.font(glyph.face, scriptSize);
-  const FontMetrics scriptMetrics = ctx.typesetter().metrics(scriptSize);
-  const Fixed glyphWidth = script.characterWidth(glyph.code);
-  MathObject* operand = optionalChild(node, 0);
-  MathObject* variable = optionalChild(node, 1);
-  MathObject* order = optionalChild(node, 2);
+  const char code = static_cast<char>(glyph.code);
+  const std::string_view glyphText(&code, 1);
+  const Fixed glyphWidth = ctx.glyphWidth(glyph.face, glyph.code);
+  MathObject* variable = optionalChild(node, 0);
+  MathObject* order = optionalChild(node, 1);
+  const FontFace& script = ctx.font(Face::Text, ctx.levelSize(node.sizeLevel + 1));
+  const std::string_view repeatedOrder = order && order->kind == ObjectKind::num && order->number
+                                             ? order->number->displayText()
+                                             : std::string_view();
+  const Fixed repeatedWidth = script.textWidth(repeatedOrder);
   const Fixed numeratorWidth = glyphWidth + (order ? order->width : 0);
-  const Fixed denominatorWidth = glyphWidth + (variable ? variable->width : 0);
+  const Fixed variableWidth = variable ? variable->width : 0;
+  const Fixed denominatorWidth = glyphWidth + variableWidth + repeatedWidth;
   const Fixed width = std::max(numeratorWidth, denominatorWidth);
-  const Fixed indent = ctx.units(60), gap = ctx.units(80), axis = ctx.axis();
+  const Fixed indent = ctx.units(Spacing::kFractionIndent);
+  const Fixed gap = ctx.units(Spacing::kFractionGap) + ctx.hairline() / 2;
   const Fixed numeratorX = indent + (width - numeratorWidth) / 2;
   const Fixed denominatorX = indent + (width - denominatorWidth) / 2;
-  const Fixed numeratorBaseline = -axis - gap - scriptMetrics.descent;
-  const Fixed denominatorAscent = std::max(scriptMetrics.ascent, variable ? variable->ascent : 0);
-  const Fixed denominatorBaseline = -axis + gap + denominatorAscent;
+  const FontMetrics& m = ctx.metrics();
+  const Fixed numeratorBaseline = -gap - m.descent;
+  const Fixed denominatorAscent = std::max(m.ascent, variable ? ctx.effectiveAscent(*variable) : 0);
+  const Fixed denominatorBaseline = gap + denominatorAscent;
+  const Fixed orderRaise = exponentOverlap(ctx, m.ascent, order ? heightOf(*order) : 0);
   if (ctx.measuring()) {
-    ChildPlacer placer(ctx.metrics().ascent, ctx.metrics().descent);
-    placer.extend(axis + gap + scriptMetrics.ascent + scriptMetrics.descent,
-                  denominatorBaseline + scriptMetrics.descent);
-    if (variable) placer.put(*variable, denominatorX + glyphWidth, denominatorBaseline);
-    if (order) placer.put(*order, numeratorX + glyphWidth, numeratorBaseline - ctx.units(250));
-    // The variable and the order (children 1 and 2) are in the fraction; the others follow it.
-    Fixed x = placeInRow(ctx, placer, node, 0, 0, 2 * indent + width + ctx.units(Spacing::kFunctionGap), 0);
-    x = placeInRow(ctx, placer, node, 3, node.childCount() - 1, x, 0);
+    // The node's baseline is its rule; not being a text box puts the rule on the math axis.
+    ChildPlacer placer(gap + m.descent + m.ascent,
+                       denominatorBaseline +
+                           std::max(m.descent, variable ? ctx.effectiveDescent(*variable) : 0));
+    if (variable)
+      placer.put(*variable, denominatorX + glyphWidth, denominatorBaseline + ctx.alignedBaseline(*variable));
+    if (order)
+      placer.put(*order, numeratorX + glyphWidth, numeratorBaseline - m.ascent + orderRaise - order->descent);
+    for (int i = 2; i < node.childCount(); ++i) placer.put(*node.child(i), width + 2 * indent, 0);
     placer.finish(node);
-    node.width = operand ? x : 2 * indent + width;
-    node.textBox = 1;
+    node.width = width + 2 * indent;
+    node.textBox = 0;
     return;
   }
-  const Fixed baseline = baselineOf(node);
-  const char code = static_cast<char>(glyph.code);
-  ctx.drawText(script, node.left + numeratorX, baseline + numeratorBaseline, std::string_view(&code, 1));
-  ctx.drawText(script, node.left + denominatorX, baseline + denominatorBaseline, std::string_view(&code, 1));
-  ctx.drawLine(node.left + indent, baseline - axis, node.left + indent + width, baseline - axis,
-               ctx.hairline());
+  const Fixed rule = baselineOf(node);
+  ctx.drawText(glyph.face, node.left + numeratorX, rule + numeratorBaseline, glyphText);
+  ctx.drawText(glyph.face, node.left + denominatorX, rule + denominatorBaseline, glyphText);
+  if (!repeatedOrder.empty() && order)
+    ctx.drawText(script, node.left + denominatorX + glyphWidth + variableWidth,
+                 rule + denominatorBaseline - m.ascent + orderRaise - script.descent(), repeatedOrder);
+  ctx.drawLine(node.left + indent, rule, node.left + indent + width, rule, ctx.hairline());
 }
 
 void layoutSubstitution(LayoutContext& ctx, MathObject& node) {

@@ -130,6 +130,45 @@ TEST_F(Typesetting, StackedFractionSitsOnTheMathAxis) {
   EXPECT_EQ(drawn.lines[0].x1 - drawn.lines[0].x, px(12));
 }
 
+TEST_F(Typesetting, DerivativeIsAFractionWithTheVariableBelowThenItsOperand) {
+  layout("function[oppartial[char[x]],char[f]]");
+  const MathObject& op = at({0});
+  const MathObject& variable = at({0, 0});
+  const MathObject& operand = at({1});
+  const Fixed rule = baseline(op);
+  // The rule lies on the math axis; the variable is under it, inside the fraction's width.
+  EXPECT_EQ(op.textBox, 0);
+  EXPECT_EQ(rule, baseline(operand) - mathAxis(px(24)));
+  EXPECT_GT(variable.bottom - variable.descent - variable.ascent, rule);
+  EXPECT_GT(variable.left, op.left);
+  EXPECT_LE(variable.left + variable.width, op.left + op.width);
+  EXPECT_GE(operand.left, op.left + op.width);
+  const RecordingSurface drawn = draw();
+  const std::vector<DrawnItem> partials = drawn.textsOf(symbol(), "\xB6");
+  ASSERT_EQ(partials.size(), 2u);
+  const DrawnItem& upper = partials[0].y < partials[1].y ? partials[0] : partials[1];
+  const DrawnItem& lower = partials[0].y < partials[1].y ? partials[1] : partials[0];
+  EXPECT_LT(upper.y, rule);
+  EXPECT_GT(lower.y, rule);
+  EXPECT_EQ(lower.y, baseline(variable));
+  EXPECT_LT(lower.x, variable.left);
+  ASSERT_EQ(drawn.lines.size(), 1u);
+  EXPECT_EQ(drawn.lines[0].y, rule);
+  // A letter needs no parentheses after the operator; an operation does.
+  EXPECT_TRUE(drawn.textsOf(text(), "(").empty());
+  layout("function[optotal[char[x]],plus[char[x],num[1,\"1\"]]]");
+  EXPECT_EQ(draw().textsOf(text(), "(").size(), 1u);
+
+  // A numeric order is raised on the upper d and repeated after the variable: d²/dx² y.
+  layout("function[optotal[char[x],num[2,\"2\"]],char[y]]");
+  const RecordingSurface ordered = draw();
+  const std::vector<DrawnItem> twos = ordered.textsOf(text(kScript), "2");
+  ASSERT_EQ(twos.size(), 2u);
+  EXPECT_LT(std::min(twos[0].y, twos[1].y), baseline(at({0})));
+  EXPECT_GT(std::max(twos[0].y, twos[1].y), baseline(at({0})));
+  EXPECT_GT(std::max(twos[0].x, twos[1].x), at({0, 0}).left);
+}
+
 TEST_F(Typesetting, ExponentRaiseFollowsTheRaisePercentages) {
   struct Row {
     const char* name;
