@@ -185,6 +185,27 @@ void replaceConstantsByValues(MathObject& subtree) {
   finalTidyPass(subtree);
 }
 
+std::vector<std::uint16_t> freeLetters(const MathObject& subtree) {
+  // A letter an operator binds (i in the sum from i = 1, x in the substitution x = 2) has its
+  // values there.
+  std::vector<std::uint16_t> bound;
+  for (const MathObject* n = &subtree; n; n = nextPreorder(n, subtree)) {
+    const MathObject* binder = n->parent;
+    if (n->kind != K::equal || !binder || n->childCount() < 1 || n->child(0)->kind != K::char_) continue;
+    if (isBigOperator(binder->kind) || binder->kind == K::substitution || binder->kind == K::lim)
+      bound.push_back(n->child(0)->characterCode());
+  }
+  std::vector<std::uint16_t> letters;
+  for (const MathObject* n = &subtree; n; n = nextPreorder(n, subtree)) {
+    if (n->kind != K::char_) continue;
+    const std::uint16_t code = n->characterCode();
+    if (isConstantLetter(code) && (n->decoration & 0xFFFF) == 0) continue;
+    if (std::find(bound.begin(), bound.end(), code) != bound.end()) continue;
+    if (std::find(letters.begin(), letters.end(), code) == letters.end()) letters.push_back(code);
+  }
+  return letters;
+}
+
 bool evaluationStep(MathObject& object, const SimplifyOptions& options) {
   const StepRow* row = findStep(object.kind);
   return row && row->step(object, options);

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 namespace vexmar {
 
 struct InsertionPoint;
@@ -14,6 +17,11 @@ void replaceConstantsByValues(MathObject& subtree);
 /// determinant, binomial coefficient, powers with a numeric exponent, peeling a term off a sum or
 /// product). Returns false when its kind has none or it does not apply.
 bool evaluationStep(MathObject& object, const SimplifyOptions& options);
+
+/// The codes of the letters in the subtree that Evaluate has no value for, each once, in reading
+/// order: not e, pi, the degree sign or the animated letter, nor a letter that a sum, product,
+/// limit or substitution binds.
+[[nodiscard]] std::vector<std::uint16_t> freeLetters(const MathObject& subtree);
 
 /// Evaluate: equations lifted, constants replaced by values, Simplify, then one evaluation step on the
 /// selection.

@@ -122,16 +122,16 @@ void swapSides(MathObject& equation) {
 
 } // namespace
 
-bool isolateSelection(InsertionPoint& ip, MathObject& selection, const SimplifyOptions& options) {
+IsolateOutcome isolateSelection(InsertionPoint& ip, MathObject& selection, const SimplifyOptions& options) {
   MathObject* parent = selection.parent;
   if (parent && parent->kind == K::equal && parent->childCount() == 2 && selection.indexInParent == 1) {
     swapSides(*parent);
     setInsertionPoint(ip, selection, SelectionMode::Object);
-    return true;
+    return IsolateOutcome::Isolated;
   }
   MathObject* equation = parent;
   while (equation && equation->kind != K::equal) equation = equation->parent;
-  if (!equation || equation->childCount() != 2) return false;
+  if (!equation || equation->childCount() != 2) return IsolateOutcome::NotInEquation;
 
   // The operations from the side down to the selection, outermost first.
   std::vector<MathObject*> path;
@@ -139,7 +139,7 @@ bool isolateSelection(InsertionPoint& ip, MathObject& selection, const SimplifyO
   for (MathObject* p : path) {
     if (!findUndo(*p)) {
       setInsertionPoint(ip, *p, SelectionMode::Object);
-      return false;
+      return IsolateOutcome::NoInverse;
     }
   }
 
@@ -163,7 +163,7 @@ bool isolateSelection(InsertionPoint& ip, MathObject& selection, const SimplifyO
   if (options.switches.simplifyAfterSubstitution) simplifySelection(ip, *otherSide, options);
   MathObject& isolated = *equation->child(0);
   setInsertionPoint(ip, isolated, SelectionMode::Object);
-  return true;
+  return IsolateOutcome::Isolated;
 }
 
 } // namespace vexmar

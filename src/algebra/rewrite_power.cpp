@@ -15,9 +15,6 @@ using namespace detail;
 
 namespace {
 
-// (a + b)^n is multiplied out only for 1 < n < this.
-constexpr double kBinomialLimit = 24;
-
 // (t1 + rest)^n with binomial coefficients; the powers of the rest expand in turn.
 void expandBinomial(MathObject& o, int n, RewriteContext& context) {
   MathObject& base = *o.child(0);
@@ -73,8 +70,10 @@ void rewritePower(MathObject& o, RewriteContext& context) {
         return setNumber(o, value);
     }
     if (context.expands() && base.kind == ObjectKind::plus && base.childCount() >= 2 && integralExponent &&
-        e > 1 && e < kBinomialLimit)
-      return expandBinomial(o, static_cast<int>(e), context);
+        e > 1) {
+      if (e <= kLargestExpandedPower) return expandBinomial(o, static_cast<int>(e), context);
+      context.refused.powerTooHigh = true;
+    }
     static const std::uint16_t kIota = greekCode("iota");
     if (isPlainLetter(&base, kIota) && integralExponent) {
       const double turn = e - 4 * std::floor(e / 4);

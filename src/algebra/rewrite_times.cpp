@@ -26,7 +26,11 @@ bool distribute(MathObject& o, RewriteContext& context) {
     termCount *= o.child(i)->childCount();
     if (once) break;
   }
-  if (sums.empty() || termCount > kMaxChildren || memoryIsLow()) return false;
+  if (sums.empty() || memoryIsLow()) return false;
+  if (termCount > kMaxChildren) {
+    context.refused.tooManyTerms = true;
+    return false;
+  }
   if (once) context.distributedOnce = true;
 
   std::vector<int> choice(sums.size(), 0);

@@ -129,10 +129,12 @@ void liftEquations(MathObject& selection) {
   }
 }
 
-void rewritePass(MathObject& selection, const SimplifyOptions& options) {
+ExpansionLimits rewritePass(MathObject& selection, const SimplifyOptions& options) {
+  detail::RewriteContext context(options);
   unwrapIdentity(selection);
-  rewriteBottomUp(selection, options);
+  detail::rewriteBottomUp(selection, context);
   finalTidyPass(selection);
+  return context.refused;
 }
 
 void derivativeSteps(MathObject& subtree, const SimplifyOptions& options) {

@@ -36,8 +36,18 @@ struct SimplifyOptions {
 /// are held), the rewrite pass again and the final tidy pass. `selection` keeps its place.
 void simplifySelection(InsertionPoint& ip, MathObject& selection, const SimplifyOptions& options);
 
+/// The largest exponent of a sum that expandMode multiplies out.
+inline constexpr int kLargestExpandedPower = 23;
+
+/// Expansions a pass left undone because their result would be too large.
+struct ExpansionLimits {
+  bool tooManyTerms = false; ///< a product of sums would have more terms than one sum holds
+  bool powerTooHigh = false; ///< a sum raised above kLargestExpandedPower
+};
+
 /// Unwraps parentheses, runs the bottom-up pass and the final tidy pass (no derivative steps).
-void rewritePass(MathObject& selection, const SimplifyOptions& options);
+/// Returns the expansions it refused.
+ExpansionLimits rewritePass(MathObject& selection, const SimplifyOptions& options);
 
 /// Every object below the selection that has an `equal` child becomes an equation whose sides
 /// are copies of the object with that child replaced by each side: 2(y = x + 1) gives

@@ -2,6 +2,7 @@
 
 #include "editor/editor_state.h"
 #include "model/insertion_point.h"
+#include "model/memory_reserve.h"
 
 #include <algorithm>
 
@@ -15,24 +16,35 @@ const AlgebraActionRow* findAction(EditorCommand code) {
   return nullptr;
 }
 
+// Runs the action on the selection; the report comes out as the user is to get it.
+ActionReport perform(const AlgebraActionRow& action, InsertionPoint& ip) {
+  // What the line held before tells a command that did nothing from one that did something.
+  const ObjectPtr before = ip.root && !memoryReserve().isLow() ? cloneTree(*ip.root) : nullptr;
+  const ActionReport report = action.perform(ip, *ip.current);
+  return settledReport(report, !before || !ip.root || !treeEqual(*before, *ip.root));
+}
+
 } // namespace
 
-void performAlgebraAction(InsertionPoint& ip, EditorCommand code) {
+ActionReport performAlgebraAction(InsertionPoint& ip, EditorCommand code) {
   const AlgebraActionRow* action = findAction(code);
-  if (!action || !ip.current) return;
+  if (!action || !ip.current) return {};
   if (ip.mode == SelectionMode::Cells) {
     MathObject* matrix = ip.current;
     const int columns = matrix->matrixColumns();
-    if (matrix->kind != ObjectKind::matrix || columns <= 0) return;
+    if (matrix->kind != ObjectKind::matrix || columns <= 0) return {};
     const int first = ip.selFirst, last = ip.selLast;
     const int r0 = std::min(first, last) / columns, r1 = std::max(first, last) / columns;
     const int c0 = std::min(first % columns, last % columns), c1 = std::max(first % columns, last % columns);
+    ActionReport report;
     for (int r = r0; r <= r1; ++r) {
       for (int c = c0; c <= c1; ++c) {
         const int index = r * columns + c;
         if (index >= matrix->childCount() || !matrix->child(index)) continue;
         setInsertionPoint(ip, *matrix->child(index), SelectionMode::Object);
-        action->perform(ip, *ip.current);
+        // The first cell with something to tell speaks for all.
+        ActionReport cell = perform(*action, ip);
+        if (report.outcome == ActionOutcome::Done) report = std::move(cell);
       }
     }
     ip.current = matrix;
@@ -40,14 +52,20 @@ void performAlgebraAction(InsertionPoint& ip, EditorCommand code) {
     ip.selFirst = first;
     ip.selLast = last;
     markChangedFromRoot(ip);
-    return;
+    return report;
   }
   if (ip.mode == SelectionMode::Range) groupSelection(ip);
-  if (ip.mode != SelectionMode::Object) return;
-  action->perform(ip, *ip.current);
+  if (ip.mode != SelectionMode::Object) return {};
+  ActionReport report = perform(*action, ip);
   markChangedFromRoot(ip);
+  return report;
 }
 
-void installAlgebraActions() { editorState().algebraAction = performAlgebraAction; }
+void installAlgebraActions(ActionReportListener listener) {
+  editorState().algebraAction = [listener = std::move(listener)](InsertionPoint& ip, EditorCommand code) {
+    const ActionReport report = performAlgebraAction(ip, code);
+    if (listener) listener(report);
+  };
+}
 
 } // namespace vexmar

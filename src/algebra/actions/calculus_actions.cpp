@@ -21,19 +21,39 @@ void simplifyWhenAutomatic(InsertionPoint& ip, MathObject& selection) {
   if (switches.simplifyAfterSubstitution) simplifySelection(ip, selection, {.switches = switches});
 }
 
-void isolateAction(InsertionPoint& ip, MathObject& selection) {
-  (void)isolateSelection(ip, selection, {.switches = simplifySwitches()});
+ActionReport isolateAction(InsertionPoint& ip, MathObject& selection) {
+  const MathObject* parent = selection.parent;
+  const bool alone =
+      parent && parent->kind == K::equal && parent->childCount() == 2 && selection.indexInParent == 0;
+  switch (isolateSelection(ip, selection, {.switches = simplifySwitches()})) {
+  case IsolateOutcome::Isolated:
+    return alone ? ActionReport{ActionOutcome::AlreadyIsolated, {}} : ActionReport{};
+  case IsolateOutcome::NotInEquation:
+    return {ActionOutcome::NotInEquation, {}};
+  case IsolateOutcome::NoInverse:
+    return {ActionOutcome::NoInverse, {}};
+  }
+  return {};
 }
 
-void evaluateAction(InsertionPoint& ip, MathObject& selection) {
+// Evaluate with letters left that have no value: said so when nothing could be evaluated.
+ActionReport evaluated(const std::vector<std::uint16_t>& letters) {
+  if (letters.empty()) return {};
+  return {ActionOutcome::FreeLetters, letterNames(letters)};
+}
+
+ActionReport evaluateAction(InsertionPoint& ip, MathObject& selection) {
+  const std::vector<std::uint16_t> letters = freeLetters(selection);
   evaluateSelection(ip, selection, {.switches = simplifySwitches()});
+  return evaluated(letters);
 }
 
-void substituteAction(InsertionPoint& ip, MathObject& selection) {
+ActionReport substituteAction(InsertionPoint& ip, MathObject& selection) {
   if (carryOutSubstitutions(selection)) simplifyWhenAutomatic(ip, selection);
+  return {};
 }
 
-void peelAction(InsertionPoint& ip, MathObject& selection) {
+ActionReport peelAction(InsertionPoint& ip, MathObject& selection) {
   const std::vector<MathObject*> found =
       collectPreorder(selection, [](const MathObject& n) { return n.kind == K::sum || n.kind == K::prod; });
   // Inner operators first, so that peeling an outer one copies the already peeled body.
@@ -41,11 +61,12 @@ void peelAction(InsertionPoint& ip, MathObject& selection) {
   for (auto it = found.rbegin(); it != found.rend() && !memoryReserve().isLow(); ++it)
     any = peelTerm(**it) || any;
   if (any) simplifyWhenAutomatic(ip, selection);
+  return {};
 }
 
 // The expression, "=", and its evaluated copy on the right.
-void evaluateIntoEquationAction(InsertionPoint& ip, MathObject&) {
-  if (!ip.root) return;
+ActionReport evaluateIntoEquationAction(InsertionPoint& ip, MathObject&) {
+  if (!ip.root) return {};
   MathObject& root = *ip.root;
   const MathObject& expression = root.kind == K::equal && root.childCount() >= 1 ? *root.child(0) : root;
   ObjectPtr equation = makeObject(K::equal, cloneTree(expression), cloneTree(expression));
@@ -54,6 +75,7 @@ void evaluateIntoEquationAction(InsertionPoint& ip, MathObject&) {
   setInsertionPoint(ip, value, SelectionMode::Object);
   evaluateSelection(ip, value, {.switches = simplifySwitches()});
   setInsertionPoint(ip, *root.child(1), SelectionMode::Object);
+  return {};
 }
 
 constexpr std::array<AlgebraActionRow, 5> kCalculusActions = {{

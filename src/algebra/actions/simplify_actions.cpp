@@ -4,24 +4,32 @@
 #include "algebra/tree_services.h"
 #include "model/math_object.h"
 
+#include <string>
+
 namespace vexmar {
 namespace {
 
-void simplifyAction(InsertionPoint& ip, MathObject& selection) {
+ActionReport simplifyAction(InsertionPoint& ip, MathObject& selection) {
   liftEquations(selection);
   simplifySelection(ip, selection, {.switches = simplifySwitches()});
+  return {};
 }
 
-void keepProductsAction(InsertionPoint&, MathObject& selection) {
-  rewritePass(selection, {.switches = simplifySwitches(), .keepProductsMode = true});
+ActionReport keepProductsAction(InsertionPoint&, MathObject& selection) {
+  (void)rewritePass(selection, {.switches = simplifySwitches(), .keepProductsMode = true});
+  return {};
 }
 
-void expandAction(InsertionPoint&, MathObject& selection) {
+ActionReport expandAction(InsertionPoint&, MathObject& selection) {
   liftEquations(selection);
-  rewritePass(selection, {.switches = simplifySwitches(), .expandMode = true});
+  const ExpansionLimits refused =
+      rewritePass(selection, {.switches = simplifySwitches(), .expandMode = true});
+  if (refused.tooManyTerms) return {ActionOutcome::TooManyTerms, std::to_string(kMaxChildren)};
+  if (refused.powerTooHigh) return {ActionOutcome::PowerTooHigh, std::to_string(kLargestExpandedPower)};
+  return {};
 }
 
-void expandOnceAction(InsertionPoint&, MathObject& selection) {
+ActionReport expandOnceAction(InsertionPoint&, MathObject& selection) {
   const SimplifyOptions options{.switches = simplifySwitches(), .expandMode = true, .expandOnceMode = true};
   unwrapIdentity(selection);
   for (MathObject* o = &selection; o; o = nextPreorder(*o, selection)) {
@@ -30,20 +38,24 @@ void expandOnceAction(InsertionPoint&, MathObject& selection) {
     break;
   }
   finalTidyPass(selection);
+  return {};
 }
 
-void derivativesOnlyAction(InsertionPoint&, MathObject& selection) {
+ActionReport derivativesOnlyAction(InsertionPoint&, MathObject& selection) {
   derivativeSteps(selection, {.switches = simplifySwitches()});
+  return {};
 }
 
-void simplifyHoldingDerivativesAction(InsertionPoint& ip, MathObject& selection) {
+ActionReport simplifyHoldingDerivativesAction(InsertionPoint& ip, MathObject& selection) {
   SimplifyOptions options{.switches = simplifySwitches()};
   options.switches.derivativesHeld = true;
   simplifySelection(ip, selection, options);
+  return {};
 }
 
-void compactFractionsAction(InsertionPoint&, MathObject& selection) {
-  rewritePass(selection, {.switches = simplifySwitches(), .compactFractionsMode = true});
+ActionReport compactFractionsAction(InsertionPoint&, MathObject& selection) {
+  (void)rewritePass(selection, {.switches = simplifySwitches(), .compactFractionsMode = true});
+  return {};
 }
 
 constexpr AlgebraActionRow kSimplifyActions[] = {

@@ -21,6 +21,7 @@ struct RewriteContext {
 
   const SimplifyOptions& options;
   bool distributedOnce = false; ///< expand-once has made its one distribution
+  ExpansionLimits refused;      ///< expansions left undone for their size
 
   /// Products distribute over sums and powers of sums multiply out.
   [[nodiscard]] bool expands() const { return options.expandMode && !distributedOnce; }

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vexmar {
+
+/// Why an algebra action did less than it was asked to, for the status bar.
+enum class ActionOutcome : std::uint8_t {
+  Done,            ///< nothing to tell
+  FreeLetters,     ///< Evaluate: letters without a value keep the selection from having one
+  NotInEquation,   ///< Isolate: no equation of two sides holds the selection
+  NoInverse,       ///< Isolate: the operation now selected cannot be undone
+  AlreadyIsolated, ///< Isolate: the selection is alone on the left already
+  TooManyTerms,    ///< Expand: a product left whole, its expansion too long for one sum
+  PowerTooHigh,    ///< Expand: a power of a sum left whole, its exponent too large
+};
+
+/// What an algebra action reports: the outcome and its particulars (the free letters' names).
+struct ActionReport {
+  ActionOutcome outcome = ActionOutcome::Done;
+  std::string detail;
+};
+
+/// The report as the user gets it: outcomes that only explain why nothing happened are dropped
+/// when the equation changed after all.
+[[nodiscard]] ActionReport settledReport(ActionReport report, bool changed);
+
+/// The status-bar message for a report; empty for Done.
+[[nodiscard]] std::string actionMessage(const ActionReport& report);
+
+/// Letter codes as the user reads them, separated by commas (Greek letters in UTF-8).
+[[nodiscard]] std::string letterNames(const std::vector<std::uint16_t>& codes);
+
+} // namespace vexmar
