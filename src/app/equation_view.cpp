@@ -440,10 +440,9 @@ bool CVexmarView::hasSelection() const { return hasLine() && vexmar::hasSelectio
 
 bool CVexmarView::canActOnSelection() const { return hasLine() && selectionCanBeActedOn(&currentLine()); }
 
-bool CVexmarView::canUndo() const {
-  const std::optional<UndoSnapshot>& snapshot = editorState().undo;
-  return hasLine() && snapshot && snapshot->lineSerial == currentLine().serial;
-}
+bool CVexmarView::canUndo() const { return hasLine() && editorState().undo.undoSteps() > 0; }
+
+bool CVexmarView::canRedo() const { return hasLine() && editorState().undo.redoSteps() > 0; }
 
 std::pair<double, double> CVexmarView::selectionExtent() const {
   const InsertionPoint& ip = currentLine();
@@ -631,12 +630,15 @@ void CVexmarView::moveToLine(int line) {
 
 void CVexmarView::routeKey(const KeyStroke& stroke) {
   if (!hasLine()) return;
+  // Undo and Redo may go to another line than the current one.
+  if (const std::optional<Accelerator> a = findAccelerator(stroke);
+      a && (a->action == AcceleratorAction::Undo || a->action == AcceleratorAction::Redo))
+    return stepHistory(a->action == AcceleratorAction::Redo);
   InsertionPoint& ip = currentLine();
   modelState().activeInsertionPoint = &ip;
   typesetter_.ensureLayout(ip);
   RoutedKey routed = RoutedKey::Ignored;
   guarded([&] { routed = routeKeyStroke(stroke); });
-  undoJustMade_ = routed == RoutedKey::Undone;
   switch (routed) {
   case RoutedKey::LineMove: {
     const ViewKey key = std::get<NamedKey>(stroke.key).key;
@@ -701,19 +703,30 @@ void CVexmarView::performCommand(EditorCommand code) {
   document_.setModified(true);
 }
 
-void CVexmarView::undo() {
-  if (!hasLine()) return;
-  modelState().activeInsertionPoint = &currentLine();
-  bool undone = false;
-  guarded([&] { undone = vexmar::undo(); });
-  undoJustMade_ = undone;
-  afterEdit(undone);
-}
+void CVexmarView::undo() { stepHistory(false); }
 
-void CVexmarView::redo() {
-  if (!undoJustMade_) return;
-  undo();
-  undoJustMade_ = false;
+void CVexmarView::redo() { stepHistory(true); }
+
+void CVexmarView::stepHistory(bool forward) {
+  if (!hasLine()) return;
+  UndoHistory& history = editorState().undo;
+  bool changed = false;
+  for (;;) {
+    const std::uint64_t serial = forward ? history.redoLine() : history.undoLine();
+    if (serial == 0) break;
+    int line = -1;
+    for (int i = 0; i < document_.equationCount() && line < 0; ++i)
+      if (document_.model().equation(i).insertionPoint->serial == serial) line = i;
+    if (line < 0) {
+      history.forgetLine(serial); // the equation is gone
+      continue;
+    }
+    document_.setCurrentEquation(line);
+    guarded([&] { changed = forward ? vexmar::redo() : vexmar::undo(); });
+    break;
+  }
+  statusText_.clear();
+  afterEdit(changed);
 }
 
 // Runs Cut or Copy and hands what it took to the system clipboard. A command that took nothing
@@ -737,7 +750,6 @@ void CVexmarView::clipboardCommand(EditorCommand code) {
     else
       QtClipboard::clear();
   });
-  undoJustMade_ = false;
   afterEdit(!ip.layoutValid);
 }
 
@@ -767,7 +779,6 @@ void CVexmarView::paste() {
     dispatch(Command::Paste);
     editorState().commandMessage = false;
   });
-  undoJustMade_ = false;
   afterEdit(!ip.layoutValid);
 }
 
@@ -775,7 +786,6 @@ void CVexmarView::clear() {
   if (!hasLine()) return;
   modelState().activeInsertionPoint = &currentLine();
   guarded([] { dispatch(Command::Clear); });
-  undoJustMade_ = false;
   afterEdit(!currentLine().layoutValid);
 }
 
@@ -828,7 +838,6 @@ void CVexmarView::mousePressEvent(QMouseEvent* event) {
     }
   });
   dragging_ = true;
-  undoJustMade_ = false;
   afterEdit(false);
   updateCursorShape(point);
 }

@@ -45,10 +45,11 @@ public:
   void typeKeyStroke(const KeyStroke& stroke) { routeKey(stroke); }
 
   // The Edit menu.
+  /// Undoes the newest edit step of the history, on whichever line it was made.
   void undo();
-  /// Undoes the Undo just made (the editor's Undo swaps the line with its snapshot).
+  /// Redoes the step the newest Undo undid.
   void redo();
-  [[nodiscard]] bool canRedo() const { return undoJustMade_; }
+  [[nodiscard]] bool canRedo() const;
   void cut();
   void copy();
   void paste();
@@ -120,6 +121,8 @@ private:
   template <typename Work> void guarded(Work&& work);
   void routeKey(const KeyStroke& stroke);
   void clipboardCommand(EditorCommand code);
+  /// Undo or Redo: makes the line of the history's next step current, then steps.
+  void stepHistory(bool forward);
   void moveToLine(int line);
 
   [[nodiscard]] QPoint contentOffset() const;
@@ -159,7 +162,6 @@ private:
   int anchorLine_ = -1;
   LinePoint anchor_;
   double termDragX_ = 0;
-  bool undoJustMade_ = false;
   bool clipboardHoldsEquation_ = false;
 };
 

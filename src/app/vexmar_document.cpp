@@ -26,7 +26,7 @@ void VexmarDocument::newDocument() {
   EditorState& editor = editorState();
   editor.currentCommand = editor.previousCommand = 0;
   editor.snapshotDue = true;
-  editor.undo.reset();
+  editor.undo.clear();
   modified_ = false;
   current_ = -1;
   setCurrentEquation(0);

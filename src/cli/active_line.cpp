@@ -15,6 +15,7 @@ ActiveLine::ActiveLine() : line_(createLineState()) {
 
 ActiveLine::~ActiveLine() {
   if (modelState().activeInsertionPoint == line_.get()) modelState().activeInsertionPoint = nullptr;
+  editorState().undo.forgetLine(line_->serial);
 }
 
 bool ActiveLine::startFromText(const std::string& text, std::string& error) {

@@ -13,10 +13,12 @@ namespace vexmar {
 namespace {
 
 constexpr int Control = KeyModifier::Control;
+constexpr int ControlShift = KeyModifier::Control | KeyModifier::Shift;
 
 // clang-format off
-constexpr std::array<Accelerator, 16> kAccelerators = {{
+constexpr std::array<Accelerator, 17> kAccelerators = {{
     {'Z', Control, AcceleratorAction::Undo, 0},
+    {'Z', ControlShift, AcceleratorAction::Redo, 0},
     {'X', Control, AcceleratorAction::EditorCommand, Command::Cut},
     {'C', Control, AcceleratorAction::EditorCommand, Command::Copy},
     {'V', Control, AcceleratorAction::EditorCommand, Command::Paste},
@@ -50,6 +52,9 @@ RoutedKey perform(const Accelerator& a) {
   case AcceleratorAction::Undo:
     undo();
     return RoutedKey::Undone;
+  case AcceleratorAction::Redo:
+    redo();
+    return RoutedKey::Redone;
   case AcceleratorAction::EditorCommand:
     dispatchAsCommandMessage(a.code);
     return RoutedKey::Edited;

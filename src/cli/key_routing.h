@@ -9,6 +9,7 @@ namespace vexmar {
 /// What a main-window accelerator does.
 enum class AcceleratorAction {
   Undo,
+  Redo,
   EditorCommand, ///< dispatch the row's code
   SelectAll,
   NewEquation,
@@ -27,7 +28,7 @@ struct Accelerator {
 [[nodiscard]] std::optional<Accelerator> findAccelerator(const KeyStroke& stroke);
 
 /// What routing a key did that the caller must finish (the window moves lines, graphs...).
-enum class RoutedKey { Ignored, Edited, Undone, LineMove, NewEquation, ResetGraph, DrawGraph };
+enum class RoutedKey { Ignored, Edited, Undone, Redone, LineMove, NewEquation, ResetGraph, DrawGraph };
 
 /// Routes a key press as the main window does for the equation view: accelerators first, then
 /// the view's key-down handling, then key translation and the dispatcher.

@@ -1,5 +1,6 @@
 #include "document/document_model.h"
 
+#include "editor/editor_state.h"
 #include "numeric/numeric_state.h"
 
 #include <algorithm>
@@ -31,11 +32,13 @@ EquationRecord& DocumentModel::addEquation(int index) {
 
 void DocumentModel::removeEquation(int index) {
   if (index < 0 || index >= equationCount()) return;
+  // Undo steps of a line that is gone could never be taken.
+  editorState().undo.forgetLine(equation(index).insertionPoint->serial);
   equations_.erase(equations_.begin() + index);
 }
 
 void DocumentModel::deleteContents() {
-  while (!equations_.empty()) equations_.pop_back();
+  while (!equations_.empty()) removeEquation(equationCount() - 1);
   loaded = false;
 }
 

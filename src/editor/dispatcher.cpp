@@ -23,7 +23,7 @@ bool roomToCopy(const InsertionPoint& ip) {
 
 void takeSnapshot(EditorState& s, const InsertionPoint& ip) {
   if (!roomToCopy(ip)) return;
-  if (auto snapshot = UndoSnapshot::take(ip)) s.undo = std::move(snapshot);
+  if (auto snapshot = UndoSnapshot::take(ip)) s.undo.record(std::move(*snapshot));
 }
 
 bool isLetter(EditorCommand c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
@@ -144,9 +144,15 @@ int edit(EditorState& s, InsertionPoint& ip, EditorCommand code) {
 
 int dispatch(EditorCommand code) {
   EditorState& s = editorState();
+  InsertionPoint* ip = modelState().activeInsertionPoint;
+  // Work on another line is a step of its own, and no run of deletions or term moves goes on.
+  if (ip && ip->serial != s.lastLine) {
+    s.lastLine = ip->serial;
+    s.currentCommand = 0;
+    s.snapshotDue = true;
+  }
   s.previousCommand = s.currentCommand;
   s.currentCommand = code;
-  InsertionPoint* ip = modelState().activeInsertionPoint;
   if (!ip || !ip->current) return 0;
 
   if (isCaretMove(code)) {
@@ -200,18 +206,22 @@ int dispatch(EditorCommand code) {
   return edit(s, *ip, code);
 }
 
-bool undo() {
+namespace {
+
+bool stepHistory(bool forward) {
   EditorState& s = editorState();
   InsertionPoint* ip = modelState().activeInsertionPoint;
-  const bool possible = ip && s.undo && s.undo->lineSerial == ip->serial && roomToCopy(*ip);
   s.previousCommand = s.currentCommand = 0;
-  if (!possible) return false;
-  std::optional<UndoSnapshot> replacement = UndoSnapshot::take(*ip);
-  UndoSnapshot restored = std::move(*s.undo);
-  restored.restoreInto(*ip);
-  s.undo = std::move(replacement);
-  s.snapshotDue = true;
-  return true;
+  if (!ip || !roomToCopy(*ip)) return false;
+  const bool changed = forward ? s.undo.redo(*ip) : s.undo.undo(*ip);
+  if (changed) s.snapshotDue = true;
+  return changed;
 }
+
+} // namespace
+
+bool undo() { return stepHistory(false); }
+
+bool redo() { return stepHistory(true); }
 
 } // namespace vexmar

@@ -9,8 +9,12 @@ namespace vexmar {
 /// operation, 0 when it was ignored.
 int dispatch(EditorCommand code);
 
-/// Swaps the active line with the undo snapshot (so a second Undo redoes). Does nothing when the
-/// snapshot belongs to another line or memory is too short for the copy. Returns true on a swap.
+/// Undo: the active line goes back to its state before the newest edit step of the history, and
+/// Redo can bring the present state back. Does nothing when that step belongs to another line (the
+/// caller makes the history's undoLine() active first) or memory is too short for the copy.
+/// Returns true when the line changed.
 bool undo();
+/// Redo: the active line returns to the state the newest Undo left, as undo() does otherwise.
+bool redo();
 
 } // namespace vexmar

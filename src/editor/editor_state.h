@@ -3,11 +3,11 @@
 #include "editor/edit_clipboard.h"
 #include "editor/editor_command.h"
 #include "editor/keyboard_selection.h"
-#include "editor/undo_snapshot.h"
+#include "editor/undo_history.h"
 
+#include <cstdint>
 #include <functional>
 #include <map>
-#include <optional>
 #include <string>
 
 namespace vexmar {
@@ -21,7 +21,9 @@ struct EditorState {
   EditorCommand currentCommand = 0;
   EditorCommand previousCommand = 0;
   bool snapshotDue = true;
-  std::optional<UndoSnapshot> undo;
+  /// The line the last command acted on: a command on another line starts a new undo step.
+  std::uint64_t lastLine = 0;
+  UndoHistory undo;
   EditClipboard clipboard;
   /// Rules applied by Apply Rules; made by Define Rule.
   ObjectPtr activeRules;

@@ -112,6 +112,8 @@ void startSelection(InsertionPoint& ip, SelectionAnchor& s, bool right) {
 void clickAt(Typesetter& typesetter, InsertionPoint& ip, LinePoint drawn) {
   if (!ip.root) return;
   placeCaretAt(typesetter, ip, drawn);
+  // A click moves the caret: what is typed next is a new undo step.
+  editorState().snapshotDue = true;
   SelectionAnchor& s = editorState().selection;
   s.line = ip.serial;
   s.anchor = s.moving = s.result = keep(ip);

@@ -21,6 +21,9 @@ struct UndoSnapshot {
   [[nodiscard]] static std::optional<UndoSnapshot> take(const InsertionPoint& ip);
   /// Makes the snapshot the line's state (the line's tree is destroyed).
   void restoreInto(InsertionPoint& ip);
+  /// True when both are of the same line and restoring one in place of the other would leave the
+  /// tree as it is (number texts and layout adjustments included); the caret may differ.
+  [[nodiscard]] bool sameTreeAs(const UndoSnapshot& other) const;
 };
 
 } // namespace vexmar

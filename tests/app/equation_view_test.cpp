@@ -155,6 +155,28 @@ TEST_F(Window, EnterAsksForTheGraphsAndControlNAddsAnEquation) {
   EXPECT_EQ(modelState().activeInsertionPoint, &line(0));
 }
 
+TEST_F(Window, UndoAndRedoWalkTheHistoryAcrossEquations) {
+  // Typed headless first: a headless line starts the editor afresh, history included.
+  const std::string first = typedHeadless("y=x"), second = typedHeadless("y=2");
+  typeKeys("y=x{C-n}y=2");
+  ASSERT_EQ(document().equationCount(), 2);
+  typeKeys("{C-z}");
+  EXPECT_EQ(text(1), "prompt[]");
+  EXPECT_EQ(text(0), first);
+  // The next step is the first equation's: Undo goes there.
+  typeKeys("{C-z}");
+  EXPECT_EQ(document().currentEquation(), 0);
+  EXPECT_EQ(text(0), "prompt[]");
+  EXPECT_FALSE(view().canUndo());
+  EXPECT_TRUE(view().canRedo());
+  typeKeys("{C-S-z}");
+  EXPECT_EQ(text(0), first);
+  view().redo();
+  EXPECT_EQ(document().currentEquation(), 1);
+  EXPECT_EQ(text(1), second);
+  EXPECT_FALSE(view().canRedo());
+}
+
 TEST_F(Window, EnterGraphsEveryEquationAndExplainsTheOnesItCannot) {
   typeKeys("y=x^2{C-n}y={Enter}");
   CGraphView& graph = window->graphView();

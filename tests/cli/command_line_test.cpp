@@ -35,7 +35,7 @@ TEST(CommandLine, TypeFromAStartingTree) {
       {"undo after cut",
        {"type", "{C-x}{C-z}", "--start", "over[char[a],char[b]]"},
        "over[char[a],char[b]]\n"},
-      {"undo twice redoes", {"type", "{C-x}{C-z}{C-z}", "--start", "over[char[a],char[b]]"}, "prompt[]\n"},
+      {"undo then redo", {"type", "{C-x}{C-z}{C-S-z}", "--start", "over[char[a],char[b]]"}, "prompt[]\n"},
       {"alt dot adds a dot", {"type", "{A-.}", "--start", "char[x]"}, "char[x,0,0,1,0,0]\n"},
       {"keys after --",
        {"type", "--caret", "--", "--"},

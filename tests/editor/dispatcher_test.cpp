@@ -11,14 +11,14 @@ namespace {
 using test::EditorFixture;
 using Dispatcher = EditorFixture;
 
-TEST_F(Dispatcher, TypingAfterACaretMoveIsOneUndoStepAndUndoTwiceRedoes) {
+TEST_F(Dispatcher, TypingAfterACaretMoveIsOneUndoStepAndRedoRestoresIt) {
   start(R"(string["ab"])");
   caret({}, SelectionMode::After);
   run({Command::Right, 'c', 'd', 'e'});
   EXPECT_EQ(text(), R"(string["abcde"])");
   ASSERT_TRUE(undo());
   EXPECT_EQ(text(), R"(string["ab"])");
-  ASSERT_TRUE(undo());
+  ASSERT_TRUE(redo());
   EXPECT_EQ(text(), R"(string["abcde"])");
   EXPECT_EQ(line->mode, SelectionMode::After);
 }
@@ -63,6 +63,61 @@ TEST_F(Dispatcher, ClipboardLayoutAndRuleCommandsEachSnapshotBeforeThem) {
   EXPECT_EQ(line->root->decoration, 0u);
 }
 
+// Each letter typed after caret moves is a step; the history walks them back and forth, keeping
+// the newest kDepth of them.
+TEST_F(Dispatcher, TheHistoryUndoesAndRedoesStepByStepAsDeepAsItKeeps) {
+  std::vector<std::string> states{text()};
+  const int steps = static_cast<int>(UndoHistory::kDepth) + 5;
+  for (int i = 0; i < steps; ++i) {
+    run({Command::Left, Command::Right, 'a' + i % 26});
+    states.push_back(text());
+  }
+  for (int i = steps - 1; i >= steps - static_cast<int>(UndoHistory::kDepth); --i) {
+    SCOPED_TRACE(i);
+    ASSERT_TRUE(undo());
+    EXPECT_EQ(text(), states[static_cast<std::size_t>(i)]);
+  }
+  EXPECT_FALSE(undo());
+  while (redo()) {
+  }
+  EXPECT_EQ(text(), states.back());
+  // A new edit after an Undo drops what Redo had.
+  ASSERT_TRUE(undo());
+  run({'z'});
+  EXPECT_FALSE(redo());
+}
+
+TEST_F(Dispatcher, UndoPassesOverStepsThatChangedNothing) {
+  start("char[x]");
+  caret({}, SelectionMode::After);
+  run({'+', 'y', Command::Left, Command::Copy, Command::Right, Command::Copy});
+  ASSERT_TRUE(undo());
+  EXPECT_EQ(text(), "char[x]");
+}
+
+TEST_F(Dispatcher, TheHistoryGoesAcrossLinesAndNamesTheLineOfEachStep) {
+  run({'a'});
+  auto other = createLineState();
+  modelState().activeInsertionPoint = other.get();
+  run({'b'});
+  EXPECT_EQ(editorState().undo.undoLine(), other->serial);
+  ASSERT_TRUE(undo());
+  EXPECT_EQ(writeObjectText(*other->root), "prompt[]");
+  // The next step is the first line's: it must be made active first.
+  EXPECT_EQ(editorState().undo.undoLine(), line->serial);
+  EXPECT_FALSE(undo());
+  modelState().activeInsertionPoint = line.get();
+  ASSERT_TRUE(undo());
+  EXPECT_EQ(text(), "prompt[]");
+  ASSERT_TRUE(redo());
+  EXPECT_EQ(text(), "char[a]");
+  EXPECT_EQ(editorState().undo.redoLine(), other->serial);
+  // A line that is gone takes its steps with it.
+  editorState().undo.forgetLine(other->serial);
+  EXPECT_EQ(editorState().undo.redoLine(), 0u);
+  modelState().activeInsertionPoint = line.get();
+}
+
 TEST_F(Dispatcher, UndoBelongsToTheLineItWasTakenFrom) {
   start(R"(string["a"])");
   caret({}, SelectionMode::After);
@@ -78,7 +133,7 @@ TEST_F(Dispatcher, UndoBelongsToTheLineItWasTakenFrom) {
 
 TEST_F(Dispatcher, UndoWithoutASnapshotOnlyClearsTheMemory) {
   run({Command::AddPrime});
-  editorState().undo.reset();
+  editorState().undo.clear();
   EXPECT_FALSE(undo());
   EXPECT_EQ(editorState().currentCommand, 0);
   EXPECT_EQ(editorState().previousCommand, 0);
@@ -118,7 +173,7 @@ TEST_F(Dispatcher, AlgebraActionsGoToTheInstalledHandlerAndTermMovesShareASnapsh
   run({Command::MoveTermRight});
   line->root->payloadA = 'y';
   run({Command::MoveTermRightCombining});
-  EXPECT_EQ(editorState().undo->root->characterCode(), 'x');
+  EXPECT_EQ(editorState().undo.newest()->root->characterCode(), 'x');
 }
 
 TEST_F(Dispatcher, DefinedRulesRewriteTheSelection) {

@@ -1,5 +1,5 @@
 // Long random command sequences, checking after every command that the tree and caret are sound,
-// that the text form reads back, and that Undo twice changes nothing. VEXMAR_SOAK_COMMANDS sets
+// that the text form reads back, and that Undo then Redo changes nothing. VEXMAR_SOAK_COMMANDS sets
 // the number of commands (default a few seconds' worth); VEXMAR_SOAK_SEED the seed.
 #include "soak_actions.h"
 
