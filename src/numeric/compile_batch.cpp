@@ -1,5 +1,9 @@
 #include "numeric/compile_batch.h"
 
+#include "model/number_reading.h"
+#include "numeric/decimal_enclosure.h"
+#include "numeric/detail/machines.h"
+#include "numeric/error_word.h"
 #include "numeric/evaluator.h"
 #include "numeric/numeric_state.h"
 #include "numeric/real_functions.h"
@@ -16,6 +20,11 @@ constexpr std::uint16_t kRho = 0x1317, kTheta = 0x1314, kPhi = 0x1306, kPi = 0x1
 
 // Variable classes a subtree can mention, for hoisting.
 constexpr std::uint32_t kMentionsU = 1, kMentionsV = 2, kMentionsOther = 4, kMentionsAnimated = 8;
+
+// Operands keep their written order until the stack would grow past this depth; beyond it the
+// operand that needs the deeper stack goes first, so that a stack of a few dozen values holds any
+// expression (a sum of a thousand terms, or a thousand nested ones).
+constexpr int kOrderedDepth = 16;
 
 std::uint32_t letterClass(std::uint16_t code, double animated) {
   if (code == 'u') return kMentionsU;
@@ -36,6 +45,24 @@ std::uint32_t letterClass(std::uint16_t code, double animated) {
   }
 }
 
+// Letters whose code reads a slot; every other letter compiles to a constant.
+bool readsSlot(std::uint16_t code, double animated) {
+  switch (code) {
+  case 'u':
+  case 'v':
+  case 'x':
+  case 'y':
+  case 'z':
+  case 'r':
+  case kRho:
+  case kTheta:
+  case kPhi:
+    return true;
+  default:
+    return static_cast<double>(code) == animated;
+  }
+}
+
 std::uint64_t mix(std::uint64_t h, std::uint64_t v) {
   h ^= v + 0x9E3779B97F4A7C15ull + (h << 6) + (h >> 2);
   return h;
@@ -48,7 +75,7 @@ struct KindCode {
 };
 
 // clang-format off
-constexpr std::array<KindCode, 37> kUnaryAndBinaryKinds = {{
+constexpr std::array<KindCode, 38> kUnaryAndBinaryKinds = {{
     {ObjectKind::minus, EvalOpcode::Negate}, {ObjectKind::over, EvalOpcode::Divide},
     {ObjectKind::power, EvalOpcode::Power}, {ObjectKind::ln, EvalOpcode::Ln}, {ObjectKind::exp, EvalOpcode::Exp},
     {ObjectKind::abs, EvalOpcode::Abs}, {ObjectKind::sgn, EvalOpcode::Sign}, {ObjectKind::fact, EvalOpcode::Factorial},
@@ -63,14 +90,64 @@ constexpr std::array<KindCode, 37> kUnaryAndBinaryKinds = {{
     {ObjectKind::asech, EvalOpcode::Asech}, {ObjectKind::acsch, EvalOpcode::Acsch},
     {ObjectKind::lessthan, EvalOpcode::Less}, {ObjectKind::greaterthan, EvalOpcode::Greater},
     {ObjectKind::equal, EvalOpcode::Equal}, {ObjectKind::wedge, EvalOpcode::And}, {ObjectKind::vee, EvalOpcode::Or},
+    {ObjectKind::cmut, EvalOpcode::Drop},
 }};
 // clang-format on
 
-void emit(EvalProgram& p, EvalOpcode op, std::int32_t slot = 0, double constant = 0.0) {
-  p.code.push_back({op, slot, constant});
+const KindCode* kindCode(ObjectKind kind) {
+  for (const KindCode& k : kUnaryAndBinaryKinds)
+    if (k.kind == kind) return &k;
+  return nullptr;
 }
-void pushConstant(EvalProgram& p, double value) { emit(p, EvalOpcode::PushConstant, 0, value); }
+
+// Which operations compute a value from their operands, and so can be done here on constants.
+#define VEXMAR_COMPUTES_Control false
+#define VEXMAR_COMPUTES_Unary true
+#define VEXMAR_COMPUTES_Binary true
+constexpr bool kComputes[] = {
+#define VEXMAR_OPCODE(name, listing, stack, shape, point, interval, fused) VEXMAR_COMPUTES_##shape,
+#include "numeric/eval_opcodes.def"
+};
+#undef VEXMAR_COMPUTES_Binary
+#undef VEXMAR_COMPUTES_Unary
+#undef VEXMAR_COMPUTES_Control
+
+// The right operand goes first only when it needs the deeper stack, and a deep one.
+bool rightFirst(int left, int right) { return right > left && right + 1 > kOrderedDepth; }
+int pairDepth(int left, int right) {
+  return rightFirst(left, right) ? std::max(right, left + 1) : std::max(left, right + 1);
+}
+
+// e^u is the exponential function: exp(u) is correctly rounded where e (rounded) to a power is not.
+bool isPowerOfE(const MathObject& node, double animated) {
+  if (node.kind != ObjectKind::power || node.childCount() != 2 || !node.child(0) || !node.child(1))
+    return false;
+  const MathObject& base = *node.child(0);
+  return base.kind == ObjectKind::char_ && base.characterCode() == 'e' &&
+         static_cast<double>('e') != animated;
+}
+
+bool allChildren(const MathObject& node) {
+  for (const ObjectPtr& c : node.children)
+    if (!c) return false;
+  return true;
+}
+
+void emit(EvalProgram& p, EvalOpcode op, std::int32_t slot = 0) { p.code.push_back({op, slot, 0.0}); }
+void pushConstant(EvalProgram& p, double value, IntervalValue enclosure) {
+  p.code.push_back({EvalOpcode::PushConstant, 0, value, enclosure});
+}
 void pushSlot(EvalProgram& p, int slot) { emit(p, EvalOpcode::PushSlot, slot); }
+
+// A parameter's value and the enclosure of the number its text names.
+void pushParameter(EvalProgram& p, const Parameter* parameter) {
+  if (!parameter) {
+    pushConstant(p, 0.0, {0.0, 0.0});
+    return;
+  }
+  const double value = parseNumber(parameter->valueText);
+  pushConstant(p, value, decimalEnclosure(parameter->valueText, value));
+}
 
 } // namespace
 
@@ -81,7 +158,53 @@ void CompileBatch::compile(Evaluator& evaluator) {
   compile(*evaluator.tree_, *evaluator.program_);
 }
 
-// Hashes and variable classes of every subtree, bottom-up, without recursion.
+// About how deep the value stack gets for the node's code as plan() lays it out. Only the order
+// of operands depends on it; the true depth is found when the program is finished.
+int CompileBatch::depthOf(const MathObject& node) const {
+  const int n = node.childCount();
+  const auto child = [&](int i) { return facts_.at(node.child(i)).depth; };
+  if (n == 0) {
+    if (node.kind == ObjectKind::num) return 1;
+    if (node.kind != ObjectKind::char_) return 0;
+    switch (node.characterCode()) {
+    case 'r':
+    case kRho:
+    case kTheta:
+    case kPhi:
+      return 3; // computed from x, y and z the first time
+    default:
+      return 1;
+    }
+  }
+  if (!allChildren(node)) return n + 2;
+  const double animated = numericState().animatedVariable;
+  switch (node.kind) {
+  case ObjectKind::plus:
+  case ObjectKind::times: {
+    int depth = child(0);
+    for (int i = 1; i < n; ++i) depth = pairDepth(depth, child(i));
+    return depth;
+  }
+  case ObjectKind::sn:
+  case ObjectKind::sqrt:
+    if (n == 2) return pairDepth(child(0), child(1) + 1);
+    break;
+  case ObjectKind::log:
+    if (n == 2) return pairDepth(child(0), child(1));
+    break;
+  default:
+    break;
+  }
+  if (isPowerOfE(node, animated)) return child(1);
+  if (const KindCode* k = kindCode(node.kind); k && n == (stackEffect(k->op) < 0 ? 2 : 1))
+    return n == 2 ? pairDepth(child(0), child(1)) : child(0);
+  // Children side by side, each value staying on the stack.
+  int depth = 0;
+  for (int i = 0; i < n; ++i) depth = std::max(depth, i + child(i));
+  return depth;
+}
+
+// Hashes, variable classes and stack depths of every subtree, bottom-up, without recursion.
 void CompileBatch::analyse(const MathObject& tree) {
   const double animated = numericState().animatedVariable;
   std::vector<std::pair<const MathObject*, bool>> stack{{&tree, false}};
@@ -97,13 +220,17 @@ void CompileBatch::analyse(const MathObject& tree) {
     std::uint64_t h =
         mix(static_cast<std::uint64_t>(node->kind), static_cast<std::uint64_t>(node->childCount()));
     std::uint32_t letters = 0;
+    bool constant = true;
     if (node->kind == ObjectKind::num && node->number) {
       const double v = node->number->value == 0.0 ? 0.0 : node->number->value; // -0 equals 0
       h = mix(h, std::bit_cast<std::uint64_t>(v));
     } else if (node->kind == ObjectKind::char_ || node->kind == ObjectKind::dummy) {
       h = mix(h, static_cast<std::uint64_t>(node->payloadA & 0xFFFF) |
                      (static_cast<std::uint64_t>(node->decoration & 0xFFFF) << 16));
-      if (node->kind == ObjectKind::char_) letters = letterClass(node->characterCode(), animated);
+      if (node->kind == ObjectKind::char_) {
+        letters = letterClass(node->characterCode(), animated);
+        constant = !readsSlot(node->characterCode(), animated);
+      }
     } else if (node->kind == ObjectKind::string) {
       h = mix(h, std::hash<std::string>{}(node->text));
     }
@@ -112,8 +239,11 @@ void CompileBatch::analyse(const MathObject& tree) {
       const NodeFacts& f = facts_.at(c.get());
       h = mix(h, f.hash);
       letters |= f.letters;
+      constant = constant && f.constant;
     }
-    facts_[node] = {h, letters};
+    facts_[node] = {h, letters, constant, 0};
+    // A constant becomes one push, however it is written.
+    facts_[node].depth = constant && node->childCount() > 0 ? 1 : depthOf(*node);
   }
 }
 
@@ -133,6 +263,8 @@ bool CompileBatch::tryShare(const MathObject& node, EvalProgram& program) {
       return true;
     }
   }
+  // A constant is folded into one push rather than shared.
+  if (f.constant) return false;
   for (auto [it, end] = sharedByHash_.equal_range(f.hash); it != end; ++it) {
     if (treeEqual(*shared_[it->second].tree, node)) {
       pushSlot(program, kFirstSharedSlot + static_cast<int>(it->second));
@@ -227,103 +359,192 @@ void CompileBatch::emitLetter(std::uint16_t code, EvalProgram& p) {
     emitDerived(Slot::Phi, p);
     return;
   case 'e':
-    pushConstant(p, Constant::E);
+    pushConstant(p, Constant::E, ConstantEnclosure::E);
     return;
   case kPi:
-    pushConstant(p, Constant::Pi);
+    pushConstant(p, Constant::Pi, ConstantEnclosure::Pi);
     return;
   case kDegree:
-    pushConstant(p, Constant::Pi / 180.0);
+    pushConstant(p, Constant::Degree, ConstantEnclosure::Degree);
     return;
   default:
     // Ordinary parameters are baked in; changing one means compiling again.
     // A Greek letter's low byte is no letter at all: it goes by its name.
     if (isSpecialCharacterCode(code)) {
-      pushConstant(p,
-                   numericState().parameters.valueForName(specialCharacter(code - kFirstSpecialCode).name));
+      pushParameter(p, numericState().parameters.find(specialCharacter(code - kFirstSpecialCode).name));
       return;
     }
-    pushConstant(p, numericState().parameters.valueForLetter(static_cast<unsigned char>(code & 0xFF)));
+    pushParameter(p, numericState().parameters.findByFirstCharacter(static_cast<unsigned char>(code & 0xFF)));
     return;
   }
 }
 
-void CompileBatch::emitNode(const MathObject& node, EvalProgram& p) {
-  const int n = node.childCount();
-  switch (node.kind) {
-  case ObjectKind::num:
-    pushConstant(p, node.number ? node.number->value : std::nan(""));
-    return;
-  case ObjectKind::char_:
+void CompileBatch::emitLeaf(const MathObject& node, EvalProgram& p) {
+  if (node.kind == ObjectKind::num) {
+    if (node.number)
+      pushConstant(p, node.number->value, numberEnclosure(*node.number));
+    else
+      pushConstant(p, std::nan(""), {std::nan(""), std::nan("")});
+  } else if (node.kind == ObjectKind::char_) {
     emitLetter(node.characterCode(), p);
+  }
+  // Any other kind without children compiles to nothing.
+}
+
+// The steps of an interior node's code, in order.
+void CompileBatch::plan(const MathObject& node, std::vector<Step>& code) const {
+  const int n = node.childCount();
+  const auto visit = [](const MathObject* c) { return Step{Step::Kind::Visit, c}; };
+  const auto operate = [](EvalOpcode op) { return Step{Step::Kind::Operate, nullptr, op}; };
+  const auto push = [](double value) {
+    return Step{Step::Kind::Push, nullptr, EvalOpcode::PushConstant, value};
+  };
+  const auto depth = [&](int i) { return facts_.at(node.child(i)).depth; };
+  // left op right, where each side is a run of steps; a commutative op needs no swap.
+  const auto pair = [&](std::vector<Step> left, int leftDepth, std::vector<Step> right, int rightDepth,
+                        EvalOpcode op, bool commutative) {
+    const bool swapped = rightFirst(leftDepth, rightDepth);
+    std::vector<Step>& first = swapped ? right : left;
+    std::vector<Step>& second = swapped ? left : right;
+    code.insert(code.end(), first.begin(), first.end());
+    code.insert(code.end(), second.begin(), second.end());
+    if (swapped && !commutative) code.push_back(operate(EvalOpcode::Swap));
+    code.push_back(operate(op));
+  };
+  const KindCode* k = kindCode(node.kind);
+  if (!allChildren(node)) {
+    // As the children come: values side by side, then the kind's operations.
+    for (const ObjectPtr& c : node.children)
+      if (c) code.push_back(visit(c.get()));
+    if (node.kind == ObjectKind::plus || node.kind == ObjectKind::times)
+      for (int i = 1; i < n; ++i)
+        code.push_back(operate(node.kind == ObjectKind::plus ? EvalOpcode::Add : EvalOpcode::Multiply));
+    else if (k)
+      code.push_back(operate(k->op));
     return;
+  }
+  switch (node.kind) {
   case ObjectKind::plus:
-    for (int i = 1; i < n; ++i) emit(p, EvalOpcode::Add);
+  case ObjectKind::times: {
+    // ((c0 op c1) op c2) ...: each term is added to the sum so far, so the stack never holds more
+    // than the sum and one term. Where a term needs the deeper stack it goes first (+ and x
+    // commute exactly), and the sum so far is computed on top of it.
+    const EvalOpcode op = node.kind == ObjectKind::plus ? EvalOpcode::Add : EvalOpcode::Multiply;
+    std::vector<bool> termFirst(static_cast<std::size_t>(n), false);
+    int sumDepth = depth(0);
+    for (int i = 1; i < n; ++i) {
+      termFirst[static_cast<std::size_t>(i)] = rightFirst(sumDepth, depth(i));
+      sumDepth = pairDepth(sumDepth, depth(i));
+    }
+    for (int i = n - 1; i >= 1; --i)
+      if (termFirst[static_cast<std::size_t>(i)]) code.push_back(visit(node.child(i)));
+    if (n > 0) code.push_back(visit(node.child(0)));
+    for (int i = 1; i < n; ++i) {
+      if (!termFirst[static_cast<std::size_t>(i)]) code.push_back(visit(node.child(i)));
+      code.push_back(operate(op));
+    }
     return;
-  case ObjectKind::times:
-    for (int i = 1; i < n; ++i) emit(p, EvalOpcode::Multiply);
-    return;
+  }
   case ObjectKind::sn: // mantissa x 10^exponent
-    pushConstant(p, 10.0);
-    emit(p, EvalOpcode::Swap);
-    emit(p, EvalOpcode::Power);
-    emit(p, EvalOpcode::Multiply);
+    if (n != 2) break;
+    pair({visit(node.child(0))}, depth(0), {push(10), visit(node.child(1)), operate(EvalOpcode::Power)},
+         depth(1) + 1, EvalOpcode::Multiply, true);
     return;
-  case ObjectKind::sqrt:
-    if (n >= 2) { // first child to the power 1 / second child
-      pushConstant(p, 1.0);
-      emit(p, EvalOpcode::Swap);
-      emit(p, EvalOpcode::Divide);
-      emit(p, EvalOpcode::Power);
-    } else {
-      emit(p, EvalOpcode::Sqrt);
-    }
+  case ObjectKind::sqrt: // first child to the power 1 / second child
+    if (n != 2) break;
+    pair({visit(node.child(0))}, depth(0), {push(1), visit(node.child(1)), operate(EvalOpcode::Divide)},
+         depth(1) + 1, EvalOpcode::Power, false);
     return;
-  case ObjectKind::log:
-    if (n >= 2) { // ln(first) / ln(second)
-      emit(p, EvalOpcode::Ln);
-      emit(p, EvalOpcode::Swap);
-      emit(p, EvalOpcode::Ln);
-      emit(p, EvalOpcode::Swap);
-      emit(p, EvalOpcode::Divide);
-    } else {
-      emit(p, EvalOpcode::Log10);
-    }
-    return;
-  case ObjectKind::cmut:
-    emit(p, EvalOpcode::Drop);
+  case ObjectKind::log: // ln(first) / ln(second)
+    if (n != 2) break;
+    pair({visit(node.child(0)), operate(EvalOpcode::Ln)}, depth(0),
+         {visit(node.child(1)), operate(EvalOpcode::Ln)}, depth(1), EvalOpcode::Divide, false);
     return;
   default:
     break;
   }
-  for (const KindCode& k : kUnaryAndBinaryKinds) {
-    if (k.kind == node.kind) {
-      emit(p, k.op);
-      return;
-    }
+  if (node.kind == ObjectKind::sqrt && n == 1) {
+    code.insert(code.end(), {visit(node.child(0)), operate(EvalOpcode::Sqrt)});
+    return;
   }
-  // Any other kind passes its children's values through.
+  if (node.kind == ObjectKind::log && n == 1) {
+    code.insert(code.end(), {visit(node.child(0)), operate(EvalOpcode::Log10)});
+    return;
+  }
+  if (isPowerOfE(node, numericState().animatedVariable)) {
+    code.insert(code.end(), {visit(node.child(1)), operate(EvalOpcode::Exp)});
+    return;
+  }
+  if (k && n == 2 && stackEffect(k->op) < 0) {
+    pair({visit(node.child(0))}, depth(0), {visit(node.child(1))}, depth(1), k->op, false);
+    return;
+  }
+  // One operand, or operands side by side; any other kind passes its children's values through.
+  for (int i = 0; i < n; ++i) code.push_back(visit(node.child(i)));
+  if (k) code.push_back(operate(k->op));
+}
+
+void CompileBatch::visit(const MathObject& node, EvalProgram& p, std::vector<Step>& steps) {
+  if (node.childCount() == 0) {
+    emitLeaf(node, p);
+    return;
+  }
+  if (tryShare(node, p)) return;
+  // Its code ends where the Record step is taken: a later copy can load what it computed.
+  if (!facts_.at(&node).constant) steps.push_back({Step::Kind::Record, &node});
+  std::vector<Step> code;
+  plan(node, code);
+  steps.insert(steps.end(), code.rbegin(), code.rend());
+}
+
+// Emits `op`, or, when its operands are constants, the constant it makes: the point value as
+// the point machine computes it and the enclosure as the interval machine does.
+void CompileBatch::operate(EvalProgram& p, EvalOpcode op) {
+  const std::size_t operands = stackEffect(op) < 0 ? 2 : 1;
+  const std::size_t size = p.code.size();
+  const bool constantOperands =
+      kComputes[static_cast<std::size_t>(op)] && size >= operands + lastRecorded_ &&
+      std::all_of(p.code.end() - static_cast<std::ptrdiff_t>(operands), p.code.end(),
+                  [](const EvalInstruction& i) { return i.opcode == EvalOpcode::PushConstant; });
+  if (!constantOperands) {
+    emit(p, op);
+    return;
+  }
+  EvalProgram folded;
+  folded.code.assign(p.code.end() - static_cast<std::ptrdiff_t>(operands), p.code.end());
+  emit(folded, op);
+  folded.finish();
+  NumericState& state = numericState();
+  const double value = detail::runPointProgram(folded, state.slots.data());
+  const IntervalValue enclosure = detail::runIntervalProgram(folded, state.intervalSlots.data());
+  p.code.resize(size - operands);
+  pushConstant(p, value, enclosure);
 }
 
 void CompileBatch::compile(const MathObject& tree, EvalProgram& program) {
   analyse(tree);
   const int programNumber = static_cast<int>(programs_.size());
   programs_.push_back(&program);
-  std::vector<std::pair<const MathObject*, bool>> stack{{&tree, false}};
-  while (!stack.empty()) {
-    auto [node, childrenDone] = stack.back();
-    stack.pop_back();
-    if (!childrenDone) {
-      if (node->childCount() > 0 && tryShare(*node, program)) continue;
-      stack.push_back({node, true});
-      for (int i = node->childCount(); i-- > 0;)
-        if (node->child(i)) stack.push_back({node->child(i), false});
-      continue;
-    }
-    emitNode(*node, program);
-    if (node->childCount() > 0) {
-      compiledByHash_.emplace(facts_.at(node).hash, compiled_.size());
-      compiled_.push_back({node, programNumber, program.code.size()});
+  lastRecorded_ = 0;
+  std::vector<Step> steps{{Step::Kind::Visit, &tree}};
+  while (!steps.empty()) {
+    const Step step = steps.back();
+    steps.pop_back();
+    switch (step.kind) {
+    case Step::Kind::Visit:
+      visit(*step.node, program, steps);
+      break;
+    case Step::Kind::Operate:
+      operate(program, step.op);
+      break;
+    case Step::Kind::Push:
+      pushConstant(program, step.value, {step.value, step.value});
+      break;
+    case Step::Kind::Record:
+      lastRecorded_ = program.code.size();
+      compiledByHash_.emplace(facts_.at(step.node).hash, compiled_.size());
+      compiled_.push_back({step.node, programNumber, program.code.size()});
+      break;
     }
   }
 }
@@ -338,7 +559,10 @@ int CompileBatch::finish() {
       if (shared_[later].program == s.program && shared_[later].position >= s.position)
         ++shared_[later].position;
   }
-  for (EvalProgram* p : programs_) p->finish();
+  for (EvalProgram* p : programs_) {
+    p->finish();
+    if (p->wellFormed && !p->runnable()) raiseError(Error::GraphMemory);
+  }
   return kFirstSharedSlot + static_cast<int>(shared_.size());
 }
 

@@ -13,7 +13,10 @@ namespace vexmar {
 class Evaluator;
 
 /// Compiles trees into programs that share common subexpressions through numbered slots; in a
-/// grid batch, parts depending only on u (or only on v) become side programs.
+/// grid batch, parts depending only on u (or only on v) become side programs. Constant parts are
+/// computed once, here, into one constant with its enclosure; sums and products are accumulated
+/// term by term, and an operand that needs a deep stack is computed before a shallow one, so that
+/// programs of any size stay well within the value stack.
 class CompileBatch {
 public:
   explicit CompileBatch(bool hoisting);
@@ -22,7 +25,8 @@ public:
   void compile(const MathObject& tree, EvalProgram& program);
   void compile(Evaluator& evaluator);
   /// Inserts the stores of shared subexpressions and finishes every program; returns the number
-  /// of slots the batch needs.
+  /// of slots the batch needs. A program too deep for the value stack raises the graph-memory
+  /// error, and the machines refuse to run it.
   int finish();
 
   /// Subtrees hoisted out of the batch's programs, by cache index.
@@ -39,13 +43,27 @@ private:
   struct NodeFacts {
     std::uint64_t hash;
     std::uint32_t letters; // which kinds of variable the subtree mentions
+    bool constant;         // reads no slot: compiles to one constant
+    int depth;             // the value stack its code needs, about
+  };
+  /// One step of the compilation: visit a subtree, emit an operation (folding constant operands),
+  /// push a constant of the machine's own, or note a subtree whose code has just ended.
+  struct Step {
+    enum class Kind { Visit, Operate, Push, Record } kind;
+    const MathObject* node = nullptr;
+    EvalOpcode op = EvalOpcode::Nop;
+    double value = 0;
   };
 
   void analyse(const MathObject& tree);
+  [[nodiscard]] int depthOf(const MathObject& node) const;
   bool tryShare(const MathObject& node, EvalProgram& program);
-  void emitNode(const MathObject& node, EvalProgram& program);
+  void visit(const MathObject& node, EvalProgram& program, std::vector<Step>& steps);
+  void plan(const MathObject& node, std::vector<Step>& code) const;
+  void emitLeaf(const MathObject& node, EvalProgram& program);
   void emitLetter(std::uint16_t code, EvalProgram& program);
   void emitDerived(int slot, EvalProgram& program);
+  void operate(EvalProgram& program, EvalOpcode op);
 
   bool hoisting_;
   std::vector<EvalProgram*> programs_;
@@ -56,6 +74,7 @@ private:
   std::unordered_map<const MathObject*, NodeFacts> facts_;
   std::vector<const MathObject*> uOnly_, vOnly_;
   std::array<bool, 4> derivedStored_{}; // slots r, rho, theta, phi: computed once per batch
+  std::size_t lastRecorded_ = 0;        // folding never reaches back past a recorded subtree's end
 };
 
 } // namespace vexmar

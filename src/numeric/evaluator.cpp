@@ -1,6 +1,8 @@
 #include "numeric/evaluator.h"
 
 #include "numeric/compile_batch.h"
+#include "numeric/detail/interval_kernels.h"
+#include "numeric/detail/machines.h"
 #include "numeric/error_word.h"
 #include "numeric/numeric_state.h"
 #include "numeric/real_functions.h"
@@ -29,9 +31,14 @@ struct GridView {
 inline double sum(double popped, double a) { return popped + a; }
 inline double product(double popped, double a) { return popped * a; }
 inline double quotient(double popped, double a) { return popped / a; }
-// Squares are the commonest powers; x*x is exactly what the runtime's pow gives for them.
+// Small integer exponents are multiplied out: the commonest powers, and the runtime's pow costs
+// many multiplications.
 inline double powerOf(double base, double exponent) {
-  return exponent == 2.0 ? base * base : power(base, exponent);
+  if (exponent >= kLeastMultipliedExponent && exponent <= kGreatestMultipliedExponent) {
+    const int k = static_cast<int>(exponent);
+    if (k == exponent) return integerPower(base, k);
+  }
+  return power(base, exponent);
 }
 // The angle of the point (x, y), x pushed first.
 inline double angleAt(double x, double y) { return angleOf(y, x); }
@@ -44,13 +51,23 @@ inline double equalTo(double popped, double a) { return popped == a ? 1.0 : 0.0;
 inline double both(double popped, double a) { return (popped != 0 && a != 0) ? 1.0 : 0.0; }
 inline double either(double popped, double a) { return (popped != 0 || a != 0) ? 1.0 : 0.0; }
 
-inline IntervalValue intervalAngleAt(IntervalValue x, IntervalValue y) { return intervalAngle(y, x); }
-// From the dropped operand's lower bound to the kept value's upper one, as cmut's literal shows.
-inline IntervalValue intervalDrop(IntervalValue popped, IntervalValue a) { return {popped.lower, a.upper}; }
-// Unlike intervalNegate, leaves the bounds unordered: Stop orders the final result.
-inline IntervalValue intervalNegateBounds(IntervalValue a) { return {-a.upper, -a.lower}; }
-inline IntervalValue intervalSin(IntervalValue a) { return intervalSinCos(a, true); }
-inline IntervalValue intervalCos(IntervalValue a) { return intervalSinCos(a, false); }
+} // namespace
+
+namespace upward {
+namespace {
+
+inline IntervalValue intervalAngleAt(IntervalValue x, IntervalValue y) { return upward::intervalAngle(y, x); }
+// From the dropped operand's lower bound to the kept value's upper one, as cmut's literal shows;
+// a literal written high end first is turned round.
+inline IntervalValue intervalDrop(IntervalValue popped, IntervalValue a) {
+  if (popped.lower <= a.upper) return {popped.lower, a.upper};
+  return {a.lower, popped.upper};
+}
+
+} // namespace
+} // namespace upward
+
+namespace {
 
 // Expands OP(name, body) for one row of eval_opcodes.def. An arithmetic row's body applies its
 // routine to the accumulator `a` and, if binary, to the operand popped off `stack`; a control row's
@@ -89,114 +106,147 @@ inline IntervalValue intervalCos(IntervalValue a) { return intervalSinCos(a, fal
 #define VEXMAR_POINT_Nop
 #define VEXMAR_POINT_Stop return a
 
-// One case of a machine's switch.
-#define VEXMAR_CASE(name, body)                                                                              \
-  case EvalOpcode::name:                                                                                     \
-    body;                                                                                                    \
-    break;
-
-// The point machine: one accumulator, a value stack on the frame, no allocation. An undefined
-// intermediate value stops the program at once: the whole value is undefined.
-//
-// Programs whose stack stays shallow (nearly all) run on threaded dispatch, one indirect jump per
-// instruction; the rare deep ones take the switch loop, which also watches the stack depth.
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wpedantic" // labels as values
-double runShallow(const EvalInstruction* ip, double* slots, const GridView* grid) {
-  static const void* const kTargets[kOpcodeCount] = {
-#define VEXMAR_OPCODE(name, listing, stack, shape, point, interval) &&op_##name,
-#include "numeric/eval_opcodes.def"
-  };
-  double stack[kStackSize];
-  int sp = 0;
-  double a = kNaN;
-  goto* kTargets[static_cast<std::uint32_t>(ip->opcode)];
-#define VEXMAR_LABEL(name, body)                                                                             \
-  op_##name : body;                                                                                          \
-  if (a != a) return kNaN;                                                                                   \
-  ++ip;                                                                                                      \
-  goto* kTargets[static_cast<std::uint32_t>(ip->opcode)];
-#define VEXMAR_OPCODE(name, listing, stack, shape, point, interval)                                          \
-  VEXMAR_STEP_##shape(VEXMAR_LABEL, VEXMAR_POINT_, name, point)
-#include "numeric/eval_opcodes.def"
-#undef VEXMAR_LABEL
-}
-#pragma GCC diagnostic pop
-#endif
-
-double runChecked(const EvalInstruction* ip, double* slots, const GridView* grid) {
-  double stack[kStackSize];
-  int sp = 0;
-  double a = kNaN;
-  for (;; ++ip) {
-    switch (ip->opcode) {
-#define VEXMAR_OPCODE(name, listing, stack, shape, point, interval)                                          \
-  VEXMAR_STEP_##shape(VEXMAR_CASE, VEXMAR_POINT_, name, point)
-#include "numeric/eval_opcodes.def"
-    }
-    if (a != a) return kNaN;
-    if (sp >= kStackLimit) {
-      raiseError(Error::GraphMemory);
-      return kNaN;
-    }
-  }
-}
-
-inline double runPoint(const EvalProgram* program, double* slots, const GridView* grid = nullptr) {
-  if (!program || !program->wellFormed) return kNaN;
-#if defined(__GNUC__)
-  if (program->maxStackDepth < kStackLimit) return runShallow(program->code.data(), slots, grid);
-#endif
-  return runChecked(program->code.data(), slots, grid);
-}
-
-IntervalValue point(double v) { return {v, v}; }
-
-// The interval machine's control instructions, on the accumulator `a`, the value stack `stack`/`sp`
-// and the instruction `in`. Only grid programs read the caches, and they run at points only.
+// The interval machine's control instructions. Only grid programs read the caches, and they run
+// at points only.
 #define VEXMAR_INTERVAL_PushConstant                                                                         \
   {                                                                                                          \
     stack[sp++] = a;                                                                                         \
-    a = point(in.constant);                                                                                  \
+    a = ip->enclosure;                                                                                       \
   }
 #define VEXMAR_INTERVAL_PushSlot                                                                             \
   {                                                                                                          \
     stack[sp++] = a;                                                                                         \
-    a = slots[in.slot];                                                                                      \
+    a = slots[ip->slot];                                                                                     \
   }
-#define VEXMAR_INTERVAL_Store slots[in.slot] = a
+#define VEXMAR_INTERVAL_Store slots[ip->slot] = a
 #define VEXMAR_INTERVAL_Swap std::swap(a, stack[sp - 1])
 #define VEXMAR_INTERVAL_PushUCache
 #define VEXMAR_INTERVAL_PushVCache
 #define VEXMAR_INTERVAL_Nop
 #define VEXMAR_INTERVAL_Stop                                                                                 \
   {                                                                                                          \
-    if (a.lower > a.upper) std::swap(a.lower, a.upper);                                                      \
+    detail::pin(a.lower, a.upper);                                                                           \
     return a;                                                                                                \
   }
 
-// The interval machine: the same program over pairs; every operation encloses its results.
-IntervalValue runInterval(const EvalProgram* program, IntervalValue* slots) {
-  if (!program || !program->wellFormed) return undefinedInterval();
+// The fused forms of a binary row (detail/machine_code.h): its right operand is the instruction's
+// constant, or a slot.
+#define VEXMAR_POINT_FUSED_None(OP, name, routine)
+#define VEXMAR_POINT_FUSED_Constant(OP, name, routine) OP(name##Constant, a = (routine)(a, ip->constant))
+#define VEXMAR_POINT_FUSED_Operand(OP, name, routine)                                                        \
+  VEXMAR_POINT_FUSED_Constant(OP, name, routine) OP(name##Slot, a = (routine)(a, slots[ip->slot]))
+#define VEXMAR_INTERVAL_FUSED_None(OP, name, routine)
+#define VEXMAR_INTERVAL_FUSED_Constant(OP, name, routine) OP(name##Constant, a = (routine)(a, ip->enclosure))
+#define VEXMAR_INTERVAL_FUSED_Operand(OP, name, routine)                                                     \
+  VEXMAR_INTERVAL_FUSED_Constant(OP, name, routine) OP(name##Slot, {                                         \
+    const IntervalValue operand = slots[ip->slot];                                                           \
+    if (isUndefined(operand)) return undefinedInterval();                                                    \
+    a = (routine)(a, operand);                                                                               \
+  })
+
+// One case of a switch loop, and one label of a threaded loop (one indirect jump per instruction).
+#define VEXMAR_CASE(name, body)                                                                              \
+  case detail::MachineOpcode::name:                                                                          \
+    body;                                                                                                    \
+    break;
+#define VEXMAR_POINT_LABEL(name, body)                                                                       \
+  op_##name : body;                                                                                          \
+  if (a != a) return kNaN;                                                                                   \
+  ++ip;                                                                                                      \
+  goto* kTargets[static_cast<std::uint32_t>(ip->opcode)];
+#define VEXMAR_INTERVAL_LABEL(name, body)                                                                    \
+  op_##name : body;                                                                                          \
+  if (isUndefined(a)) return undefinedInterval();                                                            \
+  ++ip;                                                                                                      \
+  goto* kTargets[static_cast<std::uint32_t>(ip->opcode)];
+
+#define VEXMAR_TARGETS_None(name)
+#define VEXMAR_TARGETS_Constant(name) &&op_##name##Constant,
+#define VEXMAR_TARGETS_Operand(name) &&op_##name##Constant, &&op_##name##Slot,
+
+// The point machine: one accumulator, a value stack on the frame, no allocation. An undefined
+// intermediate value stops the program at once: the whole value is undefined. The compiler keeps
+// programs within the stack, so neither machine watches its depth.
+double runPoint(const detail::MachineInstruction* ip, double* slots, const GridView* grid) {
+  double stack[kStackSize];
+  int sp = 0;
+  double a = kNaN;
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wpedantic" // labels as values
+  static const void* const kTargets[detail::kMachineOpcodeCount] = {
+#define VEXMAR_OPCODE(name, listing, stack, shape, point, interval, fused) &&op_##name,
+#include "numeric/eval_opcodes.def"
+#define VEXMAR_OPCODE(name, listing, stack, shape, point, interval, fused) VEXMAR_TARGETS_##fused(name)
+#include "numeric/eval_opcodes.def"
+  };
+  goto* kTargets[static_cast<std::uint32_t>(ip->opcode)];
+#define VEXMAR_OPCODE(name, listing, stack, shape, point, interval, fused)                                   \
+  VEXMAR_STEP_##shape(VEXMAR_POINT_LABEL, VEXMAR_POINT_, name, point)                                        \
+      VEXMAR_POINT_FUSED_##fused(VEXMAR_POINT_LABEL, name, point)
+#include "numeric/eval_opcodes.def"
+#pragma GCC diagnostic pop
+#else
+  for (;; ++ip) {
+    switch (ip->opcode) {
+#define VEXMAR_OPCODE(name, listing, stack, shape, point, interval, fused)                                   \
+  VEXMAR_STEP_##shape(VEXMAR_CASE, VEXMAR_POINT_, name, point)                                               \
+      VEXMAR_POINT_FUSED_##fused(VEXMAR_CASE, name, point)
+#include "numeric/eval_opcodes.def"
+    }
+    if (a != a) return kNaN;
+  }
+#endif
+}
+
+// The interval machine: the same program over pairs, in upward rounding; every operation encloses
+// the true values of its results.
+IntervalValue runInterval(const detail::MachineInstruction* ip, IntervalValue* slots) {
+  using namespace upward;
+  detail::UpwardRounding rounding;
   IntervalValue stack[kStackSize];
   int sp = 0;
-  IntervalValue a{std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()};
-  for (const EvalInstruction& in : program->code) {
-    switch (in.opcode) {
-#define VEXMAR_OPCODE(name, listing, stack, shape, point, interval)                                          \
-  VEXMAR_STEP_##shape(VEXMAR_CASE, VEXMAR_INTERVAL_, name, interval)
+  IntervalValue a{kInfinity, -kInfinity};
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wpedantic" // labels as values
+  static const void* const kTargets[detail::kMachineOpcodeCount] = {
+#define VEXMAR_OPCODE(name, listing, stack, shape, point, interval, fused) &&op_##name,
+#include "numeric/eval_opcodes.def"
+#define VEXMAR_OPCODE(name, listing, stack, shape, point, interval, fused) VEXMAR_TARGETS_##fused(name)
+#include "numeric/eval_opcodes.def"
+  };
+  goto* kTargets[static_cast<std::uint32_t>(ip->opcode)];
+#define VEXMAR_OPCODE(name, listing, stack, shape, point, interval, fused)                                   \
+  VEXMAR_STEP_##shape(VEXMAR_INTERVAL_LABEL, VEXMAR_INTERVAL_, name, upward::interval)                       \
+      VEXMAR_INTERVAL_FUSED_##fused(VEXMAR_INTERVAL_LABEL, name, upward::interval)
+#include "numeric/eval_opcodes.def"
+#pragma GCC diagnostic pop
+#else
+  for (;; ++ip) {
+    switch (ip->opcode) {
+#define VEXMAR_OPCODE(name, listing, stack, shape, point, interval, fused)                                   \
+  VEXMAR_STEP_##shape(VEXMAR_CASE, VEXMAR_INTERVAL_, name, upward::interval)                                 \
+      VEXMAR_INTERVAL_FUSED_##fused(VEXMAR_CASE, name, upward::interval)
 #include "numeric/eval_opcodes.def"
     }
     if (isUndefined(a)) return undefinedInterval();
-    if (sp >= kStackLimit) {
-      raiseError(Error::GraphMemory);
-      return undefinedInterval();
-    }
   }
-  return undefinedInterval();
+#endif
 }
 
+#undef VEXMAR_TARGETS_Operand
+#undef VEXMAR_TARGETS_Constant
+#undef VEXMAR_TARGETS_None
+#undef VEXMAR_INTERVAL_FUSED_Operand
+#undef VEXMAR_INTERVAL_FUSED_Constant
+#undef VEXMAR_INTERVAL_FUSED_None
+#undef VEXMAR_POINT_FUSED_Operand
+#undef VEXMAR_POINT_FUSED_Constant
+#undef VEXMAR_POINT_FUSED_None
+#undef VEXMAR_INTERVAL_LABEL
+#undef VEXMAR_POINT_LABEL
+#undef VEXMAR_CASE
 #undef VEXMAR_INTERVAL_Stop
 #undef VEXMAR_INTERVAL_Nop
 #undef VEXMAR_INTERVAL_PushVCache
@@ -213,12 +263,40 @@ IntervalValue runInterval(const EvalProgram* program, IntervalValue* slots) {
 #undef VEXMAR_POINT_Store
 #undef VEXMAR_POINT_PushSlot
 #undef VEXMAR_POINT_PushConstant
-#undef VEXMAR_CASE
 #undef VEXMAR_STEP_Binary
 #undef VEXMAR_STEP_Unary
 #undef VEXMAR_STEP_Control
 
+// A program the machines cannot run is undefined everywhere; one too deep for the stack also
+// reports the graph-memory error (the compiler has reported it already for its own programs).
+bool canRun(const EvalProgram* program) {
+  if (!program || program->machineCode.empty()) return false;
+  if (program->runnable()) return true;
+  if (program->wellFormed) raiseError(Error::GraphMemory);
+  return false;
+}
+
+inline double runPoint(const EvalProgram* program, double* slots, const GridView* grid = nullptr) {
+  return canRun(program) ? runPoint(program->machineCode.data(), slots, grid) : kNaN;
+}
+
+inline IntervalValue runInterval(const EvalProgram* program, IntervalValue* slots) {
+  return canRun(program) ? runInterval(program->machineCode.data(), slots) : undefinedInterval();
+}
+
+IntervalValue point(double v) { return {v, v}; }
+
 } // namespace
+
+namespace detail {
+
+double runPointProgram(const EvalProgram& program, double* slots) { return runPoint(&program, slots); }
+
+IntervalValue runIntervalProgram(const EvalProgram& program, IntervalValue* slots) {
+  return runInterval(&program, slots);
+}
+
+} // namespace detail
 
 Evaluator::Evaluator(ObjectPtr tree) : tree_(std::move(tree)) {}
 Evaluator::~Evaluator() = default;

@@ -1,176 +1,57 @@
 #include "numeric/interval.h"
 
+#include "numeric/detail/factorial_turns.h"
+#include "numeric/detail/interval_kernels.h"
+#include "numeric/detail/routine_error_bounds.h"
 #include "numeric/real_functions.h"
 
 #include <algorithm>
-#include <bit>
 #include <cfloat>
 #include <cmath>
-#include <cstdint>
+#include <iterator>
 #include <limits>
 
-// Every bound here must hold the exact value, not just the rounded one: a bound computed by a
-// correctly rounded operation is moved one step outward when its rounding error (found with fma or
-// the two-sum trick) points inward, and a bound from the maths library, which is only accurate to a
-// couple of units in the last place, is moved kLibmUlps steps outward. Values known exactly (sin 0,
-// exp 0, x^1, ...) are kept exact, so that a nonnegative result never gets a negative lower bound
-// that a following square root would reject.
+// The routines run in upward rounding (detail/upward_rounding.h): an upper bound is the plain
+// operation, a lower bound the operation on negated operands. Library functions run in the
+// caller's rounding, exactly as the point machine runs them, and their results are widened by the
+// bounds of detail/routine_error_bounds.h. Values known exactly (sin 0, exp 0, acos 1, ...) are
+// kept exact, so that a nonnegative result never gets a negative lower bound that would change
+// what a following square root or logarithm sees.
 //
 // Poles follow the real functions, not IEEE's signed zeros: 1/x over [-1, 0] is (-inf, -1) even
 // though 1/(+0) is +inf, as the reciprocal rule of the machine says.
 
 namespace vexmar {
+namespace upward {
 namespace {
 
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-constexpr double kInfinity = std::numeric_limits<double>::infinity();
-constexpr double kLargest = DBL_MAX;
-constexpr int kLibmUlps = 4;
-// Below this magnitude an fma residual may underflow and lose its sign.
-constexpr double kTiny = 0x1p-960;
+using detail::Bounds;
+using detail::errorUlps;
+using detail::inCallerRounding;
+using detail::Routine;
+using detail::widened;
 
-// The double just above each constant: the real pi/2, pi and 2pi all lie above their doubles.
-const double kHalfPiAbove = std::nextafter(Constant::HalfPi, kInfinity);
-const double kPiAbove = std::nextafter(Constant::Pi, kInfinity);
-const double kTwoPiAbove = std::nextafter(Constant::TwoPi, kInfinity);
+constexpr double kHalfPiAbove = justAbove(Constant::HalfPi).upper;
+constexpr double kPiAbove = ConstantEnclosure::Pi.upper;
+constexpr double kTwoPiAbove = justAbove(Constant::TwoPi).upper;
 
-// x! reaches its least value, Gamma(1.4616...) = 0.88560319441..., here; the bound below it allows
-// for the error of the Lanczos series.
-constexpr double kFactorialMinimumAt = 0.46163214496836234;
-constexpr double kFactorialMinimumBound = 0.8856031935;
-constexpr double kLanczosRelativeError = 1e-9;
+Bounds exactly(double v) { return {v, v}; }
 
-/// Bounds of one value: exact, or widened around a rounded result.
-struct Range {
-  double low;
-  double high;
-};
-
-// The next double up, by its bits (std::nextafter is a library call on every bound).
-inline double nextUp(double v) {
-  if (v != v || v == kInfinity) return v;
-  if (v == 0) return std::numeric_limits<double>::denorm_min();
-  const std::uint64_t bits = std::bit_cast<std::uint64_t>(v);
-  return std::bit_cast<double>(v > 0 ? bits + 1 : bits - 1);
+/// f(x) as the point machine computes it, with room for the routine's error.
+template <typename F> Bounds valueOf(Routine routine, F f, double x) {
+  return widened(inCallerRounding(f, x), errorUlps(routine));
 }
 
-inline double nextDown(double v) { return -nextUp(-v); }
-
-double stepDown(double v, int steps) {
-  for (int i = 0; i < steps; ++i) v = nextDown(v);
-  return v;
+template <typename F> Bounds valueOf(Routine routine, F f, double x, double y) {
+  return widened(inCallerRounding(f, x, y), errorUlps(routine));
 }
 
-double stepUp(double v, int steps) {
-  for (int i = 0; i < steps; ++i) v = nextUp(v);
-  return v;
-}
+IntervalValue point(Bounds b) { return {b.low, b.high}; }
+IntervalValue rising(Bounds atLow, Bounds atHigh) { return {atLow.low, atHigh.high}; }
+IntervalValue falling(Bounds atLow, Bounds atHigh) { return {atHigh.low, atLow.high}; }
 
-Range exactly(double v) { return {v, v}; }
-Range around(double v, int steps = kLibmUlps) { return {stepDown(v, steps), stepUp(v, steps)}; }
-
-// A finite calculation that overflowed: the exact value lies beyond the largest double.
-Range overflowed(double v) { return v > 0 ? Range{kLargest, kInfinity} : Range{-kInfinity, -kLargest}; }
-
-// The rounded value r with the sign of (r - exact) known: move the bound on the wrong side.
-Range correctedFor(double r, int roundedAbove) {
-  if (roundedAbove > 0) return {nextDown(r), r};
-  if (roundedAbove < 0) return {r, nextUp(r)};
-  return exactly(r);
-}
-
-int signOf(double v) { return (v > 0) - (v < 0); }
-
-Range sumOf(double a, double b) {
-  const double s = a + b;
-  if (std::isnan(s)) return {kNaN, kNaN};
-  if (std::isinf(s)) return std::isfinite(a) && std::isfinite(b) ? overflowed(s) : exactly(s);
-  const double bVirtual = s - a;
-  const double error = (a - (s - bVirtual)) + (b - bVirtual); // exact value minus s
-  return correctedFor(s, -signOf(error));
-}
-
-// Zero times infinity counts as zero: it bounds the products of finite numbers near those ends.
-Range productOf(double a, double b) {
-  if (a == 0 || b == 0) return exactly(0.0);
-  const double p = a * b;
-  if (std::isinf(p)) return std::isfinite(a) && std::isfinite(b) ? overflowed(p) : exactly(p);
-  if (std::fabs(p) < kTiny) return around(p, 1);
-  return correctedFor(p, -signOf(std::fma(a, b, -p)));
-}
-
-Range reciprocalOf(double x) {
-  const double r = 1 / x;
-  if (std::isinf(x)) return exactly(r);
-  if (std::isinf(r)) return overflowed(r);
-  if (std::fabs(r) < kTiny) return around(r, 1);
-  // r x - 1 = x (r - 1/x).
-  return correctedFor(r, signOf(std::fma(r, x, -1.0)) * signOf(x));
-}
-
-// a / b for b != 0 in one rounding: the reciprocal of a tiny b may overflow where the quotient does not.
-Range quotientOf(double a, double b) {
-  const double q = a / b;
-  if (std::isnan(q)) return {kNaN, kNaN};
-  if (std::isinf(q)) return std::isfinite(a) ? overflowed(q) : exactly(q);
-  if (a == 0 || std::isinf(b)) return exactly(q);
-  if (std::fabs(q) < kTiny || std::fabs(a) < kTiny) return around(q, 1);
-  // q b - a = b (q - a/b).
-  return correctedFor(q, signOf(std::fma(q, b, -a)) * signOf(b));
-}
-
-Range sqrtOf(double x) {
-  const double r = std::sqrt(x);
-  if (x == 0 || std::isinf(x)) return exactly(r);
-  if (x < kTiny) return around(r, 1);
-  return correctedFor(r, signOf(std::fma(r, r, -x)));
-}
-
-// Exponents up to this size are also multiplied out, so that exact powers (2^3, 10^-2's 100) stay exact.
-constexpr double kMultipliedExponentLimit = 64;
-
-// x^k for x > 0 and an integer 1 <= k <= kMultipliedExponentLimit, by squaring with rounding outward.
-Range multipliedPowerOf(double x, int k) {
-  // Every exact value here is positive, so room below zero left by an underflow is cut off.
-  const auto multiply = [](Range a, Range b) {
-    return Range{std::max(productOf(a.low, b.low).low, 0.0), productOf(a.high, b.high).high};
-  };
-  Range result = exactly(1.0);
-  Range square = exactly(x);
-  for (;;) {
-    if (k & 1) result = multiply(result, square);
-    k >>= 1;
-    if (k == 0) return result;
-    square = multiply(square, square);
-  }
-}
-
-// x^y for x >= 0; either zero counts as +0.
-Range powerOf(double x, double y) {
-  if (x == 0) x = 0.0;
-  if (y == 0 || x == 1) return exactly(1.0);
-  if (y == 1) return exactly(x);
-  if (x == 0 || std::isinf(x) || std::isinf(y)) return exactly(std::pow(x, y));
-  if (y == 0.5) return sqrtOf(x);
-  Range r;
-  if (std::trunc(y) == y && std::fabs(y) <= kMultipliedExponentLimit) {
-    // Multiplied out with outward rounding: an enclosure without a library call.
-    r = multipliedPowerOf(x, static_cast<int>(std::fabs(y)));
-    if (y < 0) r = {reciprocalOf(r.high).low, reciprocalOf(r.low).high};
-  } else {
-    r = around(std::pow(x, y));
-  }
-  r.low = std::max(r.low, 0.0);
-  return r;
-}
-
-// Functions that are exactly zero at zero keep that value exact.
-template <typename F> Range zeroAtZero(F f, double x) { return x == 0 ? exactly(x) : around(f(x)); }
-
-IntervalValue ordered(IntervalValue v) { return v.lower <= v.upper ? v : IntervalValue{v.upper, v.lower}; }
-IntervalValue rising(Range atLow, Range atHigh) { return {atLow.low, atHigh.high}; }
-IntervalValue falling(Range atLow, Range atHigh) { return {atHigh.low, atLow.high}; }
 IntervalValue clampTo(IntervalValue v, double low, double high) {
+  if (isUndefined(v)) return v;
   return {std::max(v.lower, low), std::min(v.upper, high)};
 }
 
@@ -180,21 +61,14 @@ IntervalValue hull(IntervalValue a, IntervalValue b) {
   return {std::min(a.lower, b.lower), std::max(a.upper, b.upper)};
 }
 
-// The least lower and the greatest upper bound of the corners' values.
-IntervalValue enclosingCorners(const Range (&corners)[4]) {
-  IntervalValue result{kInfinity, -kInfinity};
-  for (const Range& r : corners) {
-    result.lower = std::min(result.lower, r.low);
-    result.upper = std::max(result.upper, r.high);
-  }
-  return result;
-}
-
+IntervalValue wholeLine() { return {-kInfinity, kInfinity}; }
 IntervalValue truth(bool value) { return value ? IntervalValue{1, 1} : IntervalValue{0, 0}; }
 IntervalValue eitherTruth() { return {0, 1}; }
+bool surelyNonzero(IntervalValue v) { return v.lower > 0 || v.upper < 0; }
+bool surelyZero(IntervalValue v) { return v.lower == 0 && v.upper == 0; }
 
-// Whether an integer lies within [tLow, tHigh] allowing for the rounding of t = x/pi + shift; the
-// first and last such integers. Counting one too many only loosens the result.
+// The first and last integers within [x/pi + shift] over the interval, allowing for the rounding
+// of that quotient: counting one too many only loosens the result.
 struct HalfPeriods {
   double first;
   double last;
@@ -207,40 +81,46 @@ HalfPeriods halfPeriodsIn(IntervalValue a, double shift) {
   return {std::ceil(tLow - slack), std::floor(tHigh + slack)};
 }
 
-// Gamma(x + 1) with room for the error of the series (and, below 0, of sin(pi x) near a pole). The
-// room is kept at integers too, where the value is an exact product: the series next to them may
-// lie on the other side of it.
-Range factorialAt(double x) {
-  const double v = factorial(x);
-  if (std::isnan(v)) return {kNaN, kNaN};
-  if (std::isinf(v)) return overflowed(v);
-  double relative = kLanczosRelativeError;
-  if (x < 0) {
-    double pole = std::round(x);
-    if (pole == 0) pole = -1;
-    relative += 1e-15 * std::max(1.0, std::fabs(x)) / std::fabs(x - pole);
+// x^y for x >= 0, either zero counting as +0.
+Bounds powerOf(double x, double y) {
+  if (x == 0) x = 0.0;
+  if (y == 0 || x == 1) return exactly(1.0);
+  if (y == 1) return exactly(x);
+  if (x == 0 || std::isinf(x) || std::isinf(y)) return exactly(std::pow(x, y)); // 0, 1 or inf
+  if (y == 0.5) return {downSqrt(x), std::sqrt(x)};
+  if (std::trunc(y) == y && std::fabs(y) <= kMultipliedExponentLimit) {
+    const IntervalValue r = integerPower({x, x}, static_cast<int>(y));
+    return {r.lower, r.upper};
   }
-  const double margin = std::fabs(v) * relative;
-  return {stepDown(v - margin, 1), stepUp(v + margin, 1)};
+  Bounds r = valueOf(
+      Routine::Power, [](double b, double e) { return std::pow(b, e); }, x, y);
+  r.low = std::max(r.low, 0.0);
+  return r;
 }
 
 IntervalValue powerOfNonnegativeBase(double low, double high, IntervalValue exponent) {
   // x^y is monotonic in each argument for x >= 0, so the extremes lie at the corners.
-  return enclosingCorners({powerOf(low, exponent.lower), powerOf(low, exponent.upper),
-                           powerOf(high, exponent.lower), powerOf(high, exponent.upper)});
+  const Bounds corners[] = {powerOf(low, exponent.lower), powerOf(low, exponent.upper),
+                            powerOf(high, exponent.lower), powerOf(high, exponent.upper)};
+  IntervalValue result{kInfinity, -kInfinity};
+  for (const Bounds& c : corners) {
+    result.lower = std::min(result.lower, c.low);
+    result.upper = std::max(result.upper, c.high);
+  }
+  return result;
 }
 
 // A negative base has values only at the integer exponents in the interval.
 IntervalValue powerOfNegativeBase(double low, double high, IntervalValue exponent) {
   const double firstInteger = std::ceil(exponent.lower);
   const double lastInteger = std::floor(exponent.upper);
-  if (firstInteger > lastInteger) return undefinedInterval();
+  if (firstInteger > lastInteger) return undefined();
   const double nearMagnitude = -high;
   const double farMagnitude = -low;
   if (firstInteger == lastInteger && std::isfinite(firstInteger)) {
     const double k = firstInteger;
-    const Range atNear = powerOf(nearMagnitude, k);
-    const Range atFar = powerOf(farMagnitude, k);
+    const Bounds atNear = powerOf(nearMagnitude, k);
+    const Bounds atFar = powerOf(farMagnitude, k);
     // |x|^k rises with |x| for k >= 0 and falls for k < 0; odd k makes the values negative.
     const IntervalValue magnitude = k >= 0 ? rising(atNear, atFar) : falling(atNear, atFar);
     if (isEvenInteger(k)) return magnitude;
@@ -253,175 +133,49 @@ IntervalValue powerOfNegativeBase(double low, double high, IntervalValue exponen
   return {-greatest, greatest};
 }
 
-// Both inverse reciprocal functions defined for |x| >= 1: each side of the gap on its own.
-template <typename F> IntervalValue outsideUnitGap(IntervalValue a, F inverseOfReciprocal) {
-  IntervalValue result = undefinedInterval();
-  if (a.lower <= -1)
-    result = hull(result, inverseOfReciprocal(intervalReciprocal({a.lower, std::min(a.upper, -1.0)})));
-  if (a.upper >= 1)
-    result = hull(result, inverseOfReciprocal(intervalReciprocal({std::max(a.lower, 1.0), a.upper})));
-  return result;
+// The exact powers of ten among the doubles, whose common logarithms are integers.
+constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                   1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+Bounds lnAt(double x) {
+  if (x == 1) return exactly(0.0);
+  return valueOf(
+      Routine::Ln, [](double v) { return std::log(v); }, x);
 }
 
-bool surelyNonzero(IntervalValue v) { return v.lower > 0 || v.upper < 0; }
-bool surelyZero(IntervalValue v) { return v.lower == 0 && v.upper == 0; }
-
-} // namespace
-
-IntervalValue undefinedInterval() { return {kNaN, kNaN}; }
-IntervalValue wholeLine() { return {-kInfinity, kInfinity}; }
-
-IntervalValue intervalAdd(IntervalValue a, IntervalValue b) {
-  if (isUndefined(a) || isUndefined(b)) return undefinedInterval();
-  a = ordered(a);
-  b = ordered(b);
-  // Infinities of opposite signs meeting: any value is possible.
-  const IntervalValue sum{sumOf(a.lower, b.lower).low, sumOf(a.upper, b.upper).high};
-  return isUndefined(sum) ? wholeLine() : sum;
+Bounds log10At(double x) {
+  const Bounds r = valueOf(
+      Routine::Log10, [](double v) { return std::log10(v); }, x);
+  const double k = std::round(r.low);
+  if (k >= 0 && k < static_cast<double>(std::size(kPowersOfTen)) && kPowersOfTen[static_cast<int>(k)] == x)
+    return exactly(k);
+  return r;
 }
-
-IntervalValue intervalNegate(IntervalValue a) {
-  if (isUndefined(a)) return undefinedInterval();
-  a = ordered(a);
-  return {-a.upper, -a.lower};
-}
-
-IntervalValue intervalMultiply(IntervalValue a, IntervalValue b) {
-  if (isUndefined(a) || isUndefined(b)) return undefinedInterval();
-  a = ordered(a);
-  b = ordered(b);
-  // The signs of the bounds say which corners hold the extremes: two products, not four.
-  const auto low = [](double x, double y) { return productOf(x, y).low; };
-  const auto high = [](double x, double y) { return productOf(x, y).high; };
-  if (a.lower >= 0) {
-    if (b.lower >= 0) return {low(a.lower, b.lower), high(a.upper, b.upper)};
-    if (b.upper <= 0) return {low(a.upper, b.lower), high(a.lower, b.upper)};
-    return {low(a.upper, b.lower), high(a.upper, b.upper)};
-  }
-  if (a.upper <= 0) {
-    if (b.lower >= 0) return {low(a.lower, b.upper), high(a.upper, b.lower)};
-    if (b.upper <= 0) return {low(a.upper, b.upper), high(a.lower, b.lower)};
-    return {low(a.lower, b.upper), high(a.lower, b.lower)};
-  }
-  if (b.lower >= 0) return {low(a.lower, b.upper), high(a.upper, b.upper)};
-  if (b.upper <= 0) return {low(a.upper, b.lower), high(a.lower, b.lower)};
-  return {std::min(low(a.lower, b.upper), low(a.upper, b.lower)),
-          std::max(high(a.lower, b.lower), high(a.upper, b.upper))};
-}
-
-IntervalValue intervalReciprocal(IntervalValue a) {
-  if (isUndefined(a)) return undefinedInterval();
-  a = ordered(a);
-  if (a.lower == 0 && a.upper == 0) return {kInfinity, kInfinity};
-  if (a.lower == 0) return {reciprocalOf(a.upper).low, kInfinity};
-  if (a.upper == 0) return {-kInfinity, reciprocalOf(a.lower).high};
-  if (a.lower < 0 && a.upper > 0) return wholeLine();
-  return {reciprocalOf(a.upper).low, reciprocalOf(a.lower).high};
-}
-
-IntervalValue intervalDivide(IntervalValue a, IntervalValue b) {
-  if (isUndefined(a) || isUndefined(b)) return undefinedInterval();
-  a = ordered(a);
-  b = ordered(b);
-  // A divisor reaching zero follows the reciprocal rule; so does infinity over infinity, whose
-  // corner quotient is NaN although the quotients near it are not.
-  if (b.lower <= 0 && b.upper >= 0) return intervalMultiply(a, intervalReciprocal(b));
-  const Range corners[] = {quotientOf(a.lower, b.lower), quotientOf(a.lower, b.upper),
-                           quotientOf(a.upper, b.lower), quotientOf(a.upper, b.upper)};
-  for (const Range& r : corners)
-    if (std::isnan(r.low)) return intervalMultiply(a, intervalReciprocal(b));
-  return enclosingCorners(corners);
-}
-
-// Squares are the commonest powers: monotonic on each side of 0, least value 0 when 0 is inside.
-IntervalValue squareOf(IntervalValue a) {
-  if (a.lower >= 0) return {productOf(a.lower, a.lower).low, productOf(a.upper, a.upper).high};
-  if (a.upper <= 0) return {productOf(a.upper, a.upper).low, productOf(a.lower, a.lower).high};
-  return {0.0, std::max(productOf(a.lower, a.lower).high, productOf(a.upper, a.upper).high)};
-}
-
-IntervalValue intervalPower(IntervalValue base, IntervalValue exponent) {
-  if (isUndefined(base) || isUndefined(exponent)) return undefinedInterval();
-  base = ordered(base);
-  exponent = ordered(exponent);
-  if (exponent.lower == 2.0 && exponent.upper == 2.0) return squareOf(base);
-  IntervalValue result = undefinedInterval();
-  if (base.upper >= 0)
-    result = hull(result, powerOfNonnegativeBase(std::max(base.lower, 0.0), base.upper, exponent));
-  if (base.lower < 0)
-    result = hull(result, powerOfNegativeBase(base.lower, std::min(base.upper, 0.0), exponent));
-  return result;
-}
-
-IntervalValue intervalAbs(IntervalValue a) {
-  if (isUndefined(a)) return undefinedInterval();
-  a = ordered(a);
-  if (a.lower >= 0) return a;
-  if (a.upper <= 0) return {-a.upper, -a.lower};
-  return {0, std::max(-a.lower, a.upper)};
-}
-
-IntervalValue intervalSign(IntervalValue a) {
-  if (isUndefined(a)) return undefinedInterval();
-  a = ordered(a);
-  const double low = a.lower < 0 ? -1 : a.lower == 0 ? 0 : 1;
-  const double high = a.upper > 0 ? 1 : a.upper == 0 ? 0 : -1;
-  return {low, high};
-}
-
-// As the machine defines it: a lower bound below zero makes the whole result undefined.
-IntervalValue intervalSqrt(IntervalValue a) {
-  if (isUndefined(a)) return undefinedInterval();
-  a = ordered(a);
-  if (a.lower < 0) return undefinedInterval();
-  return rising(sqrtOf(a.lower), sqrtOf(a.upper));
-}
-
-IntervalValue intervalExp(IntervalValue a) {
-  if (isUndefined(a)) return undefinedInterval();
-  a = ordered(a);
-  const auto at = [](double x) { return x == 0 ? exactly(1.0) : around(std::exp(x)); };
-  return clampTo(rising(at(a.lower), at(a.upper)), 0, kInfinity);
-}
-
-namespace {
 
 // Logarithms over the part of the interval where they are defined, zero included (as -inf).
-template <typename F> IntervalValue logarithm(IntervalValue a, F log) {
-  if (isUndefined(a)) return undefinedInterval();
-  a = ordered(a);
-  if (a.upper < 0) return undefinedInterval();
-  const auto at = [log](double x) { return x == 1 ? exactly(0.0) : around(log(x)); };
-  const double low = a.lower <= 0 ? -kInfinity : at(a.lower).low;
-  return {low, at(a.upper).high};
+IntervalValue logarithm(IntervalValue a, Bounds (*at)(double)) {
+  if (a.upper < 0) return undefined();
+  if (a.lower == a.upper) return point(at(a.lower));
+  return {a.lower <= 0 ? -kInfinity : at(a.lower).low, at(a.upper).high};
 }
 
-} // namespace
-
-IntervalValue intervalLn(IntervalValue a) {
-  return logarithm(a, [](double x) { return std::log(x); });
-}
-
-IntervalValue intervalLog10(IntervalValue a) {
-  return logarithm(a, [](double x) { return std::log10(x); });
-}
-
-IntervalValue intervalSinCos(IntervalValue a, bool sine) {
-  if (isUndefined(a)) return undefinedInterval();
-  a = ordered(a);
+IntervalValue sinCos(IntervalValue a, bool sine) {
   if (std::isinf(a.lower) || std::isinf(a.upper)) return {-1, 1};
   const auto at = [sine](double x) {
     if (x == 0) return exactly(sine ? x : 1.0);
-    return around(sine ? std::sin(x) : std::cos(x));
+    return sine ? valueOf(
+                      Routine::Sin, [](double v) { return std::sin(v); }, x)
+                : valueOf(
+                      Routine::Cos, [](double v) { return std::cos(v); }, x);
   };
-  const Range atLow = at(a.lower);
-  const Range atHigh = at(a.upper);
-  IntervalValue result = clampTo({std::min(atLow.low, atHigh.low), std::max(atLow.high, atHigh.high)}, -1, 1);
-  if (a.lower == a.upper) return result;
+  if (a.lower == a.upper) return clampTo(point(at(a.lower)), -1, 1);
   // In half-periods t = x/pi (+3/2 for sine, which is the cosine of x + 3pi/2) the extrema of
   // cos(pi t) lie at the integers: maxima at the even ones, minima at the odd ones.
   const HalfPeriods extrema = halfPeriodsIn(a, sine ? 1.5 : 0.0);
   if (extrema.last - extrema.first >= 1) return {-1, 1};
+  const Bounds atLow = at(a.lower);
+  const Bounds atHigh = at(a.upper);
+  IntervalValue result = clampTo({std::min(atLow.low, atHigh.low), std::max(atLow.high, atHigh.high)}, -1, 1);
   if (extrema.first == extrema.last) {
     if (isEvenInteger(extrema.first))
       result.upper = 1;
@@ -431,249 +185,400 @@ IntervalValue intervalSinCos(IntervalValue a, bool sine) {
   return result;
 }
 
-IntervalValue intervalTan(IntervalValue a) {
-  if (isUndefined(a)) return undefinedInterval();
-  a = ordered(a);
-  const auto at = [](double x) { return zeroAtZero([](double v) { return std::tan(v); }, x); };
-  if (a.lower == a.upper) return std::isinf(a.lower) ? undefinedInterval() : rising(at(a.lower), at(a.upper));
+// Tangent and cotangent: monotonic between poles, which lie where x/pi + shift is an integer.
+IntervalValue betweenPoles(IntervalValue a, double shift, bool increasing, Bounds (*at)(double)) {
+  if (a.lower == a.upper) return std::isinf(a.lower) ? undefined() : point(at(a.lower));
   if (std::isinf(a.lower) || std::isinf(a.upper)) return wholeLine();
-  // Poles at x = pi/2 + k pi, where x/pi - 1/2 is an integer; rising between them.
-  const HalfPeriods poles = halfPeriodsIn(a, -0.5);
+  const HalfPeriods poles = halfPeriodsIn(a, shift);
   if (poles.first <= poles.last) return wholeLine();
-  return rising(at(a.lower), at(a.upper));
+  return increasing ? rising(at(a.lower), at(a.upper)) : falling(at(a.lower), at(a.upper));
 }
 
-IntervalValue intervalCot(IntervalValue a) {
-  if (isUndefined(a)) return undefinedInterval();
-  a = ordered(a);
-  const auto at = [](double x) { return around(cot(x)); };
-  if (a.lower == a.upper) return std::isinf(a.lower) ? undefinedInterval() : rising(at(a.lower), at(a.upper));
-  if (std::isinf(a.lower) || std::isinf(a.upper)) return wholeLine();
-  // Poles at the multiples of pi; falling between them.
-  const HalfPeriods poles = halfPeriodsIn(a, 0.0);
-  if (poles.first <= poles.last) return wholeLine();
-  return falling(at(a.lower), at(a.upper));
+Bounds tanAt(double x) {
+  if (x == 0) return exactly(x);
+  return valueOf(
+      Routine::Tan, [](double v) { return std::tan(v); }, x);
 }
 
-IntervalValue intervalSec(IntervalValue a) { return intervalReciprocal(intervalSinCos(a, false)); }
-IntervalValue intervalCsc(IntervalValue a) { return intervalReciprocal(intervalSinCos(a, true)); }
+Bounds cotAt(double x) { return valueOf(Routine::Cot, cot, x); }
+
+// A function rising (or falling) over the part of `a` within [low, high].
+template <typename At>
+IntervalValue monotonicWithin(IntervalValue a, double low, double high, bool increasing, At at) {
+  if (a.upper < low || a.lower > high) return undefined();
+  const double from = std::max(a.lower, low);
+  const double to = std::min(a.upper, high);
+  if (from == to) return point(at(from));
+  return increasing ? rising(at(from), at(to)) : falling(at(from), at(to));
+}
+
+Bounds factorialAt(double x) { return valueOf(Routine::Factorial, factorial, x); }
+
+} // namespace
+
+IntervalValue intervalPower(IntervalValue base, IntervalValue exponent) {
+  if (exponent.lower == exponent.upper) {
+    const double k = exponent.lower;
+    if (std::trunc(k) == k && std::fabs(k) <= kMultipliedExponentLimit)
+      return integerPower(base, static_cast<int>(k));
+  }
+  IntervalValue result = undefined();
+  if (base.upper >= 0)
+    result = hull(result, powerOfNonnegativeBase(std::max(base.lower, 0.0), base.upper, exponent));
+  if (base.lower < 0)
+    result = hull(result, powerOfNegativeBase(base.lower, std::min(base.upper, 0.0), exponent));
+  return result;
+}
+
+IntervalValue intervalExp(IntervalValue a) {
+  const auto at = [](double x) {
+    return x == 0 ? exactly(1.0)
+                  : valueOf(
+                        Routine::Exp, [](double v) { return std::exp(v); }, x);
+  };
+  if (a.lower == a.upper) return clampTo(point(at(a.lower)), 0, kInfinity);
+  return clampTo(rising(at(a.lower), at(a.upper)), 0, kInfinity);
+}
+
+IntervalValue intervalLn(IntervalValue a) { return logarithm(a, lnAt); }
+IntervalValue intervalLog10(IntervalValue a) { return logarithm(a, log10At); }
+IntervalValue intervalSin(IntervalValue a) { return sinCos(a, true); }
+IntervalValue intervalCos(IntervalValue a) { return sinCos(a, false); }
+// Poles at x = pi/2 + k pi, where x/pi - 1/2 is an integer; rising between them.
+IntervalValue intervalTan(IntervalValue a) { return betweenPoles(a, -0.5, true, tanAt); }
+// Poles at the multiples of pi; falling between them.
+IntervalValue intervalCot(IntervalValue a) { return betweenPoles(a, 0.0, false, cotAt); }
+IntervalValue intervalSec(IntervalValue a) { return upward::intervalReciprocal(upward::intervalCos(a)); }
+IntervalValue intervalCsc(IntervalValue a) { return upward::intervalReciprocal(upward::intervalSin(a)); }
 
 IntervalValue intervalArcsin(IntervalValue a) {
-  if (isUndefined(a)) return undefinedInterval();
-  a = ordered(a);
-  if (a.upper < -1 || a.lower > 1) return undefinedInterval();
-  const auto at = [](double x) { return zeroAtZero([](double v) { return std::asin(v); }, x); };
-  const IntervalValue result = rising(at(std::max(a.lower, -1.0)), at(std::min(a.upper, 1.0)));
-  return clampTo(result, -kHalfPiAbove, kHalfPiAbove);
+  const auto at = [](double x) {
+    return x == 0 ? exactly(x)
+                  : valueOf(
+                        Routine::Arcsin, [](double v) { return std::asin(v); }, x);
+  };
+  return clampTo(monotonicWithin(a, -1, 1, true, at), -kHalfPiAbove, kHalfPiAbove);
 }
 
 IntervalValue intervalArccos(IntervalValue a) {
-  if (isUndefined(a)) return undefinedInterval();
-  a = ordered(a);
-  if (a.upper < -1 || a.lower > 1) return undefinedInterval();
-  const auto at = [](double x) { return x == 1 ? exactly(0.0) : around(std::acos(x)); };
-  const IntervalValue result = falling(at(std::max(a.lower, -1.0)), at(std::min(a.upper, 1.0)));
-  return clampTo(result, 0, kPiAbove);
+  const auto at = [](double x) {
+    return x == 1 ? exactly(0.0)
+                  : valueOf(
+                        Routine::Arccos, [](double v) { return std::acos(v); }, x);
+  };
+  return clampTo(monotonicWithin(a, -1, 1, false, at), 0, kPiAbove);
 }
 
 IntervalValue intervalArctan(IntervalValue a) {
-  if (isUndefined(a)) return undefinedInterval();
-  a = ordered(a);
-  const auto at = [](double x) { return zeroAtZero([](double v) { return std::atan(v); }, x); };
-  return clampTo(rising(at(a.lower), at(a.upper)), -kHalfPiAbove, kHalfPiAbove);
+  const auto at = [](double x) {
+    return x == 0 ? exactly(x)
+                  : valueOf(
+                        Routine::Arctan, [](double v) { return std::atan(v); }, x);
+  };
+  return clampTo(monotonicWithin(a, -kInfinity, kInfinity, true, at), -kHalfPiAbove, kHalfPiAbove);
 }
 
 // arccot falls continuously from pi to 0 over the whole line.
 IntervalValue intervalArccot(IntervalValue a) {
-  if (isUndefined(a)) return undefinedInterval();
-  a = ordered(a);
-  const auto at = [](double x) { return around(arccot(x)); };
-  return clampTo(falling(at(a.lower), at(a.upper)), 0, kPiAbove);
+  const auto at = [](double x) { return valueOf(Routine::Arccot, arccot, x); };
+  return clampTo(monotonicWithin(a, -kInfinity, kInfinity, false, at), 0, kPiAbove);
 }
 
+// arcsec rises on both sides of the gap (-1, 1): from pi/2 to pi below it, from 0 to pi/2 above.
 IntervalValue intervalArcsec(IntervalValue a) {
-  if (isUndefined(a)) return undefinedInterval();
-  return outsideUnitGap(ordered(a), intervalArccos);
+  const auto at = [](double x) { return x == 1 ? exactly(0.0) : valueOf(Routine::Arcsec, arcsec, x); };
+  const IntervalValue result =
+      hull(monotonicWithin(a, -kInfinity, -1, true, at), monotonicWithin(a, 1, kInfinity, true, at));
+  return clampTo(result, 0, kPiAbove);
 }
 
+// arccsc falls on both sides of the gap: from 0 to -pi/2 below it, from pi/2 to 0 above.
 IntervalValue intervalArccsc(IntervalValue a) {
-  if (isUndefined(a)) return undefinedInterval();
-  return outsideUnitGap(ordered(a), intervalArcsin);
+  const auto at = [](double x) { return valueOf(Routine::Arccsc, arccsc, x); };
+  const IntervalValue result =
+      hull(monotonicWithin(a, -kInfinity, -1, false, at), monotonicWithin(a, 1, kInfinity, false, at));
+  return clampTo(result, -kHalfPiAbove, kHalfPiAbove);
 }
 
 IntervalValue intervalSinh(IntervalValue a) {
-  if (isUndefined(a)) return undefinedInterval();
-  a = ordered(a);
-  const auto at = [](double x) { return zeroAtZero([](double v) { return std::sinh(v); }, x); };
-  return rising(at(a.lower), at(a.upper));
+  const auto at = [](double x) {
+    return x == 0 ? exactly(x)
+                  : valueOf(
+                        Routine::Sinh, [](double v) { return std::sinh(v); }, x);
+  };
+  return monotonicWithin(a, -kInfinity, kInfinity, true, at);
 }
 
 IntervalValue intervalCosh(IntervalValue a) {
-  if (isUndefined(a)) return undefinedInterval();
-  a = ordered(a);
-  const auto at = [](double x) { return x == 0 ? exactly(1.0) : around(std::cosh(x)); };
-  const Range atLow = at(a.lower);
-  const Range atHigh = at(a.upper);
+  const auto at = [](double x) {
+    return x == 0 ? exactly(1.0)
+                  : valueOf(
+                        Routine::Cosh, [](double v) { return std::cosh(v); }, x);
+  };
   IntervalValue result;
   if (a.lower >= 0)
-    result = rising(atLow, atHigh);
+    result = monotonicWithin(a, 0, kInfinity, true, at);
   else if (a.upper <= 0)
-    result = falling(atLow, atHigh);
+    result = monotonicWithin(a, -kInfinity, 0, false, at);
   else
-    result = {1, std::max(atLow.high, atHigh.high)};
+    result = {1, std::max(at(a.lower).high, at(a.upper).high)};
   return clampTo(result, 1, kInfinity);
 }
 
 IntervalValue intervalTanh(IntervalValue a) {
-  if (isUndefined(a)) return undefinedInterval();
-  a = ordered(a);
-  const auto at = [](double x) { return zeroAtZero([](double v) { return std::tanh(v); }, x); };
-  return clampTo(rising(at(a.lower), at(a.upper)), -1, 1);
+  const auto at = [](double x) {
+    return x == 0 ? exactly(x)
+                  : valueOf(
+                        Routine::Tanh, [](double v) { return std::tanh(v); }, x);
+  };
+  return clampTo(monotonicWithin(a, -kInfinity, kInfinity, true, at), -1, 1);
 }
 
-IntervalValue intervalCoth(IntervalValue a) { return intervalReciprocal(intervalTanh(a)); }
-IntervalValue intervalSech(IntervalValue a) { return intervalReciprocal(intervalCosh(a)); }
-IntervalValue intervalCsch(IntervalValue a) { return intervalReciprocal(intervalSinh(a)); }
+IntervalValue intervalCoth(IntervalValue a) { return upward::intervalReciprocal(upward::intervalTanh(a)); }
+IntervalValue intervalSech(IntervalValue a) { return upward::intervalReciprocal(upward::intervalCosh(a)); }
+IntervalValue intervalCsch(IntervalValue a) { return upward::intervalReciprocal(upward::intervalSinh(a)); }
 
 IntervalValue intervalArcsinh(IntervalValue a) {
-  if (isUndefined(a)) return undefinedInterval();
-  a = ordered(a);
-  const auto at = [](double x) { return zeroAtZero([](double v) { return std::asinh(v); }, x); };
-  return rising(at(a.lower), at(a.upper));
+  const auto at = [](double x) { return x == 0 ? exactly(x) : valueOf(Routine::Arcsinh, arcsinh, x); };
+  return monotonicWithin(a, -kInfinity, kInfinity, true, at);
 }
 
 IntervalValue intervalArccosh(IntervalValue a) {
-  if (isUndefined(a)) return undefinedInterval();
-  a = ordered(a);
-  if (a.upper < 1) return undefinedInterval();
-  const auto at = [](double x) { return x == 1 ? exactly(0.0) : around(std::acosh(x)); };
-  return clampTo(rising(at(std::max(a.lower, 1.0)), at(a.upper)), 0, kInfinity);
+  const auto at = [](double x) { return x == 1 ? exactly(0.0) : valueOf(Routine::Arccosh, arccosh, x); };
+  return clampTo(monotonicWithin(a, 1, kInfinity, true, at), 0, kInfinity);
 }
 
 IntervalValue intervalArctanh(IntervalValue a) {
-  if (isUndefined(a)) return undefinedInterval();
-  a = ordered(a);
-  if (a.upper < -1 || a.lower > 1) return undefinedInterval();
-  const auto at = [](double x) { return zeroAtZero([](double v) { return std::atanh(v); }, x); };
-  return rising(at(std::max(a.lower, -1.0)), at(std::min(a.upper, 1.0)));
+  const auto at = [](double x) { return x == 0 ? exactly(x) : valueOf(Routine::Arctanh, arctanh, x); };
+  return monotonicWithin(a, -1, 1, true, at);
 }
 
+// arccoth falls on both sides of the gap: from 0 to -inf below it, from +inf to 0 above.
 IntervalValue intervalArccoth(IntervalValue a) {
-  if (isUndefined(a)) return undefinedInterval();
-  return outsideUnitGap(ordered(a), intervalArctanh);
+  const auto at = [](double x) { return valueOf(Routine::Arccoth, arccoth, x); };
+  return hull(monotonicWithin(a, -kInfinity, -1, false, at), monotonicWithin(a, 1, kInfinity, false, at));
 }
 
-// acosh(1/x), defined for 0 <= x <= 1 (+inf at 0).
+// arcsech falls from +inf at 0 to 0 at 1.
 IntervalValue intervalArcsech(IntervalValue a) {
-  if (isUndefined(a)) return undefinedInterval();
-  a = ordered(a);
-  if (a.upper < 0 || a.lower > 1) return undefinedInterval();
-  return intervalArccosh(intervalReciprocal({std::max(a.lower, 0.0), std::min(a.upper, 1.0)}));
+  const auto at = [](double x) {
+    if (x == 1) return exactly(0.0);
+    if (x == 0) return exactly(kInfinity);
+    return valueOf(Routine::Arcsech, arcsech, x);
+  };
+  return clampTo(monotonicWithin(a, 0, 1, false, at), 0, kInfinity);
 }
 
-IntervalValue intervalArccsch(IntervalValue a) { return intervalArcsinh(intervalReciprocal(a)); }
+// arccsch falls on each side of its pole at 0: to -inf below it, from +inf above.
+IntervalValue intervalArccsch(IntervalValue a) {
+  if (a.lower < 0 && a.upper > 0) return wholeLine();
+  const auto at = [](double x) { return valueOf(Routine::Arccsch, arccsch, x); };
+  if (a.lower >= 0) {
+    if (a.upper == 0) return {kInfinity, kInfinity};
+    return {at(a.upper).low, a.lower == 0 ? kInfinity : at(a.lower).high};
+  }
+  return {a.upper == 0 ? -kInfinity : at(a.upper).low, at(a.lower).high};
+}
 
+// Between two poles (or above -1) |x!| falls to one least value and rises again; the sign is that
+// of the piece. The rows of detail/factorial_turns.h say where the turning points lie.
 IntervalValue intervalFactorial(IntervalValue a) {
-  if (isUndefined(a)) return undefinedInterval();
-  a = ordered(a);
-  if (a.lower == a.upper && a.lower >= 0 && a.lower <= 22 && std::trunc(a.lower) == a.lower)
-    return {factorial(a.lower), factorial(a.lower)}; // an exact product
-  if (a.lower > -1) {
-    // No pole above -1: x! falls to its minimum near 0.4616, then rises.
-    const Range atLow = factorialAt(a.lower);
-    const Range atHigh = factorialAt(a.upper);
-    if (a.upper <= kFactorialMinimumAt) return falling(atLow, atHigh);
-    if (a.lower >= kFactorialMinimumAt) return rising(atLow, atHigh);
-    return {kFactorialMinimumBound, std::max(atLow.high, atHigh.high)};
-  }
   if (a.lower == a.upper) {
-    const Range at = factorialAt(a.lower);
-    return std::isnan(at.low) ? undefinedInterval() : IntervalValue{at.low, at.high};
+    // The exact products; elsewhere the ends keep room for the error of the values between them.
+    if (a.lower >= 0 && a.lower <= 22 && std::trunc(a.lower) == a.lower)
+      return {factorial(a.lower), factorial(a.lower)};
+    const Bounds at = factorialAt(a.lower);
+    return std::isnan(at.low) ? undefined() : point(at);
   }
-  if (a.lower == -1) {
-    // The pole is only the left end; x! comes down from +inf there.
-    const double low = a.upper <= kFactorialMinimumAt ? factorialAt(a.upper).low : kFactorialMinimumBound;
-    return {low, kInfinity};
+  // The piece: 0 above -1, n between -n-1 and -n; an end on a pole counts as infinite.
+  int piece = 0;
+  if (a.lower <= -1) {
+    if (!(a.lower > -1e9)) return wholeLine();  // pieces too many to count
+    const double leftPole = std::ceil(a.lower); // the first pole at or above the lower end
+    // A pole may be either end, but not lie inside.
+    const double firstInside = a.lower == leftPole ? leftPole + 1 : leftPole;
+    if (firstInside <= -1 && a.upper > firstInside) return wholeLine();
+    piece = static_cast<int>(-leftPole) - (a.lower == leftPole ? 1 : 0);
   }
-  // Poles, or the branches of alternating sign between them.
-  return wholeLine();
+  const bool negative = (piece & 1) != 0;
+  // Magnitudes at the ends; at a pole, infinite.
+  const auto magnitudeAt = [negative](double x) {
+    if (x < 0 && std::trunc(x) == x) return Bounds{kInfinity, kInfinity};
+    const Bounds v = factorialAt(x);
+    return negative ? Bounds{-v.high, -v.low} : v;
+  };
+  const Bounds atLow = magnitudeAt(a.lower);
+  const Bounds atHigh = magnitudeAt(a.upper);
+  double least;
+  const int turns = static_cast<int>(std::size(detail::kFactorialTurns));
+  if (piece < turns) {
+    const double turn = detail::kFactorialTurns[piece].at;
+    // The turning point is the nearest double to the real one: a neighbour on either side counts.
+    if (a.upper < std::nextafter(turn, -kInfinity))
+      least = atHigh.low; // falling to the upper end
+    else if (a.lower > std::nextafter(turn, kInfinity))
+      least = atLow.low; // rising from the lower end
+    else
+      least = detail::kFactorialTurns[piece].leastMagnitude;
+  } else {
+    least = 0; // below the smallest double
+  }
+  least = std::max(least, 0.0);
+  const double greatest = std::max(atLow.high, atHigh.high);
+  return negative ? IntervalValue{-greatest, -least} : IntervalValue{least, greatest};
 }
 
 IntervalValue intervalLess(IntervalValue a, IntervalValue b) {
-  if (isUndefined(a) || isUndefined(b)) return undefinedInterval();
-  a = ordered(a);
-  b = ordered(b);
   if (a.upper < b.lower) return truth(true);
   if (a.lower >= b.upper) return truth(false);
   return eitherTruth();
 }
 
-IntervalValue intervalGreater(IntervalValue a, IntervalValue b) { return intervalLess(b, a); }
+IntervalValue intervalGreater(IntervalValue a, IntervalValue b) { return upward::intervalLess(b, a); }
 
 IntervalValue intervalEqual(IntervalValue a, IntervalValue b) {
-  if (isUndefined(a) || isUndefined(b)) return undefinedInterval();
-  a = ordered(a);
-  b = ordered(b);
   if (a.lower == a.upper && b.lower == b.upper && a.lower == b.lower) return truth(true);
   if (a.upper < b.lower || b.upper < a.lower) return truth(false);
   return eitherTruth();
 }
 
 IntervalValue intervalAnd(IntervalValue a, IntervalValue b) {
-  if (isUndefined(a) || isUndefined(b)) return undefinedInterval();
-  a = ordered(a);
-  b = ordered(b);
   if (surelyZero(a) || surelyZero(b)) return truth(false);
   if (surelyNonzero(a) && surelyNonzero(b)) return truth(true);
   return eitherTruth();
 }
 
 IntervalValue intervalOr(IntervalValue a, IntervalValue b) {
-  if (isUndefined(a) || isUndefined(b)) return undefinedInterval();
-  a = ordered(a);
-  b = ordered(b);
   if (surelyNonzero(a) || surelyNonzero(b)) return truth(true);
   if (surelyZero(a) && surelyZero(b)) return truth(false);
   return eitherTruth();
 }
 
 IntervalValue intervalAngle(IntervalValue y, IntervalValue x) {
-  if (isUndefined(y) || isUndefined(x)) return undefinedInterval();
-  y = ordered(y);
-  x = ordered(x);
   const IntervalValue allAngles{0, kTwoPiAbove};
   const bool yReachesZero = y.lower <= 0 && y.upper >= 0;
   const bool xReachesZero = x.lower <= 0 && x.upper >= 0;
   // Around the origin every angle occurs; across the positive x axis the angle jumps from 2pi to 0.
   if (yReachesZero && xReachesZero) return allAngles;
-  if (y.lower == y.upper && x.lower == x.upper) {
-    const Range at = around(angleOf(y.lower, x.lower));
-    return clampTo({at.low, at.high}, 0, kTwoPiAbove);
-  }
+  const auto at = [](double py, double px) { return valueOf(Routine::Angle, angleOf, py, px); };
+  if (y.lower == y.upper && x.lower == x.upper) return clampTo(point(at(y.lower, x.lower)), 0, kTwoPiAbove);
   if (y.lower < 0 && y.upper >= 0 && x.upper > 0) return allAngles;
   // Below the axis the angle tends to 2pi as x grows, but where atan2 underflows (or x is +inf) it
   // gives -0, which reads as 0.
-  if (y.upper < 0 && angleOf(y.upper, x.upper) == 0) return allAngles;
+  if (y.upper < 0 && inCallerRounding(angleOf, y.upper, x.upper) == 0) return allAngles;
   // Elsewhere the angle is continuous over the box, so its extremes lie at the corners.
-  return clampTo(enclosingCorners({around(angleOf(y.lower, x.lower)), around(angleOf(y.lower, x.upper)),
-                                   around(angleOf(y.upper, x.lower)), around(angleOf(y.upper, x.upper))}),
-                 0, kTwoPiAbove);
+  const Bounds corners[] = {at(y.lower, x.lower), at(y.lower, x.upper), at(y.upper, x.lower),
+                            at(y.upper, x.upper)};
+  IntervalValue result{kInfinity, -kInfinity};
+  for (const Bounds& c : corners) {
+    result.lower = std::min(result.lower, c.low);
+    result.upper = std::max(result.upper, c.high);
+  }
+  return clampTo(result, 0, kTwoPiAbove);
 }
 
 IntervalValue intervalHypot(IntervalValue a, IntervalValue b) {
-  if (isUndefined(a) || isUndefined(b)) return undefinedInterval();
-  const IntervalValue x = intervalAbs(a);
-  const IntervalValue y = intervalAbs(b);
+  const IntervalValue x = upward::intervalAbs(a);
+  const IntervalValue y = upward::intervalAbs(b);
   // hypot grows with |x| and |y| and is at least the larger of them.
   const auto at = [](double p, double q) {
     if (p == 0) return exactly(q);
     if (q == 0) return exactly(p);
     if (std::isinf(p) || std::isinf(q)) return exactly(kInfinity);
-    Range r = around(std::hypot(p, q));
+    Bounds r = valueOf(
+        Routine::Hypot, [](double u, double v) { return std::hypot(u, v); }, p, q);
     r.low = std::max(r.low, std::max(p, q));
     return r;
   };
   return {at(x.lower, y.lower).low, at(x.upper, y.upper).high};
+}
+
+} // namespace upward
+
+namespace {
+
+IntervalValue ordered(IntervalValue v) { return v.lower <= v.upper ? v : IntervalValue{v.upper, v.lower}; }
+
+// The public routines: any order of bounds, any rounding; the kernels run in upward rounding.
+template <typename Kernel> IntervalValue inUpwardRounding(Kernel kernel, IntervalValue a) {
+  if (isUndefined(a)) return undefinedInterval();
+  detail::UpwardRounding rounding;
+  IntervalValue r = kernel(ordered(a));
+  detail::pin(r.lower, r.upper);
+  return r;
+}
+
+template <typename Kernel> IntervalValue inUpwardRounding(Kernel kernel, IntervalValue a, IntervalValue b) {
+  if (isUndefined(a) || isUndefined(b)) return undefinedInterval();
+  detail::UpwardRounding rounding;
+  IntervalValue r = kernel(ordered(a), ordered(b));
+  detail::pin(r.lower, r.upper);
+  return r;
+}
+
+} // namespace
+
+IntervalValue undefinedInterval() { return upward::undefined(); }
+IntervalValue wholeLine() { return upward::wholeLine(); }
+
+#define VEXMAR_PUBLIC_UNARY(name)                                                                            \
+  IntervalValue name(IntervalValue a) {                                                                      \
+    return inUpwardRounding([](IntervalValue v) { return upward::name(v); }, a);                             \
+  }
+#define VEXMAR_PUBLIC_BINARY(name)                                                                           \
+  IntervalValue name(IntervalValue a, IntervalValue b) {                                                     \
+    return inUpwardRounding([](IntervalValue u, IntervalValue v) { return upward::name(u, v); }, a, b);      \
+  }
+
+VEXMAR_PUBLIC_BINARY(intervalAdd)
+VEXMAR_PUBLIC_UNARY(intervalNegate)
+VEXMAR_PUBLIC_BINARY(intervalMultiply)
+VEXMAR_PUBLIC_UNARY(intervalReciprocal)
+VEXMAR_PUBLIC_BINARY(intervalDivide)
+VEXMAR_PUBLIC_BINARY(intervalPower)
+VEXMAR_PUBLIC_UNARY(intervalAbs)
+VEXMAR_PUBLIC_UNARY(intervalSign)
+VEXMAR_PUBLIC_UNARY(intervalSqrt)
+VEXMAR_PUBLIC_UNARY(intervalExp)
+VEXMAR_PUBLIC_UNARY(intervalLn)
+VEXMAR_PUBLIC_UNARY(intervalLog10)
+VEXMAR_PUBLIC_UNARY(intervalTan)
+VEXMAR_PUBLIC_UNARY(intervalCot)
+VEXMAR_PUBLIC_UNARY(intervalSec)
+VEXMAR_PUBLIC_UNARY(intervalCsc)
+VEXMAR_PUBLIC_UNARY(intervalArcsin)
+VEXMAR_PUBLIC_UNARY(intervalArccos)
+VEXMAR_PUBLIC_UNARY(intervalArctan)
+VEXMAR_PUBLIC_UNARY(intervalArccot)
+VEXMAR_PUBLIC_UNARY(intervalArcsec)
+VEXMAR_PUBLIC_UNARY(intervalArccsc)
+VEXMAR_PUBLIC_UNARY(intervalSinh)
+VEXMAR_PUBLIC_UNARY(intervalCosh)
+VEXMAR_PUBLIC_UNARY(intervalTanh)
+VEXMAR_PUBLIC_UNARY(intervalCoth)
+VEXMAR_PUBLIC_UNARY(intervalSech)
+VEXMAR_PUBLIC_UNARY(intervalCsch)
+VEXMAR_PUBLIC_UNARY(intervalArcsinh)
+VEXMAR_PUBLIC_UNARY(intervalArccosh)
+VEXMAR_PUBLIC_UNARY(intervalArctanh)
+VEXMAR_PUBLIC_UNARY(intervalArccoth)
+VEXMAR_PUBLIC_UNARY(intervalArcsech)
+VEXMAR_PUBLIC_UNARY(intervalArccsch)
+VEXMAR_PUBLIC_UNARY(intervalFactorial)
+VEXMAR_PUBLIC_BINARY(intervalLess)
+VEXMAR_PUBLIC_BINARY(intervalGreater)
+VEXMAR_PUBLIC_BINARY(intervalEqual)
+VEXMAR_PUBLIC_BINARY(intervalAnd)
+VEXMAR_PUBLIC_BINARY(intervalOr)
+VEXMAR_PUBLIC_BINARY(intervalAngle)
+VEXMAR_PUBLIC_BINARY(intervalHypot)
+
+#undef VEXMAR_PUBLIC_BINARY
+#undef VEXMAR_PUBLIC_UNARY
+
+IntervalValue intervalSinCos(IntervalValue a, bool sine) {
+  return sine ? inUpwardRounding([](IntervalValue v) { return upward::intervalSin(v); }, a)
+              : inUpwardRounding([](IntervalValue v) { return upward::intervalCos(v); }, a);
 }
 
 } // namespace vexmar

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "numeric/real_functions.h"
+
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 namespace vexmar {
 
@@ -17,12 +21,26 @@ struct IntervalValue {
   return std::isnan(v.lower) || std::isnan(v.upper);
 }
 
-// Each function returns an interval enclosing every value of the operation over its arguments,
-// (NaN, NaN) when the arguments lie outside the domain (or hold a NaN bound), and may return the
-// whole line where a pole lies inside. Bounds are rounded outward, so they hold the exact values.
-// An argument partly outside the domain gives the enclosure of the part inside it, except for the
-// square root, which is undefined as soon as the lower bound is negative. At a pole itself the
-// value is the real function's (none), not IEEE's signed infinity: 1/x over [-1, 0] is (-inf, -1).
+/// The least interval of doubles holding a real number just above the positive double `below`.
+[[nodiscard]] constexpr IntervalValue justAbove(double below) {
+  return {below, std::bit_cast<double>(std::bit_cast<std::uint64_t>(below) + 1)};
+}
+
+/// The real constants the compiler knows lie between these doubles (each double of Constant is
+/// the nearest below its real number).
+namespace ConstantEnclosure {
+inline constexpr IntervalValue Pi = justAbove(Constant::Pi);
+inline constexpr IntervalValue E = justAbove(Constant::E);
+inline constexpr IntervalValue Degree = justAbove(Constant::Degree);
+} // namespace ConstantEnclosure
+
+// Each function returns an interval enclosing every real value of the operation over its
+// arguments, (NaN, NaN) when the arguments lie outside the domain (or hold a NaN bound), and may
+// return the whole line where a pole lies inside. Bounds are rounded outward, and library results
+// widened by their error bounds, so they hold the true values. An argument partly outside the
+// domain gives the enclosure of the part inside it. At a pole itself the value is the real
+// function's (none), not IEEE's signed infinity: 1/x over [-1, 0] is (-inf, -1). Values known
+// exactly (sin 0, exp 0, integer powers of exact numbers, ...) stay exact.
 [[nodiscard]] IntervalValue intervalAdd(IntervalValue a, IntervalValue b);
 [[nodiscard]] IntervalValue intervalNegate(IntervalValue a);
 [[nodiscard]] IntervalValue intervalMultiply(IntervalValue a, IntervalValue b);

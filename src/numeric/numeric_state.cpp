@@ -9,11 +9,6 @@ const bool registered = (registerStateReset(StateLayer::Numeric, resetNumericSta
 
 } // namespace
 
-NumericState& numericState() {
-  static NumericState state;
-  return state;
-}
-
 void resetNumericState() { numericState() = NumericState{}; }
 
 void NumericState::ensureSlots(int count) {

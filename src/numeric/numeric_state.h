@@ -42,7 +42,11 @@ struct NumericState {
   void ensureSlots(int count);
 };
 
-[[nodiscard]] NumericState& numericState();
+/// Inline: every evaluation reads it.
+[[nodiscard]] inline NumericState& numericState() {
+  static NumericState state;
+  return state;
+}
 void resetNumericState();
 
 } // namespace vexmar

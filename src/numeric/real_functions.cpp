@@ -7,30 +7,25 @@ namespace vexmar {
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
-constexpr double kLanczosLeading = 1.000000000190015;
-constexpr double kLanczosCoefficients[] = {76.18009172947146,  -86.50532032941677,   24.01409824083091,
-                                           -1.231739572450155, 0.001208650973866179, -0.000005395239384953};
-constexpr double kSqrtTwoPi = 2.5066282746310007;
+// The parts of pi/2 and pi below their doubles, and ln 2.
+constexpr double kHalfPiLow = 6.123233995736766e-17;
+constexpr double kPiLow = 1.2246467991473532e-16;
+constexpr double kLn2 = 0.6931471805599453;
+// Gamma(1 + x) = 1 - gamma x + (gamma^2/2 + pi^2/12) x^2 - ...: below kSmallFactorial the next
+// term is under 2^-60.
+constexpr double kGammaSlope = -0.5772156649015329;
+constexpr double kGammaCurvature = 0.9890559953279725;
+constexpr double kSmallFactorial = 0x1p-20;
 
 // Below this the exact product is used; it is exact in a double up to 22!.
 constexpr double kProductLimit = 30;
-// Gamma(z + 1) exceeds the largest double from here on.
-constexpr double kGammaOverflow = 172;
+// Beyond this |x|, e^-2|x| is below an ulp of 1: cosh x and |sinh x| are e^|x| / 2.
+constexpr double kHyperbolicTail = 20;
+// Below this |x|, 1/x would overflow.
+constexpr double kReciprocalOverflow = 0x1p-1000;
 
 bool isIntegral(double x) { return std::trunc(x) == x; }
-
-// Gamma(z + 1) for z >= 0 by the Lanczos series.
-double lanczosGamma(double z) {
-  if (z >= kGammaOverflow) return kInfinity;
-  double series = kLanczosLeading;
-  for (int k = 0; k < 6; ++k) series += kLanczosCoefficients[k] / (z + k + 1);
-  const double t = z + 5.5;
-  // t^(z + 0.5) overflows long before the product does, so it is taken in two halves around e^-t.
-  const double halfPower = std::pow(t, (z + 0.5) / 2);
-  return kSqrtTwoPi * series * (halfPower * std::exp(-t)) * halfPower;
-}
 
 } // namespace
 
@@ -38,15 +33,39 @@ double cot(double x) { return 1 / std::tan(x); }
 double sec(double x) { return 1 / std::cos(x); }
 double csc(double x) { return 1 / std::sin(x); }
 double coth(double x) { return 1 / std::tanh(x); }
-double sech(double x) { return 1 / std::cosh(x); }
-double csch(double x) { return 1 / std::sinh(x); }
-double arcsec(double x) { return std::acos(1 / x); }
-double arccsc(double x) { return std::asin(1 / x); }
 
+// 1/cosh x overflows to 0 where 2 e^-|x| is still a double.
+double sech(double x) {
+  const double m = std::fabs(x);
+  return m > kHyperbolicTail ? 2 * std::exp(-m) : 1 / std::cosh(x);
+}
+
+double csch(double x) {
+  const double m = std::fabs(x);
+  return m > kHyperbolicTail ? std::copysign(2 * std::exp(-m), x) : 1 / std::sinh(x);
+}
+
+// Near |x| = 1, acos(1/x) and asin(1/x) lose digits (their slopes are infinite at 1): there the
+// angle comes from its tangent, sqrt(x^2 - 1), with x^2 - 1 formed as (|x| - 1)(|x| + 1).
+double arcsec(double x) {
+  const double m = std::fabs(x);
+  if (m >= 2) return std::acos(1 / x);
+  if (!(m >= 1)) return kNaN;
+  const double angle = std::atan(std::sqrt((m - 1) * (m + 1)));
+  return x > 0 ? angle : (Constant::Pi - angle) + kPiLow;
+}
+
+double arccsc(double x) {
+  const double m = std::fabs(x);
+  if (m >= 2) return std::asin(1 / x);
+  if (!(m >= 1)) return kNaN;
+  return std::copysign(std::atan(1 / std::sqrt((m - 1) * (m + 1))), x);
+}
+
+// Below zero, pi/2 - atan x: adding pi to atan(1/x) there loses a bit to cancellation.
 double arccot(double x) {
   if (x > 0) return std::atan(1 / x);
-  if (x < 0) return std::atan(1 / x) + Constant::Pi;
-  if (x == 0) return Constant::HalfPi;
+  if (x <= 0) return (Constant::HalfPi - std::atan(x)) + kHalfPiLow;
   return kNaN;
 }
 
@@ -55,9 +74,24 @@ double arccot(double x) {
 double arcsinh(double x) { return std::asinh(x); }
 double arccosh(double x) { return std::acosh(x); }
 double arctanh(double x) { return std::atanh(x); }
-double arccoth(double x) { return std::atanh(1 / x); }
-double arcsech(double x) { return std::acosh(1 / x); }
-double arccsch(double x) { return std::asinh(1 / x); }
+
+// atanh(1/x), as ln(1 + 2/(|x| - 1)) / 2: 1/x would round away the digits that count near |x| = 1.
+double arccoth(double x) { return std::copysign(0.5 * std::log1p(2 / (std::fabs(x) - 1)), x); }
+
+// acosh(1/x) = ln((1 + sqrt(1 - x^2))/x), written so that nothing cancels near x = 1.
+double arcsech(double x) {
+  if (x == 0) return std::acosh(1 / x); // +inf, or NaN for -0 as before
+  if (!(x > 0 && x <= 1)) return kNaN;
+  if (x < 0x1p-26) return kLn2 - std::log(x); // ln(2/x), the x^2/4 beyond it below an ulp
+  const double root = std::sqrt((1 - x) * (1 + x));
+  return std::log1p((1 - x + root) / x);
+}
+
+double arccsch(double x) {
+  const double m = std::fabs(x);
+  if (m < kReciprocalOverflow && m > 0) return std::copysign(kLn2 - std::log(m), x); // asinh(y) = ln 2y
+  return std::asinh(1 / x);
+}
 
 double factorial(double x) {
   if (x == 0) return 1;
@@ -66,11 +100,13 @@ double factorial(double x) {
     for (double k = 2; k <= x; ++k) product *= k;
     return product;
   }
-  if (x < 0 && isIntegral(x)) return kNaN;
-  if (x > 0 || std::isnan(x)) return lanczosGamma(x);
-  // Reflection: Gamma(1 + x) Gamma(1 - x) = pi x / sin(pi x).
-  const double piX = Constant::Pi * x;
-  return piX / (std::sin(piX) * lanczosGamma(-x));
+  if (x < 0 && isIntegral(x)) return kNaN; // the poles
+  if (std::fabs(x) < kSmallFactorial) return 1 + x * (kGammaSlope + kGammaCurvature * x);
+  // x! = Gamma(x + 1) = x Gamma(x). Where x + 1 would round, the rounding would cost as many
+  // ulps as Gamma's slope there, so the second form is taken.
+  const double shifted = x + 1;
+  if (shifted - 1 == x) return std::tgamma(shifted);
+  return x * std::tgamma(x);
 }
 
 double power(double x, double y) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cmath>
+
 namespace vexmar {
 
 /// Process-wide numeric constants.
@@ -10,6 +12,8 @@ inline constexpr double HalfPi = 1.5707963267948966;
 inline constexpr double ThreeHalvesPi = 4.71238898038469;
 inline constexpr double TwoPi = 6.283185307179586;
 inline constexpr double E = 2.718281828459045;
+/// pi/180, the degree sign's value.
+inline constexpr double Degree = 0.017453292519943295;
 inline constexpr double TwoTo52 = 4503599627370496.0;
 inline constexpr double TwoTo53 = 9007199254740992.0;
 } // namespace Constant
@@ -31,10 +35,43 @@ inline constexpr double TwoTo53 = 9007199254740992.0;
 [[nodiscard]] double arcsinh(double x);
 [[nodiscard]] double arccosh(double x);
 [[nodiscard]] double arctanh(double x);
-/// x! = Gamma(x + 1): exact products below 30, Lanczos otherwise, reflection below 0.
+/// x! = Gamma(x + 1): exact products below 30, the C library's gamma function otherwise.
 [[nodiscard]] double factorial(double x);
 /// The runtime power: a negative base with a non-integral exponent gives NaN.
 [[nodiscard]] double power(double x, double y);
+/// Integer exponents from here to kGreatestMultipliedExponent are multiplied out, within 3.5 ulps
+/// and far faster than the runtime power.
+inline constexpr int kLeastMultipliedExponent = -4;
+inline constexpr int kGreatestMultipliedExponent = 6;
+/// x^k, multiplied out for small k and by the runtime power otherwise.
+[[nodiscard]] inline double integerPower(double x, int k) {
+  switch (k) {
+  case 0:
+    return 1;
+  case 1:
+    return x;
+  case 2:
+    return x * x;
+  case 3:
+    return x * x * x;
+  case 4:
+    return (x * x) * (x * x);
+  case 5:
+    return (x * x) * (x * x) * x;
+  case 6: {
+    const double cube = x * x * x;
+    return cube * cube;
+  }
+  default:
+    break;
+  }
+  if (k < 0 && k >= kLeastMultipliedExponent) {
+    const double magnitude = integerPower(x, -k);
+    // Where x^-k leaves the normal range its reciprocal is no longer within a few ulps.
+    if (std::fabs(magnitude) < 0x1p1000 && std::fabs(magnitude) > 0x1p-1000) return 1 / magnitude;
+  }
+  return std::pow(x, k);
+}
 /// Angle of the point (x, y) in [0, 2pi): atan2 with 2pi added to negative angles.
 [[nodiscard]] double angleOf(double y, double x);
 /// True when |x| is an even integer (or too large to be odd: |x| >= 2^53).

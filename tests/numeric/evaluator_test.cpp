@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cfenv>
 #include <cmath>
 #include <functional>
 #include <random>
@@ -271,16 +272,17 @@ TEST_F(EvaluatorTest, UndefinedValuesStopAndInfinitiesFlow) {
   EXPECT_TRUE(std::isnan(compiled("prompt[]")->evalU(0)));
 }
 
-TEST_F(EvaluatorTest, TooDeepAnExpressionReportsTheMemoryErrorOnce) {
-  // 1 + (1 + (1 + ...)): every level leaves a value on the stack.
-  std::string text = "num[1,\"1\"]";
-  for (int i = 0; i < 250; ++i) text = "plus[num[1,\"1\"]," + text + "]";
-  auto e = compiled(text);
-  EXPECT_TRUE(std::isnan(e->evalU(0)));
+TEST_F(EvaluatorTest, TooDeepAnExpressionIsRefusedWhenCompiled) {
+  // A kind that passes its children's values through leaves every one of them on the stack.
+  ObjectPtr tree = makeObject(ObjectKind::matrix, 250);
+  for (int i = 0; i < 250; ++i) setChild(*tree, i, makeChar('x'));
+  Evaluator e(std::move(tree));
+  compileBatch({&e});
   EXPECT_EQ(takeError(), Error::GraphMemory);
-  EXPECT_TRUE(std::isnan(e->evalU(0)));
-  EXPECT_EQ(takeError(), Error::None);
-  EXPECT_TRUE(isUndefined(e->evalIntervalU(0, 1)));
+  EXPECT_FALSE(e.program()->runnable());
+  EXPECT_TRUE(std::isnan(e.evalU(0)));
+  EXPECT_TRUE(isUndefined(e.evalIntervalU(0, 1)));
+  EXPECT_EQ(takeError(), Error::None); // reported once
 }
 
 TEST_F(EvaluatorTest, TheAnimatedLetterIsLiveAndOtherParametersAreBakedIn) {
@@ -301,7 +303,9 @@ TEST_F(EvaluatorTest, TheAnimatedLetterIsLiveAndOtherParametersAreBakedIn) {
 }
 
 TEST_F(EvaluatorTest, IntervalsOfDropLiteralsAndSquareRoots) {
-  EXPECT_TRUE(isUndefined(compiled("sqrt[char[x]]")->evalIntervalXY(-1, 4, 0, 0)));
+  const IntervalValue fromBelowZero = compiled("sqrt[char[x]]")->evalIntervalXY(-1, 4, 0, 0);
+  EXPECT_EQ(fromBelowZero.lower, 0);
+  EXPECT_EQ(fromBelowZero.upper, 2);
   const IntervalValue root = compiled("sqrt[char[x]]")->evalIntervalXY(4, 9, 0, 0);
   EXPECT_EQ(root.lower, 2);
   EXPECT_EQ(root.upper, 3);
@@ -339,6 +343,120 @@ TEST_F(EvaluatorTest, DeepTreesCompileWithoutRecursion) {
   Evaluator e(std::move(tree));
   compileBatch({&e});
   EXPECT_EQ(e.evalUVXYZ(0, 0, 4, 0, 0), 4);
+}
+
+// Constants that no double equals enter interval programs as the two doubles around them; exact
+// ones, and numbers shown rounded (whose value is what was meant), stay single points.
+TEST_F(EvaluatorTest, ConstantsEnterIntervalProgramsAsEnclosures) {
+  numericState().parameters.set("a", "0.1");
+  const auto below = [](double v) { return std::nextafter(v, -INFINITY); };
+  const auto above = [](double v) { return std::nextafter(v, INFINITY); };
+  struct Row {
+    const char* name;
+    std::string text;
+    double lower;
+    double upper;
+  };
+  const Row rows[] = {
+      {"0.1 lies below its double", "num[0.1,\"0.1\"]", below(0.1), 0.1},
+      {"0.3 lies above its double", "num[0.29999999999999999,\"0.3\"]", 0.3, above(0.3)},
+      {"0.5 is a double", "num[0.5,\"0.5\"]", 0.5, 0.5},
+      {"3e2 is a double", "num[300,\"3e2\"]", 300, 300},
+      {"a rounded display", "num[0.33333333333333331,\"0.333333\"]", 1.0 / 3, 1.0 / 3},
+      {"pi", "char[pi]", kPi, above(kPi)},
+      {"a parameter's text", "char[a]", below(0.1), 0.1},
+      {"an exact folded constant", "times[num[2,\"2\"],num[0.25,\"0.25\"]]", 0.5, 0.5},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    auto e = compiled(row.text);
+    const IntervalValue v = e->evalIntervalU(0, 0);
+    EXPECT_EQ(v.lower, row.lower);
+    EXPECT_EQ(v.upper, row.upper);
+    const double point = e->evalU(0);
+    EXPECT_TRUE(v.lower <= point && point <= v.upper);
+  }
+  // 1/3 folds into one constant whose enclosure still holds the third.
+  auto third = compiled("over[num[1,\"1\"],num[3,\"3\"]]");
+  ASSERT_EQ(third->program()->code.size(), 2u);
+  const IntervalValue v = third->evalIntervalU(0, 0);
+  EXPECT_TRUE(v.lower < v.upper && v.lower <= 1.0L / 3 && 1.0L / 3 <= v.upper);
+}
+
+TEST_F(EvaluatorTest, PowersOfEAreTheExponentialFunction) {
+  auto e = compiled("power[char[e],char[x]]");
+  EXPECT_EQ(count(*e->program(), EvalOpcode::Exp), 1);
+  EXPECT_EQ(count(*e->program(), EvalOpcode::Power), 0);
+  EXPECT_EQ(e->evalUVXYZ(0, 0, 2, 0, 0), std::exp(2.0)); // correctly rounded, not e times e
+  // The true e^2 = 7.389056098930650227... lies above 7.3890560989306495, the old upper bound.
+  EXPECT_GE(e->evalIntervalXY(-2, 2, 0, 0).upper, 7.3890560989306504);
+}
+
+TEST_F(EvaluatorTest, ConstantPartsAreFoldedIntoOneConstant) {
+  numericState().parameters.set("a", "2");
+  numericState().parameters.set("b", "5");
+  auto e = compiled("plus[times[char[a],char[b],char[x]],times[num[2,\"2\"],num[3,\"3\"]]]");
+  EXPECT_EQ(e->program()->listing(), "0: push 10\n1: push slot 3\n2: multiply\n3: push 6\n4: add\n5: stop\n");
+  EXPECT_EQ(e->evalUVXYZ(0, 0, 0.5, 0, 0), 11);
+  // Constant parts are folded, not shared; a copy of x^2 still is.
+  auto shared = compiled("plus[sin[times[num[2,\"2\"],char[pi]]],sin[times[num[2,\"2\"],char[pi]]],"
+                         "power[char[x],num[2,\"2\"]],power[char[x],num[2,\"2\"]]]");
+  EXPECT_EQ(count(*shared->program(), EvalOpcode::Sin), 0);
+  EXPECT_EQ(count(*shared->program(), EvalOpcode::Store), 1);
+}
+
+// Sums of any length and nestings of any depth run within a small stack.
+TEST_F(EvaluatorTest, LongSumsAndDeepNestingStayWithinTheStack) {
+  std::string sum = "plus[";
+  for (int k = 1; k <= 1000; ++k) sum += (k > 1 ? "," : "") + std::string("times[") + n(k) + "," + X + "]";
+  sum += "]";
+  std::string nested = X;
+  for (int i = 0; i < 1000; ++i)
+    nested = (i % 2 ? "plus[" + n(1) + "," : "over[" + n(1) + ",") + nested + "]";
+  struct Row {
+    const char* name;
+    const std::string& text;
+  };
+  for (const Row& row : {Row{"a sum of 1000 terms", sum}, Row{"1000 nested levels", nested}}) {
+    SCOPED_TRACE(row.name);
+    auto e = compiled(row.text);
+    EXPECT_EQ(takeError(), Error::None);
+    EXPECT_LT(e->program()->maxStackDepth, 24);
+    const double v = e->evalUVXYZ(0, 0, 0.5, 0, 0);
+    EXPECT_FALSE(std::isnan(v));
+    const IntervalValue range = e->evalIntervalXY(0.5, 0.5, 0, 0);
+    EXPECT_TRUE(range.lower <= v && v <= range.upper);
+  }
+  EXPECT_EQ(compiled(sum)->evalUVXYZ(0, 0, 0.5, 0, 0), 250250);
+}
+
+TEST_F(EvaluatorTest, SmallIntegerPowersAreMultipliedOut) {
+  auto e = compiled("power[" + X + "," + n(5) + "]");
+  EXPECT_EQ(e->evalUVXYZ(0, 0, 3, 0, 0), 243);
+  EXPECT_EQ(e->evalUVXYZ(0, 0, -2, 0, 0), -32);
+  const IntervalValue exact = e->evalIntervalXY(-2, 3, 0, 0);
+  EXPECT_EQ(exact.lower, -32); // integer powers of exact values stay exact
+  EXPECT_EQ(exact.upper, 243);
+}
+
+TEST_F(EvaluatorTest, SquareRootsEncloseThePartInsideTheirDomain) {
+  const IntervalValue square = compiled("sqrt[times[" + X + "," + X + "]]")->evalIntervalXY(-2, 1, 0, 0);
+  EXPECT_EQ(square.lower, 0);
+  EXPECT_EQ(square.upper, 2);
+  EXPECT_TRUE(isUndefined(compiled("sqrt[" + X + "]")->evalIntervalXY(-3, -1, 0, 0)));
+}
+
+// Interval evaluation rounds upward inside and gives the caller back its own rounding.
+TEST_F(EvaluatorTest, IntervalEvaluationRestoresTheCallersRounding) {
+  auto e = compiled("plus[over[" + n(1) + "," + X + "],exp[" + X + "]]");
+  for (int mode : {FE_TONEAREST, FE_DOWNWARD, FE_TOWARDZERO}) {
+    std::fesetround(mode);
+    const IntervalValue v = e->evalIntervalXY(3, 3, 0, 0);
+    EXPECT_EQ(std::fegetround(), mode);
+    std::fesetround(FE_TONEAREST);
+    const double exact = 1.0 / 3 + std::exp(3.0);
+    EXPECT_TRUE(v.lower < exact && exact < v.upper) << mode;
+  }
 }
 
 } // namespace

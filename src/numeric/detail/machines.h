@@ -1,0 +1,13 @@
+#pragma once
+
+#include "numeric/eval_program.h"
+#include "numeric/interval.h"
+
+namespace vexmar::detail {
+
+/// The point machine over `slots` (no grid caches); NaN for a program it cannot run.
+[[nodiscard]] double runPointProgram(const EvalProgram& program, double* slots);
+/// The interval machine over `slots`; (NaN, NaN) for a program it cannot run.
+[[nodiscard]] IntervalValue runIntervalProgram(const EvalProgram& program, IntervalValue* slots);
+
+} // namespace vexmar::detail
