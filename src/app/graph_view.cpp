@@ -13,6 +13,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 
 #include <cmath>
 
@@ -23,6 +24,7 @@ constexpr std::int64_t kSliceMs = 30;
 constexpr std::int64_t kPropertySliceMs = 15;
 constexpr int kAutoScrollIntervalMs = 30;
 constexpr int kLabelPixels = 11;
+constexpr int kWheelNotch = 120; // eighths of a degree: one notch of a common wheel
 
 unsigned modifiersOf(const QMouseEvent& event) {
   unsigned modifiers = 0;
@@ -222,14 +224,22 @@ void CGraphView::resetGraph() {
 
 void CGraphView::zoomIn() {
   container_.zoom(CGraphPlane::ZoomIn);
+  reportLimit();
   update();
   wakeIdle();
 }
 
 void CGraphView::zoomOut() {
   container_.zoom(CGraphPlane::ZoomOut);
+  reportLimit();
   update();
   wakeIdle();
+}
+
+void CGraphView::reportLimit() {
+  if (!container_.plane().takeLimitNotice()) return;
+  emit statusMessage(tr("The view goes no further this way: its coordinates would leave the range of "
+                        "double-precision numbers. Reset Graph (Ctrl+R) returns to the standard view."));
 }
 
 void CGraphView::setResolution(int position) {
@@ -281,6 +291,7 @@ void CGraphView::mouseDoubleClickEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
   lastMouse_ = devicePoint(event->position());
   container_.active().mouseDown(lastMouse_, modifiersOf(*event), true);
+  reportLimit();
   update();
   wakeIdle();
 }
@@ -289,10 +300,28 @@ void CGraphView::mouseMoveEvent(QMouseEvent* event) {
   const PixelPoint point = devicePoint(event->position());
   if (mouseCaptured_) {
     container_.active().mouseMove(point, lastMouse_);
+    reportLimit();
     if (container_.active().takeRedrawRequest()) update();
     wakeIdle();
   }
   lastMouse_ = point;
+}
+
+void CGraphView::wheelEvent(QWheelEvent* event) {
+  if (container_.is3DActive()) return QWidget::wheelEvent(event);
+  // Fine-grained wheels and touchpads send parts of a notch; they add up to whole steps.
+  wheelAngle_ += event->angleDelta().y();
+  const PixelPoint point = devicePoint(event->position());
+  bool zoomed = false;
+  for (; wheelAngle_ >= kWheelNotch; wheelAngle_ -= kWheelNotch, zoomed = true)
+    container_.plane().zoomAt(CGraphPlane::ZoomIn, point);
+  for (; wheelAngle_ <= -kWheelNotch; wheelAngle_ += kWheelNotch, zoomed = true)
+    container_.plane().zoomAt(CGraphPlane::ZoomOut, point);
+  event->accept();
+  if (!zoomed) return;
+  reportLimit();
+  update();
+  wakeIdle();
 }
 
 void CGraphView::mouseReleaseEvent(QMouseEvent* event) {
@@ -309,6 +338,7 @@ void CGraphView::autoScroll() {
   const PixelPoint point = devicePoint(mapFromGlobal(QCursor::pos()));
   if (deviceRect().contains(point)) return;
   container_.active().mouseMove(point, lastMouse_);
+  reportLimit();
   lastMouse_ = point;
   update();
   wakeIdle();

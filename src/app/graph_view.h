@@ -55,6 +55,8 @@ public slots:
 signals:
   /// The picture or the graph statuses changed in a way the frame shows (titles, checks).
   void graphStateChanged();
+  /// A passing notice for the status bar (why the view stopped moving).
+  void statusMessage(const QString& text);
 
 protected:
   void paintEvent(QPaintEvent* event) override;
@@ -63,6 +65,8 @@ protected:
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  /// The wheel zooms the plane about the pointer, one ladder step a notch.
+  void wheelEvent(QWheelEvent* event) override;
 
 private:
   void initialise();
@@ -75,6 +79,8 @@ private:
   void refreshStatuses();
   void recolour(int equation);
   void autoScroll();
+  /// Tells the user when the plane refused to move or zoom past the range of doubles.
+  void reportLimit();
 
   VexmarDocument& document_;
   Clock& clock_;
@@ -89,6 +95,7 @@ private:
   bool firstPass_ = false; ///< statuses are refreshed once every graph completed
   bool mouseCaptured_ = false;
   PixelPoint lastMouse_;
+  int wheelAngle_ = 0; ///< eighths of a degree turned and not yet zoomed by
 };
 
 } // namespace vexmar

@@ -5,13 +5,17 @@
 #include "cli/active_line.h"
 #include "graph/plane/explicit_curve.h"
 #include "model/clock.h"
+#include "numeric/error_word.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QSignalSpy>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 
 namespace vexmar {
@@ -95,6 +99,89 @@ TEST_F(GraphViewTest, ZoomInThenOutReturnsThePlaneScale) {
   EXPECT_LT(view->container().plane().settings().scale, scale);
   view->zoomOut();
   EXPECT_EQ(view->container().plane().settings().scale, scale);
+}
+
+TEST_F(GraphViewTest, TheWheelAndADoubleClickZoomAboutThePointer) {
+  type(0, "y=x^2");
+  view->drawGraph();
+  view->finishGraphs();
+  const CGraphPlane& plane = view->container().plane();
+  const double ratio = view->devicePixelRatioF();
+  const auto coordinatesAt = [&](QPoint p) {
+    return std::pair{plane.mapping().xOf(std::floor(p.x() * ratio)),
+                     plane.mapping().yOf(std::floor(p.y() * ratio))};
+  };
+  const auto wheel = [&](QPoint p, int angle) {
+    QWheelEvent event(p, view->mapToGlobal(p), QPoint(), QPoint(0, angle), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view.get(), &event);
+  };
+  const QPoint pointer(300, 60);
+  const auto before = coordinatesAt(pointer);
+  const double scale = plane.settings().scale;
+  wheel(pointer, 120);
+  EXPECT_LT(plane.settings().scale, scale);
+  EXPECT_DOUBLE_EQ(coordinatesAt(pointer).first, before.first);
+  EXPECT_DOUBLE_EQ(coordinatesAt(pointer).second, before.second);
+  // Half notches add up; turning back restores the scale.
+  wheel(pointer, -60);
+  EXPECT_LT(plane.settings().scale, scale);
+  wheel(pointer, -60);
+  EXPECT_EQ(plane.settings().scale, scale);
+  EXPECT_DOUBLE_EQ(coordinatesAt(pointer).first, before.first);
+
+  const QPoint clicked(80, 220);
+  const auto there = coordinatesAt(clicked);
+  QTest::mouseDClick(view.get(), Qt::LeftButton, Qt::NoModifier, clicked);
+  EXPECT_LT(plane.settings().scale, scale);
+  EXPECT_DOUBLE_EQ(coordinatesAt(clicked).first, there.first);
+  EXPECT_DOUBLE_EQ(coordinatesAt(clicked).second, there.second);
+  view->finishGraphs();
+  EXPECT_TRUE(view->container().allComplete());
+}
+
+TEST_F(GraphViewTest, ResizingKeepsTheMiddleOfTheViewInTheMiddle) {
+  type(0, "y=x");
+  view->drawGraph();
+  view->finishGraphs();
+  QTest::mousePress(view.get(), Qt::LeftButton, Qt::ControlModifier, QPoint(100, 50));
+  QTest::mouseMove(view.get(), QPoint(140, 20));
+  QTest::mouseRelease(view.get(), Qt::LeftButton, Qt::ControlModifier, QPoint(140, 20));
+  const PlaneMapping& m = view->container().plane().mapping();
+  const auto middle = [&] {
+    return std::pair{m.xOf(m.rect.left + m.rect.width() / 2), m.yOf(m.rect.bottom - 1 - m.rect.height() / 2)};
+  };
+  const auto before = middle();
+  view->resize(520, 200);
+  QApplication::processEvents();
+  EXPECT_EQ(m.rect.width(), static_cast<int>(std::lround(520 * view->devicePixelRatioF())));
+  EXPECT_DOUBLE_EQ(middle().first, before.first);
+  EXPECT_DOUBLE_EQ(middle().second, before.second);
+  // The curve is drawn again in full at its new place.
+  view->finishGraphs();
+  EXPECT_GT(pixelsOfColour(qRgb(0xCE, 0x00, 0xCE)), 150);
+}
+
+TEST_F(GraphViewTest, ThePlaneStopsAtTheLimitsOfDoublesAndSaysWhy) {
+  QSignalSpy notices(view.get(), &CGraphView::statusMessage);
+  for (int i = 0; i < 3000 && notices.isEmpty(); ++i) view->zoomOut();
+  ASSERT_EQ(notices.size(), 1);
+  (void)takeError();
+  notices.clear();
+  // Dragging on at the largest scale: the axes stay drawn and the status bar says why it stops.
+  QTest::mousePress(view.get(), Qt::LeftButton, Qt::ControlModifier, QPoint(10, 150));
+  for (int x = 20; x < 400; x += 10) QTest::mouseMove(view.get(), QPoint(x, 150));
+  for (int i = 0; i < 100; ++i) {
+    QTest::mouseMove(view.get(), QPoint(10, 150));
+    QTest::mouseMove(view.get(), QPoint(390, 150));
+  }
+  QTest::mouseRelease(view.get(), Qt::LeftButton, Qt::ControlModifier, QPoint(390, 150));
+  EXPECT_FALSE(notices.isEmpty());
+  const AxesLayout axes = view->container().plane().layoutAxes();
+  EXPECT_TRUE(axes.xAxis.drawn && axes.yAxis.drawn);
+  // Black axes still cross the pane.
+  EXPECT_GT(pixelsOfColour(qRgb(0, 0, 0)), 300);
+  EXPECT_EQ(pendingError(), Error::None);
 }
 
 TEST_F(GraphViewTest, CurveModeAndRecolourReachTheCurrentGraph) {

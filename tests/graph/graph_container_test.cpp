@@ -90,22 +90,30 @@ TEST_F(GraphContainerTest, WorkSharesOneBudgetAmongTheGraphsInListOrder) {
   EXPECT_TRUE(container.allComplete());
 }
 
-TEST_F(GraphContainerTest, AFreshPlaneStaysCentredOnResizeUntilItsAxesMoveOrGraphsArrive) {
+TEST_F(GraphContainerTest, ResizingKeepsTheMiddleOfTheViewInTheMiddle) {
   CGraphPlane& plane = container.plane();
   plane.layoutChanged({0, 0, 300, 500});
   EXPECT_EQ(plane.mapping().originColumn, 250.0);
   EXPECT_EQ(plane.mapping().originRow, 149.0);
   plane.moveAxes(10, 0);
-  const double xMin = plane.settings().xMin;
+  const double middleX = plane.mapping().xOf(250), middleY = plane.mapping().yOf(149);
   plane.layoutChanged({0, 0, 400, 600});
-  EXPECT_EQ(plane.settings().xMin, xMin);
+  EXPECT_EQ(plane.mapping().xOf(300), middleX);
+  EXPECT_EQ(plane.mapping().yOf(199), middleY);
+  EXPECT_EQ(plane.settings().scale, 0.25);
   container.zoom(CGraphPlane::Reset);
   plane.layoutChanged({0, 0, 300, 500});
   EXPECT_EQ(plane.mapping().originColumn, 250.0);
-  // With a graph the edges stay, so its computed columns stay valid.
-  add(1);
+  // A graph's samples move with the view: by the middle's move, counted from the left and
+  // bottom edges they are kept by.
+  std::vector<int> scrolls;
+  add(1, &scrolls);
   plane.layoutChanged({0, 0, 300, 700});
-  EXPECT_EQ(plane.mapping().originColumn, 250.0);
+  EXPECT_EQ(plane.mapping().originColumn, 350.0);
+  plane.moveAxes(1, 0);
+  scrolls.clear();
+  plane.layoutChanged({0, 0, 500, 700});
+  EXPECT_EQ(scrolls, (std::vector<int>{0, -100}));
 }
 
 TEST_F(GraphContainerTest, AHighDensityScreenShowsTheSameViewInTwiceThePixels) {

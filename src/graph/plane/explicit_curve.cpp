@@ -385,8 +385,7 @@ void CExplicitCurve::resize() {
   const std::size_t oldCount = samples_.size();
   const std::size_t newCount = countFromRect();
   allocateSamples(newCount);
-  // Samples past the old count are new; the left and bottom edges kept their coordinates, so the
-  // others still hold their pixels.
+  // Samples past the old count are new; the plane scrolls the others to where the view moved them.
   for (std::size_t i = std::min(oldCount, samples_.size()); i < samples_.size(); ++i) samples_[i] = {};
   progress_ = 0;
 }

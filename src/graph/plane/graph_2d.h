@@ -77,7 +77,8 @@ public:
   /// Forgets everything computed and starts again.
   virtual void invalidate() = 0;
   [[nodiscard]] virtual bool isComplete() const = 0;
-  /// The plane's pixel rectangle changed: keep what still fits.
+  /// The plane's pixel rectangle changed: keep what still fits, counted from the left and bottom
+  /// edges; a scroll then moves it where the view put it.
   virtual void resize() {}
   /// The plane moved by whole pixels (right and down positive): keep what is still on screen.
   virtual void scroll(int /*dx*/, int /*dy*/) { invalidate(); }

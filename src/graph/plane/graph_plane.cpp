@@ -55,6 +55,19 @@ struct AxisPlace {
   double coordinate; // the coordinate of the other axis at that pixel
 };
 
+double tickStepOf(const PlaneSettings& settings) {
+  const std::int32_t code = settings.tickStepCode;
+  const double multiplier = (code == 2 || code == 5) ? code : 1;
+  const double exponent = std::round(std::log10(kTickScaleUnits * settings.scale / multiplier));
+  if (!std::isfinite(exponent)) return std::nan("");
+  return timesPowerOfTen(multiplier, static_cast<int>(exponent));
+}
+
+// The pixel in the middle of a rectangle, as a reset puts the origin there: half the width right
+// of the left edge and half the height above the bottom row (halves rounded down).
+int middleColumn(const PixelRect& rect) { return rect.left + rect.width() / 2; }
+int middleRow(const PixelRect& rect) { return rect.bottom - 1 - rect.height() / 2; }
+
 } // namespace
 
 int PlaneMapping::columnOf(double x) const { return clampedPixel(originColumn + x * pixelsPerUnitX); }
@@ -86,19 +99,36 @@ void CGraphPlane::setSettings(const PlaneSettings& settings) {
 }
 
 void CGraphPlane::layoutChanged(PixelRect rect) {
+  const PixelRect old = mapping_.rect;
+  const double oldColumn = mapping_.originColumn, oldRow = mapping_.originRow;
   mapping_.rect = rect;
-  // Before anything is graphed in it (the window settling at start-up), an unmoved plane keeps
-  // its origin in the middle; otherwise the left and bottom edges stay, so computed columns
-  // stay valid and only newly exposed ones are computed.
-  const bool recentre = centred_ && graphs_.empty();
-  if (recentre) {
-    const double unitsPerPixel = settings_.scale / (16.0 * pixelRatio_);
+  const double unitsPerPixel = settings_.scale / (16.0 * pixelRatio_);
+  if (centred_) {
     settings_.xMin = -(rect.width() / 2) * unitsPerPixel;
     settings_.yMin = -(rect.height() / 2) * unitsPerPixel;
     if (settings_.yMin == 0.0) settings_.yMin = -2.0;
+  } else if (!old.isEmpty()) {
+    // The middle of the view stays in the middle, moved by whole pixels so that computed samples
+    // stay exact.
+    const int dx = middleColumn(rect) - middleColumn(old);
+    const int dy = middleRow(rect) - middleRow(old);
+    settings_.xMin += (rect.left - old.left - dx) * unitsPerPixel;
+    settings_.yMin -= (rect.bottom - old.bottom - dy) * unitsPerPixel;
   }
   recomputeMapping();
-  for (const auto& graph : graphs_) graph->resize();
+  // Graphs keep their samples by pixel counted from the left and bottom edges.
+  const int shiftX =
+      static_cast<int>(std::lround(mapping_.originColumn - oldColumn)) - (rect.left - old.left);
+  const int shiftY = static_cast<int>(std::lround(mapping_.originRow - oldRow)) - (rect.bottom - old.bottom);
+  // A shrinking graph shifts before it drops the samples past its new end, a growing one after it
+  // made room for them.
+  const bool shift = !old.isEmpty() && (shiftX != 0 || shiftY != 0);
+  const bool shrinking = rect.width() < old.width() || rect.height() < old.height();
+  for (const auto& graph : graphs_) {
+    if (shift && shrinking) graph->scroll(shiftX, shiftY);
+    graph->resize();
+    if (shift && !shrinking) graph->scroll(shiftX, shiftY);
+  }
   requestRedraw();
 }
 
@@ -158,12 +188,33 @@ void CGraphPlane::zoom(int kind) {
     return;
   }
   if (kind != ZoomIn && kind != ZoomOut) return;
+  // The point where the axes cross keeps its pixel; that is the origin itself while it is on screen.
+  const auto place = [](double origin, int axis, auto coordinateAt) {
+    if (axis == std::floor(origin + 0.5)) return AxisPlace{origin, 0.0};
+    return AxisPlace{static_cast<double>(axis), coordinateAt(axis)};
+  };
+  const AxisPlace column =
+      place(mapping_.originColumn, yAxisColumn(), [this](double pixel) { return mapping_.xOf(pixel); });
+  const AxisPlace row =
+      place(mapping_.originRow, xAxisRow(), [this](double pixel) { return mapping_.yOf(pixel); });
+  zoomAbout(kind, column.pixel, row.pixel, column.coordinate, row.coordinate);
+}
 
-  const double ladderValue = 2.0 * settings_.scale;
-  if (!(std::isfinite(ladderValue) && ladderValue > 0.0)) {
+void CGraphPlane::zoomAt(int kind, PixelPoint pixel) {
+  if (kind != ZoomIn && kind != ZoomOut) return;
+  zoomAbout(kind, pixel.x, pixel.y, mapping_.xOf(pixel.x), mapping_.yOf(pixel.y));
+}
+
+bool CGraphPlane::zoomAbout(int kind, double pixelX, double pixelY, double x, double y) {
+  const auto refuse = [this] {
+    // Past the range of doubles the view would be lost; keep it so that the user can still step back.
     raiseError(Error::DoubleLimits);
-    return;
-  }
+    limitNotice_ = true;
+    return false;
+  };
+  const double ladderValue = 2.0 * settings_.scale;
+  if (!(std::isfinite(ladderValue) && ladderValue > 0.0) || !std::isfinite(x) || !std::isfinite(y))
+    return refuse();
   double mantissa = ladderValue;
   int exponent = 0;
   while (mantissa >= 10.0) {
@@ -198,43 +249,62 @@ void CGraphPlane::zoom(int kind) {
     }
   }
 
-  // The point where the axes cross keeps its pixel; that is the origin itself while it is on screen.
   const PixelRect& rect = mapping_.rect;
-  const auto place = [](double origin, int axis, auto coordinateAt) {
-    if (axis == std::floor(origin + 0.5)) return AxisPlace{origin, 0.0};
-    return AxisPlace{static_cast<double>(axis), coordinateAt(axis)};
-  };
-  const AxisPlace crossingColumn =
-      place(mapping_.originColumn, yAxisColumn(), [this](double pixel) { return mapping_.xOf(pixel); });
-  const AxisPlace crossingRow =
-      place(mapping_.originRow, xAxisRow(), [this](double pixel) { return mapping_.yOf(pixel); });
-
   PlaneSettings zoomed = settings_;
   zoomed.scale = timesPowerOfTen(next->mantissa, exponent) / 2.0;
   zoomed.tickStepCode = next->tickStepCode;
   const double pixelsPerUnit = 16.0 * pixelRatio_ / zoomed.scale;
-  zoomed.xMin = crossingColumn.coordinate - (crossingColumn.pixel - rect.left) / pixelsPerUnit;
-  zoomed.yMin = crossingRow.coordinate - (crossingRow.pixel - (rect.bottom - 1)) / -pixelsPerUnit;
-  // Past the range of doubles the view would be lost; keep it so that the user can still step back.
-  if (!std::isnormal(zoomed.scale) || !std::isnormal(pixelsPerUnit) || !std::isfinite(zoomed.xMin) ||
-      !std::isfinite(zoomed.yMin)) {
-    raiseError(Error::DoubleLimits);
-    return;
-  }
+  zoomed.xMin = x - (pixelX - rect.left) / pixelsPerUnit;
+  zoomed.yMin = y - (pixelY - (rect.bottom - 1)) / -pixelsPerUnit;
+  if (!std::isnormal(zoomed.scale) || !std::isnormal(pixelsPerUnit) || !withinDoubleLimits(zoomed))
+    return refuse();
+  if (x != 0.0 || y != 0.0) centred_ = false;
   settings_ = zoomed;
   recomputeMapping();
   readout_ = {};
   invalidateGraphs();
+  return true;
 }
 
-void CGraphPlane::moveAxes(int dx, int dy) {
-  if (dx == 0 && dy == 0) return;
+bool CGraphPlane::withinDoubleLimits(const PlaneSettings& settings) const {
+  const PixelRect& rect = mapping_.rect;
+  const double unitsPerPixel = settings.scale / (16.0 * pixelRatio_);
+  const double xMax = settings.xMin + rect.width() * unitsPerPixel;
+  const double yMax = settings.yMin + rect.height() * unitsPerPixel;
+  if (!std::isfinite(settings.xMin) || !std::isfinite(settings.yMin) || !std::isfinite(xMax) ||
+      !std::isfinite(yMax))
+    return false;
+  const double step = tickStepOf(settings);
+  return ticksWithinDoubleLimits(step, settings.xMin, xMax) &&
+         ticksWithinDoubleLimits(step, settings.yMin, yMax);
+}
+
+bool CGraphPlane::moveAxes(int dx, int dy) {
+  if (dx == 0 && dy == 0) return true;
+  // A view already past the limits (a restored one) may move anywhere, back towards them too.
+  const bool within = withinDoubleLimits(settings_);
+  PlaneSettings moved = settings_;
+  bool refused = false;
+  moved.xMin -= dx * mapping_.unitsPerPixelX;
+  if (within && !withinDoubleLimits(moved)) {
+    moved.xMin = settings_.xMin;
+    dx = 0;
+    refused = true;
+  }
+  moved.yMin += dy * mapping_.unitsPerPixelY;
+  if (within && !withinDoubleLimits(moved)) {
+    moved.yMin = settings_.yMin;
+    dy = 0;
+    refused = true;
+  }
+  if (refused) limitNotice_ = true;
+  if (dx == 0 && dy == 0) return !refused;
   centred_ = false;
-  settings_.xMin -= dx * mapping_.unitsPerPixelX;
-  settings_.yMin += dy * mapping_.unitsPerPixelY;
+  settings_ = moved;
   recomputeMapping();
   for (const auto& graph : graphs_) graph->scroll(dx, dy);
   requestRedraw();
+  return !refused;
 }
 
 void CGraphPlane::invalidateGraphs() {
@@ -271,13 +341,7 @@ bool CGraphPlane::setRange(int index, bool isMax, double value) {
   return true;
 }
 
-double CGraphPlane::tickStep() const {
-  const std::int32_t code = settings_.tickStepCode;
-  const double multiplier = (code == 2 || code == 5) ? code : 1;
-  const double exponent = std::round(std::log10(kTickScaleUnits * settings_.scale / multiplier));
-  if (!std::isfinite(exponent)) return std::nan("");
-  return timesPowerOfTen(multiplier, static_cast<int>(exponent));
-}
+double CGraphPlane::tickStep() const { return tickStepOf(settings_); }
 
 AxesLayout CGraphPlane::layoutAxes() const {
   const PixelRect& rect = mapping_.rect;
@@ -556,7 +620,7 @@ bool CGraphPlane::onAxisStrip(PixelPoint point) const {
 void CGraphPlane::mouseDown(PixelPoint point, unsigned modifiers, bool doubleClick) {
   if (doubleClick) {
     dragMode_ = DragMode::None;
-    zoom(ZoomIn);
+    zoomAt(ZoomIn, point);
     return;
   }
   readout_ = {};

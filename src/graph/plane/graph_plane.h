@@ -9,6 +9,7 @@
 #include <memory>
 #include <numbers>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace vexmar {
@@ -92,18 +93,25 @@ public:
 
   /// Restores a saved view; the mapping is recomputed from the scale and the edges.
   void setSettings(const PlaneSettings& settings);
-  /// The pixel rectangle changed: an unmoved plane with no graphs keeps its origin centred,
-  /// otherwise the left and bottom edges keep their coordinates.
+  /// The pixel rectangle changed: the point in the middle of the view stays in the middle (an
+  /// unmoved plane keeps its origin there); graphs keep the samples still on screen.
   void layoutChanged(PixelRect rect) override;
   /// Zoom in or out one step of the 1-2-5 ladder about the axis crossing, or reset.
   void zoom(int kind) override;
+  /// Zoom in or out one step of the ladder keeping the point under `pixel` where it is (the
+  /// mouse wheel and the double click).
+  void zoomAt(int kind, PixelPoint pixel);
   /// Device pixels per screen-independent pixel: the scale counts the latter, so a view looks the
   /// same on every screen, while graphs sample every device pixel.
   void setPixelRatio(double ratio);
   [[nodiscard]] double pixelRatio() const { return pixelRatio_; }
   /// Moves the axes with the mouse by whole pixels (right and down are positive); graphs keep
-  /// the samples still on screen.
-  void moveAxes(int dx, int dy);
+  /// the samples still on screen. Along an axis where the move would take the view past the range
+  /// of doubles the view stays; false then, and the limit notice is set.
+  bool moveAxes(int dx, int dy);
+  /// True once since a move or zoom was refused at the limits of double precision: the pane
+  /// tells the user why the view stopped.
+  [[nodiscard]] bool takeLimitNotice() { return std::exchange(limitNotice_, false); }
 
   /// Takes ownership of a graph; returns its index in the list.
   int addGraph(std::unique_ptr<CGraph2D> graph);
@@ -142,6 +150,12 @@ public:
 
 private:
   void reset();
+  /// Puts the scale one ladder step in or out and the coordinate (x, y) at `pixel`; false, with
+  /// the view unchanged, when that would leave the range of doubles.
+  bool zoomAbout(int kind, double pixelX, double pixelY, double x, double y);
+  /// True when the edges of the view and the ticks labelling them are numbers doubles can hold
+  /// and tell apart.
+  [[nodiscard]] bool withinDoubleLimits(const PlaneSettings& settings) const;
   void recomputeMapping();
   void invalidateGraphs();
   void drawAxes(DrawingPort& port) const;
@@ -159,6 +173,7 @@ private:
   Clock* clock_;
   double pixelRatio_ = 1.0;
   bool centred_ = true; ///< the origin has not been moved away from the middle
+  bool limitNotice_ = false;
   std::vector<std::unique_ptr<CGraph2D>> graphs_;
   DragMode dragMode_ = DragMode::None;
   int readoutGraph_ = -1;

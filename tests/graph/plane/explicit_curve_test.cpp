@@ -87,7 +87,7 @@ TEST_F(ExplicitCurveTest, EachModeClassifiesPolesJumpsAndGaps) {
        199},
       {"sgn x at its jump", kSign, kZeroColumn, SampleKind::EdgeSegment, SampleKind::RangeSegment,
        SampleKind::RangeSegment},
-      {"sqrt x where it starts", kSqrt, kZeroColumn, SampleKind::Undefined, SampleKind::Undefined,
+      {"sqrt x where it starts", kSqrt, kZeroColumn, SampleKind::Undefined, SampleKind::RangeSegment,
        SampleKind::RangeSegment},
       {"sqrt x left of 0", kSqrt, 100, SampleKind::Undefined, SampleKind::Undefined, SampleKind::Undefined},
       {"sin x / x at its removable point", kSinc, kZeroColumn, SampleKind::EdgeSegment, SampleKind::Unbounded,
@@ -301,22 +301,34 @@ TEST_F(ExplicitCurveTest, BudgetStopsWorkWhichResumesWhereItStopped) {
   EXPECT_TRUE(graph->isComplete());
 }
 
-TEST_F(ExplicitCurveTest, ResizeKeepsTheSamplesThatStillFit) {
-  // Once the view was moved, resizing keeps its left and bottom edges (a fresh one recentres).
+TEST_F(ExplicitCurveTest, ResizeKeepsTheSamplesThatStillShow) {
+  // The middle of the view stays in the middle; a sample still on screen moves with its pixel.
   plane.moveAxes(3, -2);
-  for (int width : {400, 800}) {
-    SCOPED_TRACE(width);
-    plane.layoutChanged(kWindow);
-    const auto graph = completed(kTan, 2);
-    const std::vector<CurveSample> before(graph->samples().begin(), graph->samples().end());
-    plane.layoutChanged({0, 0, 400, width});
-    graph->resize();
-    const std::size_t kept = std::min<std::size_t>(600, width);
-    expectSameSamples(graph->samples().first(kept), std::span(before).first(kept));
-    EXPECT_EQ(graph->samples().size(), static_cast<std::size_t>(width));
-    EXPECT_FALSE(graph->isComplete());
-    graph->work(1);
-    expectSameSamples(graph->samples(), completed(kTan, 2)->samples());
+  for (const bool overX : {true, false}) {
+    for (int size : {300, 800}) {
+      SCOPED_TRACE(std::to_string(size) + (overX ? " over x" : " over y"));
+      plane.layoutChanged(kWindow);
+      const int index = plane.addGraph(completed(kTan, 2, overX));
+      const auto* graph = static_cast<const CExplicitCurve*>(plane.graph(index));
+      const std::vector<CurveSample> before(graph->samples().begin(), graph->samples().end());
+      const PixelRect resized = overX ? PixelRect{0, 0, 400, size} : PixelRect{0, 0, size, 600};
+      plane.layoutChanged(resized);
+      // Columns count from the left edge, rows from the bottom one.
+      const long shift = overX ? size / 2 - 300 : (size - 400) - ((size - 1 - size / 2) - 199);
+      std::size_t kept = 0;
+      for (std::size_t i = 0; i < before.size(); ++i) {
+        const long j = static_cast<long>(i) + shift;
+        if (j < 0 || j >= static_cast<long>(graph->samples().size())) continue;
+        expectSameSamples(graph->samples().subspan(static_cast<std::size_t>(j), 1),
+                          std::span(before).subspan(i, 1));
+        ++kept;
+      }
+      EXPECT_GE(kept, 250u);
+      EXPECT_FALSE(graph->isComplete());
+      plane.graph(index)->work(1);
+      expectSameSamples(graph->samples(), completed(kTan, 2, overX)->samples());
+      plane.clearGraphs();
+    }
   }
 }
 

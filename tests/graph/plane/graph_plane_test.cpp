@@ -241,6 +241,73 @@ TEST(GraphPlane, ZoomPastTheDoubleRangeKeepsTheViewAndRaisesTheLimitError) {
   resetNumericState();
 }
 
+TEST(GraphPlane, DraggingAtTheLargestZoomOutKeepsTheViewDrawable) {
+  resetNumericState();
+  CGraphPlane plane(kWindow);
+  for (int i = 0; i < 3000 && pendingError() == Error::None; ++i) plane.zoom(CGraphPlane::ZoomOut);
+  EXPECT_EQ(takeError(), Error::DoubleLimits);
+  EXPECT_TRUE(plane.takeLimitNotice());
+  const int moves[][2] = {{200, 0}, {-200, 0}, {0, 200}, {0, -200}, {150, -150}};
+  for (const auto& [dx, dy] : moves) {
+    SCOPED_TRACE(std::to_string(dx) + ", " + std::to_string(dy));
+    bool refused = false;
+    for (int i = 0; i < 100; ++i) {
+      const bool moved = plane.moveAxes(dx, dy);
+      refused = refused || !moved;
+      EXPECT_EQ(moved, !plane.takeLimitNotice());
+      const AxesLayout axes = plane.layoutAxes();
+      ASSERT_TRUE(axes.xAxis.drawn && axes.yAxis.drawn) << "after " << i << " moves";
+      EXPECT_TRUE(std::isfinite(plane.mapping().xOf(kWindow.right)));
+      EXPECT_TRUE(std::isfinite(plane.mapping().yOf(kWindow.top)));
+    }
+    EXPECT_TRUE(refused);
+    EXPECT_EQ(pendingError(), Error::None);
+    // The way back is open.
+    EXPECT_TRUE(plane.moveAxes(-dx, -dy));
+  }
+  // A move along the free axis still goes where the other is held.
+  const double yMin = plane.settings().yMin;
+  for (int i = 0; i < 100; ++i) plane.moveAxes(200, 0);
+  EXPECT_FALSE(plane.moveAxes(200, 50));
+  EXPECT_NE(plane.settings().yMin, yMin);
+  resetNumericState();
+}
+
+TEST(GraphPlane, ZoomAtAPointKeepsThatPointUnderIt) {
+  const PixelPoint points[] = {{0, 0}, {123, 45}, {300, 199}, {599, 399}, {17, 350}};
+  for (const PlaneCase& c : kPlaneCases) {
+    for (const PixelPoint p : points) {
+      for (const auto kind : {CGraphPlane::ZoomIn, CGraphPlane::ZoomOut}) {
+        SCOPED_TRACE(std::string(c.name) + " at " + std::to_string(p.x) + ", " + std::to_string(p.y) +
+                     (kind == CGraphPlane::ZoomIn ? " in" : " out"));
+        const auto owner = makePlane(c);
+        CGraphPlane& plane = *owner;
+        const double x = plane.mapping().xOf(p.x), y = plane.mapping().yOf(p.y);
+        // The same ladder step as the menu's zoom.
+        const auto reference = makePlane(c);
+        reference->zoom(kind);
+        plane.zoomAt(kind, p);
+        EXPECT_EQ(plane.settings().scale, reference->settings().scale);
+        EXPECT_EQ(plane.settings().tickStepCode, reference->settings().tickStepCode);
+        const double tolerance = 1e-9 * plane.mapping().unitsPerPixelX;
+        EXPECT_NEAR(plane.mapping().xOf(p.x), x, std::max(tolerance, 1e-12 * std::fabs(x)));
+        EXPECT_NEAR(plane.mapping().yOf(p.y), y, std::max(tolerance, 1e-12 * std::fabs(y)));
+      }
+    }
+  }
+}
+
+TEST(GraphPlane, ADoubleClickZoomsInAboutThePointClicked) {
+  CGraphPlane plane(kWindow);
+  const PixelPoint p{450, 80};
+  const double x = plane.mapping().xOf(p.x), y = plane.mapping().yOf(p.y);
+  plane.mouseDown(p, 0, true);
+  EXPECT_EQ(plane.dragMode(), DragMode::None);
+  EXPECT_LT(plane.settings().scale, 0.25);
+  EXPECT_DOUBLE_EQ(plane.mapping().xOf(p.x), x);
+  EXPECT_DOUBLE_EQ(plane.mapping().yOf(p.y), y);
+}
+
 TEST(GraphPlane, ResetRestoresTheDefaults) {
   const CGraphPlane fresh(kWindow);
   for (const PlaneCase& c : kPlaneCases) {
