@@ -41,7 +41,8 @@ bool isTemplate(EditorCommand c) {
 bool isOperatorKey(EditorCommand c) {
   return c == Command::WrapMinus || c == Command::OpenEqual || c == Command::OpenComma ||
          c == Command::OpenLessThan || c == Command::OpenGreaterThan || c == Command::NextTemplateSlot ||
-         c == Command::AdjustParentheses;
+         c == Command::AdjustParentheses || c == Command::OpenLessOrEqual ||
+         c == Command::OpenGreaterOrEqual || c == Command::OpenNotEqual;
 }
 
 bool isSelectionAction(EditorCommand c) {

@@ -3,6 +3,7 @@
 #include "editor/edit_clipboard.h"
 #include "editor/editor_command.h"
 #include "editor/keyboard_selection.h"
+#include "editor/typing_habits.h"
 #include "editor/undo_history.h"
 
 #include <cstdint>
@@ -36,6 +37,8 @@ struct EditorState {
   bool promptWithoutMark = false;
   /// Set while a command from a menu or the keypad is dispatched (wrapping then selects).
   bool commandMessage = false;
+  /// What typed keys do beyond the key table; the window sets them from its preferences.
+  TypingHabits habits;
   /// The typesetter keyboard selection lays lines out with (installed by the view or a headless
   /// subcommand; not owned).
   Typesetter* typesetter = nullptr;

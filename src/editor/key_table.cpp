@@ -55,13 +55,13 @@ const std::array<KeyTableRow, 37> kKeyTable = {{
 }};
 // clang-format on
 
+} // namespace
+
 bool inTextEntry(const InsertionPoint* ip) {
   if (!ip || !ip->current) return false;
   if (ip->mode == SelectionMode::Text) return true;
   return ip->mode == SelectionMode::After && ip->current->kind == ObjectKind::string;
 }
-
-} // namespace
 
 std::span<const KeyTableRow> keyTable() { return kKeyTable; }
 

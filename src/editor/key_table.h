@@ -38,6 +38,9 @@ struct KeyTableRow {
 /// The key table, in search order.
 [[nodiscard]] std::span<const KeyTableRow> keyTable();
 
+/// Whether typed characters go into a text object: the caret is inside one, or right after one.
+[[nodiscard]] bool inTextEntry(const InsertionPoint* ip);
+
 /// Translates a character with its modifiers into an editor command, or 0 when the key is
 /// ignored. `ip` decides whether the caret is in text entry.
 [[nodiscard]] EditorCommand translateKey(int character, int modifiers, const InsertionPoint* ip,

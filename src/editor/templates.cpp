@@ -196,6 +196,16 @@ void addIndex(InsertionPoint& ip) {
   select(ip, *added);
 }
 
+// The underscore: what precedes the caret (the selection, or the object the caret is after) gets
+// a subscript, which is selected. Before an object, that object becomes the subscript of a new
+// base, as it becomes the exponent of a power typed there.
+void startSubscript(InsertionPoint& ip) {
+  if (ip.mode == SelectionMode::Operator || ip.mode == SelectionMode::Cells) return;
+  if (ip.mode == SelectionMode::Range) groupSelection(ip);
+  MathObject* made = wrapSelection(ip, ObjectKind::indexes, 2, ip.mode == SelectionMode::Before ? 1 : 0);
+  made->setIndexCounts(1, 0);
+}
+
 // The child that a `chem` object with these flags has (or would have) for the slot of `bit`.
 int chemChildIndex(int flags, int bit) {
   int index = 1;
@@ -323,6 +333,9 @@ void applyTemplate(InsertionPoint& ip, EditorCommand code) {
   case Command::AddIndex:
     addIndex(ip);
     return;
+  case Command::StartSubscript:
+    startSubscript(ip);
+    return;
   case Command::RightLowerIndexSlot:
   case Command::RightUpperIndexSlot:
   case Command::LeftLowerIndexSlot:
@@ -381,6 +394,15 @@ void applyOperatorKey(InsertionPoint& ip, EditorCommand code) {
     return;
   case Command::OpenComma:
     openRelation(ip, ObjectKind::comma);
+    return;
+  case Command::OpenLessOrEqual:
+    openRelation(ip, ObjectKind::leq);
+    return;
+  case Command::OpenGreaterOrEqual:
+    openRelation(ip, ObjectKind::geq);
+    return;
+  case Command::OpenNotEqual:
+    openRelation(ip, ObjectKind::notequal);
     return;
   case Command::NextTemplateSlot:
     nextTemplateSlot(ip);

@@ -2,11 +2,14 @@
 
 #include "editor/editing_operations.h"
 #include "editor/editor_command.h"
+#include "editor/editor_state.h"
 #include "model/model_state.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vexmar {
 namespace {
@@ -21,42 +24,67 @@ ObjectKind hyperbolic(ObjectKind k) { return static_cast<ObjectKind>(static_cast
 // What a typed name turns into: a kind, or a special character.
 struct NameRule {
   std::string_view name;
-  int code; // an ObjectKind or a special character code
+  int code;          // an ObjectKind or a special character code
+  bool word = false; // recognised only while names typed as words are on
 };
 
-// Tried in order, first match wins: inverse functions before the names they end with. Special
-// characters are found by name in their table at start-up, so this table is not constexpr.
+// The Greek letters of the special characters besides pi, theta and phi, which are always names.
+constexpr std::array<std::string_view, 35> kGreekLetterNames = {
+    "alpha",    "beta",  "chi",   "delta", "Delta",    "epsilon", "varphi", "Phi",     "gamma",
+    "Gamma",    "eta",   "iota",  "kappa", "lambda",   "Lambda",  "mu",     "nu",      "Pi",
+    "vartheta", "Theta", "rho",   "sigma", "varsigma", "Sigma",   "tau",    "upsilon", "Upsilon",
+    "omega",    "varpi", "Omega", "xi",    "Xi",       "psi",     "Psi",    "zeta"};
+
+// Tried in order, first match wins, so a name comes before the shorter names it ends with ("asin"
+// before "sin", "theta" before "eta"). Special characters are found by name in their table at
+// start-up, so this table is not constexpr.
 const auto kNameRules = [] {
-  std::array<NameRule, 4 * 6 + 5 + 1 + 4> rules{};
-  std::size_t n = 0;
-  auto kinds = [&](ObjectKind first, ObjectKind last) {
-    for (int k = static_cast<int>(first); k <= static_cast<int>(last); ++k) rules[n++] = {{}, k};
+  std::vector<NameRule> rules;
+  auto kinds = [&](ObjectKind first, ObjectKind last, bool word) {
+    for (int k = static_cast<int>(first); k <= static_cast<int>(last); ++k)
+      rules.push_back({kindName(static_cast<ObjectKind>(k)), k, word});
   };
-  kinds(ObjectKind::asin, ObjectKind::asec);
-  kinds(ObjectKind::asinh, ObjectKind::asech);
-  kinds(ObjectKind::sin, ObjectKind::sec);
-  kinds(ObjectKind::sinh, ObjectKind::sech);
-  kinds(ObjectKind::ln, ObjectKind::real);
-  kinds(ObjectKind::fxnlike, ObjectKind::fxnlike); // the only function-name kind after `real`
+  kinds(ObjectKind::sin, ObjectKind::asech, false);
+  kinds(ObjectKind::ln, ObjectKind::real, false);
+  kinds(ObjectKind::fxnlike, ObjectKind::fxnlike, false); // the only function-name kind after `real`
   for (std::string_view name : {"pi", "theta", "phi", "degree"})
-    rules[n++] = {name, specialCharacterCommand(name)};
+    rules.push_back({name, specialCharacterCommand(name), false});
+  for (ObjectKind kind : {ObjectKind::log, ObjectKind::sqrt, ObjectKind::abs})
+    rules.push_back({kindName(kind), static_cast<int>(kind), true});
+  for (std::string_view name : kGreekLetterNames)
+    rules.push_back({name, specialCharacterCommand(name), true});
+  std::stable_sort(rules.begin(), rules.end(),
+                   [](const NameRule& a, const NameRule& b) { return a.name.size() > b.name.size(); });
   return rules;
 }();
 
-std::string_view ruleName(const NameRule& r) {
-  return r.name.empty() ? kindName(static_cast<ObjectKind>(r.code)) : r.name;
+bool isGreekLetter(std::uint16_t code) {
+  if (!isSpecialCharacterCode(code)) return false;
+  const std::string_view name = specialCharacter(code - kFirstSpecialCode).name;
+  return name == "pi" || name == "theta" || name == "phi" ||
+         std::find(kGreekLetterNames.begin(), kGreekLetterNames.end(), name) != kGreekLetterNames.end();
 }
 
-// Whether the `length` factors of `product` ending at `last` spell `name`.
-bool spells(const MathObject& product, int last, std::string_view name) {
-  const int first = last - static_cast<int>(name.size()) + 1;
-  if (first < 0) return false;
-  for (std::size_t i = 0; i < name.size(); ++i) {
-    const MathObject* f = product.child(first + static_cast<int>(i));
-    if (!f || f->kind != ObjectKind::char_ || f->characterCode() != static_cast<unsigned char>(name[i]))
-      return false;
+// The first of the factors of `product` ending at the typed letter `last` that spell `name`, or
+// -1. With names typed as words a Greek letter before the typed one counts as the letters of its
+// name: "epsilon" passes through e ψ on the way, and l, o, n then finish it.
+int spelledFrom(const MathObject& product, int last, std::string_view name, bool words) {
+  int i = last;
+  while (!name.empty()) {
+    const MathObject* f = i >= 0 ? product.child(i) : nullptr;
+    if (!f || f->kind != ObjectKind::char_) return -1;
+    const std::uint16_t code = f->characterCode();
+    if (code == static_cast<unsigned char>(name.back())) {
+      name.remove_suffix(1);
+    } else if (words && i < last && isGreekLetter(code) &&
+               name.ends_with(specialCharacter(code - kFirstSpecialCode).name)) {
+      name.remove_suffix(specialCharacter(code - kFirstSpecialCode).name.size());
+    } else {
+      return -1;
+    }
+    --i;
   }
-  return true;
+  return i + 1;
 }
 
 // Removes factors first..last of a product (collapsing it when one factor is left).
@@ -77,11 +105,12 @@ void applyNameRules(InsertionPoint& ip) {
     return;
   }
   if (parent->kind != ObjectKind::times) return;
+  const bool words = editorState().habits.namesAsWords;
   const int last = letter->indexInParent;
   for (const NameRule& rule : kNameRules) {
-    const std::string_view name = ruleName(rule);
-    if (!spells(*parent, last, name)) continue;
-    const int first = last - static_cast<int>(name.size()) + 1;
+    if (rule.word && !words) continue;
+    const int first = spelledFrom(*parent, last, rule.name, words);
+    if (first < 0) continue;
     MathObject& product = *parent;
     if (isSpecialCharacterCode(rule.code)) {
       MathObject* slot = openSlotAfter(ip, ObjectKind::times);

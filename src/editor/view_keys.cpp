@@ -1,9 +1,14 @@
 #include "editor/view_keys.h"
 
+#include "editor/caret_movement.h"
 #include "editor/dispatcher.h"
 #include "editor/editor_state.h"
 #include "editor/key_table.h"
+#include "editor/typing_habits.h"
+#include "editor/unicode_input.h"
 #include "model/model_state.h"
+
+#include <vector>
 
 namespace vexmar {
 
@@ -46,19 +51,39 @@ ViewKeyResult handleViewKeyDown(ViewKey key, int modifiers) {
 
 EditorCommand handleViewCharacter(int character, int modifiers) {
   EditorState& s = editorState();
-  const InsertionPoint* ip = modelState().activeInsertionPoint;
+  InsertionPoint* ip = modelState().activeInsertionPoint;
   EditorCommand code = translateKey(character, modifiers, ip, modelState().decimalSeparator);
   // Alt is the character-entry modifier: space, backslash and "." then keep their alternative
   // meanings (the alternative space move, a text object, a dot above).
   const bool entry =
       (modifiers & KeyModifier::Alt) != 0 && (character == ' ' || character == '\\' || character == '.');
   if (code == 0 && entry) code = character;
-  if (code == 0) return 0;
-  if (!isCaretMove(code) && code != insertKindCommand(ObjectKind::times)) s.promptWithoutMark = true;
-  s.characterEntryModifier = entry;
-  dispatch(code);
-  s.characterEntryModifier = false;
-  return code;
+  const bool plain = (modifiers & (KeyModifier::Control | KeyModifier::Alt)) == 0;
+  if (code == 0 && plain) code = habitKeyCommand(character, s.habits);
+  std::vector<EditorCommand> codes;
+  if (code != 0)
+    codes.push_back(code);
+  else if (plain && character >= 128 && !inTextEntry(ip))
+    codes = unicodeCommands(static_cast<char32_t>(character));
+  if (codes.empty()) return 0;
+  for (std::size_t i = 0; i < codes.size(); ++i) {
+    EditorCommand c = codes[i];
+    ip = modelState().activeInsertionPoint;
+    if (!ip || !ip->current) break;
+    if (!isCaretMove(c) && c != insertKindCommand(ObjectKind::times)) s.promptWithoutMark = true;
+    // A caret move that is part of a character (leaving the exponent of a typed ²) keeps the
+    // typing run going, as the arrow key would not.
+    if (i > 0 && isCaretMove(c)) {
+      moveCaret(*ip, c);
+      continue;
+    }
+    if (i == 0) c = applyTypingHabits(*ip, c, s.habits);
+    if (c == 0) continue;
+    s.characterEntryModifier = entry;
+    dispatch(c);
+    s.characterEntryModifier = false;
+  }
+  return codes.front();
 }
 
 } // namespace vexmar
