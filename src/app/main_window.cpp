@@ -36,14 +36,21 @@
 namespace vexmar {
 namespace {
 
-constexpr int kDefaultX = 250, kDefaultY = 100;
-constexpr int kDefaultWidth = 550, kDefaultHeight = 600;
 constexpr int kBusyIdleMs = 0;     // another pass as soon as the event queue is empty
 constexpr int kQuietIdleMs = 50;   // errors and the reserve are still looked at this often
 constexpr int kDividerTickMs = 16; // one animation step per tick
 constexpr int kShrinkStep = 15, kGrowStep = 20;
 constexpr int kSmallestPane = 40;
+constexpr int kSmallestEquationPane = 70; // one equation with its message line
+// The first window takes most of the screen, within bounds that suit small and very large ones.
+constexpr int kFirstWidthPercent = 70, kFirstHeightPercent = 85;
+constexpr QSize kFirstSmallest{640, 480}, kFirstLargest{1400, 1100};
+// Room for about three equations above the graph on a first start.
+constexpr int kFirstEquationPaneMin = 150, kFirstEquationPaneMax = 260;
+constexpr int kNoticeMs = 8000;      // how long a notice stays in the status bar
 constexpr int kResolutionSteps = 12; // the control's positions, as the graph pane divides them
+constexpr QKeyCombination kZoomInKeys = Qt::CTRL | Qt::Key_PageUp;
+constexpr QKeyCombination kZoomOutKeys = Qt::CTRL | Qt::Key_PageDown;
 
 int readSetting(const QSettings& settings, const char* name, int fallback) {
   bool ok = false;
@@ -55,6 +62,15 @@ int screenDotsPerInch() {
   const QScreen* screen = QGuiApplication::primaryScreen();
   const int dpi = screen ? static_cast<int>(screen->logicalDotsPerInchY() + 0.5) : 0;
   return dpi > 0 ? dpi : 96;
+}
+
+// The equation pane's height in a splitter `total` pixels high, from the stored value (none when
+// not positive): whatever was stored, the equations keep a line and the graph a third.
+int equationPaneHeight(int stored, int total) {
+  const int most = std::max(total - std::max(total / 3, kSmallestPane), 0);
+  const int least = std::min(kSmallestEquationPane, most);
+  if (stored <= 0) stored = std::clamp(total / 4, kFirstEquationPaneMin, kFirstEquationPaneMax);
+  return std::clamp(stored, least, most);
 }
 
 } // namespace
@@ -124,6 +140,8 @@ QWidget* MainWindow::createGraphPane(QWidget* parent) {
   setGraphIdleStep([pane] { return pane->idleStep(); });
   pane->setIdleDriver([this] { requestIdleTime(); });
   connect(this, &MainWindow::graphRefreshRequested, pane, qOverload<>(&QWidget::update));
+  connect(pane, &CGraphView::statusMessage, this,
+          [this](const QString& text) { statusBar()->showMessage(text, kNoticeMs); });
   return pane;
 }
 
@@ -133,31 +151,35 @@ void MainWindow::restoreWindowLayout() {
   const QSettings settings;
   const QScreen* screen = QGuiApplication::primaryScreen();
   const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-  int width = kDefaultWidth, height = kDefaultHeight;
-  // On small screens the default leaves room beside and below the window.
-  if (available.width() < 821) width = std::max(available.width() - 270, 200);
-  if (available.height() < 751) height = std::max(available.height() - 150, 200);
+  const auto firstSize = [](int room, int percent, int smallest, int largest) {
+    return std::min(std::clamp(room * percent / 100, smallest, largest), room);
+  };
+  int width = firstSize(available.width(), kFirstWidthPercent, kFirstSmallest.width(), kFirstLargest.width());
+  int height =
+      firstSize(available.height(), kFirstHeightPercent, kFirstSmallest.height(), kFirstLargest.height());
   const int storedWidth = readSetting(settings, "FrameSizeX", -1);
   const int storedHeight = readSetting(settings, "FrameSizeY", -1);
   const int storedX = readSetting(settings, "FramePosX", -1);
   const int storedY = readSetting(settings, "FramePosY", -1);
   if (storedWidth > 0 && storedWidth < available.width()) width = storedWidth;
   if (storedHeight > 0 && storedHeight < available.height()) height = storedHeight;
-  const int x = storedX >= 0 && storedX < available.width() ? storedX : kDefaultX;
-  const int y = storedY >= 0 && storedY < available.height() ? storedY : kDefaultY;
+  // Without a stored place the window is centred on the screen.
+  const int x = storedX >= 0 && storedX < available.width()
+                    ? storedX
+                    : available.left() + (available.width() - width) / 2;
+  const int y = storedY >= 0 && storedY < available.height()
+                    ? storedY
+                    : available.top() + (available.height() - height) / 2;
   resize(width, height);
   move(x, y);
 }
 
 void MainWindow::restoreSplitter() {
   const QSettings settings;
-  const QScreen* screen = QGuiApplication::primaryScreen();
-  const int screenHeight = screen ? screen->availableGeometry().height() : 768;
-  const int stored = readSetting(settings, "EqnPaneSize", -1);
-  const int frameHeight = height();
-  int top = frameHeight > 0 ? frameHeight / 5 : 100;
-  if (stored > 0 && stored < screenHeight && stored < frameHeight) top = stored;
-  splitter_->setSizes({top, std::max(frameHeight - top, kSmallestPane)});
+  // The panes share the splitter's height less its handle.
+  const int total = (splitter_->height() > 0 ? splitter_->height() : height()) - splitter_->handleWidth();
+  const int top = equationPaneHeight(readSetting(settings, "EqnPaneSize", -1), total);
+  splitter_->setSizes({top, std::max(total - top, kSmallestPane)});
 }
 
 void MainWindow::saveWindowLayout() {
@@ -311,10 +333,12 @@ void MainWindow::createGraphMenu() {
       graphMenu_->addAction(tr("&Reset Graph\tCtrl+R"), this, [this] { document_->requestResetGraph(); });
   reset->setStatusTip(tr("Return to the standard view and draw the graphs again"));
   graphMenu_->addSeparator();
-  QAction* zoomIn = graphMenu_->addAction(tr("Zoom &In"), graph, &CGraphView::zoomIn);
-  zoomIn->setStatusTip(tr("Show less of the plane, larger"));
-  QAction* zoomOut = graphMenu_->addAction(tr("Zoom &Out"), graph, &CGraphView::zoomOut);
-  zoomOut->setStatusTip(tr("Show more of the plane, smaller"));
+  // Control with + and - would type into the equation (plus, negate), so zooming takes the page
+  // keys; the wheel and a double click in the pane zoom about the pointer.
+  QAction* zoomIn = graphMenu_->addAction(tr("Zoom &In"), kZoomInKeys, graph, &CGraphView::zoomIn);
+  zoomIn->setStatusTip(tr("Show less of the plane, larger (or turn the wheel over the graph)"));
+  QAction* zoomOut = graphMenu_->addAction(tr("Zoom &Out"), kZoomOutKeys, graph, &CGraphView::zoomOut);
+  zoomOut->setStatusTip(tr("Show more of the plane, smaller (or turn the wheel over the graph)"));
   graphMenu_->addSeparator();
 
   // The current equation's curve mode: how carefully its curve treats poles and jumps.

@@ -1,0 +1,124 @@
+#include "app/main_window.h"
+
+#include "app/equation_view.h"
+#include "app/graph_view.h"
+#include "app/vexmar_document.h"
+#include "editor/editor_state.h"
+#include "model/memory_reserve.h"
+#include "test_application.h"
+#include "text/object_text.h"
+
+#include <QMenu>
+#include <QScreen>
+#include <QSettings>
+#include <QSplitter>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+namespace vexmar {
+namespace {
+
+using test::application;
+
+// The main window as a first start or a later one opens it, with the settings the test leaves.
+struct MainWindowTest : ::testing::Test {
+  void SetUp() override {
+    (void)application();
+    QSettings().clear();
+    resetEditorState();
+    memoryReserve().reset();
+  }
+  void TearDown() override {
+    window.reset();
+    QSettings().clear();
+  }
+
+  void open() {
+    window = std::make_unique<MainWindow>();
+    window->setMessagePresenter([](const QString&) {});
+    window->show();
+    window->activateWindow();
+    window->equationView().setFocus();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  }
+  [[nodiscard]] QList<int> panes() const { return window->splitter()->sizes(); }
+  [[nodiscard]] std::string text(int index) {
+    return writeObjectText(*window->document().model().equation(index).insertionPoint->root);
+  }
+
+  std::unique_ptr<MainWindow> window;
+};
+
+TEST_F(MainWindowTest, TheFirstStartOpensAWindowThatFitsTheScreen) {
+  open();
+  const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+  SCOPED_TRACE(QString("%1 x %2 screen").arg(available.width()).arg(available.height()).toStdString());
+  EXPECT_GE(window->width(), std::min(640, available.width()));
+  EXPECT_GE(window->height(), std::min(480, available.height() * 3 / 4));
+  EXPECT_LE(window->width(), available.width());
+  EXPECT_LE(window->height(), available.height());
+  EXPECT_TRUE(available.contains(window->geometry()));
+  // A few equations above a graph that has most of the room.
+  ASSERT_EQ(panes().size(), 2);
+  EXPECT_GE(panes()[0], 150);
+  EXPECT_GE(panes()[1], panes()[0]);
+}
+
+TEST_F(MainWindowTest, AStoredPaneSizeNeverSqueezesEitherPane) {
+  struct Row {
+    const char* name;
+    int stored;
+  };
+  const Row rows[] = {
+      {"from a larger screen", 5000},
+      {"all but a strip of this frame", 520},
+      {"nearly nothing", 3},
+      {"ordinary", 150},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    QSettings settings;
+    settings.setValue("FrameSizeX", 500);
+    settings.setValue("FrameSizeY", 600);
+    settings.setValue("EqnPaneSize", row.stored);
+    settings.sync();
+    open();
+    const int total = panes()[0] + panes()[1];
+    EXPECT_GE(panes()[1], total / 3);
+    EXPECT_GE(panes()[0], 60);
+    if (row.stored == 150) {
+      EXPECT_EQ(panes()[0], 150);
+    }
+    window.reset();
+  }
+}
+
+TEST_F(MainWindowTest, GraphMenuShortcutsZoomAndNeverTypeIntoTheEquation) {
+  open();
+  CVexmarView& view = window->equationView();
+  for (const char c : std::string("y=x+1")) QTest::keyClick(&view, c);
+  const std::string typed = text(0);
+  const CGraphPlane& plane = window->graphView().container().plane();
+  int zooms = 0;
+  for (QAction* action : window->graphMenu()->actions()) {
+    const QKeySequence keys = action->shortcut();
+    if (keys.isEmpty()) continue;
+    SCOPED_TRACE(action->text().toStdString());
+    const double scale = plane.settings().scale;
+    const QKeyCombination key = keys[0];
+    QTest::keyClick(&view, key.key(), key.keyboardModifiers());
+    EXPECT_EQ(text(0), typed);
+    if (action->text().startsWith("Zoom")) {
+      EXPECT_NE(plane.settings().scale, scale);
+      ++zooms;
+    }
+  }
+  EXPECT_EQ(zooms, 2);
+}
+
+} // namespace
+} // namespace vexmar
