@@ -635,6 +635,11 @@ void CVexmarView::routeKey(const KeyStroke& stroke) {
       a && (a->action == AcceleratorAction::Undo || a->action == AcceleratorAction::Redo))
     return stepHistory(a->action == AcceleratorAction::Redo);
   InsertionPoint& ip = currentLine();
+  // Backspace on an empty line joins it to the line above, as in a text editor: the line goes.
+  const auto* character = std::get_if<CharacterKey>(&stroke.key);
+  if (character && character->character == KeyCharacter::Backspace && stroke.modifiers == 0 &&
+      document_.currentEquation() > 0 && (!ip.root || ip.root->kind == ObjectKind::prompt))
+    return deleteEquation();
   modelState().activeInsertionPoint = &ip;
   typesetter_.ensureLayout(ip);
   RoutedKey routed = RoutedKey::Ignored;
@@ -800,6 +805,15 @@ void CVexmarView::newEquation() {
   guarded([&] { document_.addEquationAfterCurrent(); });
   statusText_.clear();
   afterEdit(false);
+  setFocus();
+}
+
+void CVexmarView::deleteEquation() {
+  if (!hasLine()) return;
+  guarded([&] { document_.removeEquation(document_.currentEquation()); });
+  statusText_.clear();
+  // The End key's caret: after the whole equation.
+  routeKey(KeyStroke{NamedKey{ViewKey::End}, 0});
   setFocus();
 }
 

@@ -56,6 +56,8 @@ public:
   void clear();
   void selectAll();
   void newEquation();
+  /// Removes the current equation (and its graph); the caret goes to the end of the line above.
+  void deleteEquation();
   [[nodiscard]] bool hasSelection() const;
   /// True when the algebra commands have something to act on.
   [[nodiscard]] bool canActOnSelection() const;

@@ -259,6 +259,9 @@ void MainWindow::createMenus() {
   QAction* newEquation = edit->addAction(tr("&New Equation"), QKeySequence(Qt::CTRL | Qt::Key_N), view_,
                                          &CVexmarView::newEquation);
   newEquation->setStatusTip(tr("Add a new equation after the current one"));
+  // No shortcut of its own: Backspace on an empty line does the same from the keyboard.
+  QAction* deleteEquation = edit->addAction(tr("&Delete Equation"), view_, &CVexmarView::deleteEquation);
+  deleteEquation->setStatusTip(tr("Remove the current equation and its graph"));
   connect(edit, &QMenu::aboutToShow, this, &MainWindow::updateCommandStates);
 
   QMenu* insert = menuBar()->addMenu(tr("&Insert"));

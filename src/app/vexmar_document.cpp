@@ -49,6 +49,19 @@ void VexmarDocument::addEquationAfterCurrent() {
   emit equationsEdited();
 }
 
+void VexmarDocument::removeEquation(int index) {
+  if (index < 0 || index >= model_.equationCount()) return;
+  InsertionPoint*& active = modelState().activeInsertionPoint;
+  if (active == model_.equation(index).insertionPoint.get()) active = nullptr;
+  model_.removeEquation(index);
+  if (model_.equationCount() == 0) model_.addEquation(0);
+  modified_ = true;
+  // The lines below moved up: the current index names another line now, whichever it is.
+  current_ = -1;
+  setCurrentEquation(std::max(index - 1, 0));
+  emit equationsEdited();
+}
+
 void VexmarDocument::setGraphingOn(bool on) {
   if (graphingOn_ == on) return;
   graphingOn_ = on;

@@ -31,6 +31,9 @@ public:
   void setCurrentEquation(int index);
   /// Adds an empty equation after the current one and makes it current.
   void addEquationAfterCurrent();
+  /// Removes equation `index`; the one above it (the new first one when it was first) becomes
+  /// current. Removing the only equation leaves one empty equation.
+  void removeEquation(int index);
 
   /// The Draw Graph state, set by the graph pane.
   [[nodiscard]] bool graphingOn() const { return graphingOn_; }

@@ -120,5 +120,60 @@ TEST_F(MainWindowTest, GraphMenuShortcutsZoomAndNeverTypeIntoTheEquation) {
   EXPECT_EQ(zooms, 2);
 }
 
+TEST_F(MainWindowTest, BackspaceOnAnEmptyLineAndTheEditMenuDeleteEquations) {
+  open();
+  CVexmarView& view = window->equationView();
+  VexmarDocument& document = window->document();
+  const auto type = [&](const std::string& keys) {
+    for (const char c : keys) QTest::keyClick(&view, c);
+  };
+  type("y=x");
+  QTest::keyClick(&view, Qt::Key_N, Qt::ControlModifier);
+  type("y=2");
+  QTest::keyClick(&view, Qt::Key_N, Qt::ControlModifier);
+  QTest::keyClick(&view, Qt::Key_Return);
+  window->graphView().finishGraphs();
+  ASSERT_EQ(document.equationCount(), 3);
+  EXPECT_EQ(window->graphView().container().plane().graphCount(), 2);
+  const std::string first = text(0), second = text(1);
+
+  // The empty third line goes; the caret is at the end of the line above, ready to type on.
+  QTest::keyClick(&view, Qt::Key_Backspace);
+  ASSERT_EQ(document.equationCount(), 2);
+  EXPECT_EQ(document.currentEquation(), 1);
+  type("+1");
+  EXPECT_NE(text(1), second);
+  EXPECT_EQ(text(1).rfind("equal[char[y],plus[num[2", 0), 0u) << text(1);
+  // Backspace elsewhere edits as before: the line stays until it is empty.
+  for (int i = 0; i < 20 && text(1) != "prompt[]"; ++i) QTest::keyClick(&view, Qt::Key_Backspace);
+  EXPECT_EQ(document.equationCount(), 2);
+  QTest::keyClick(&view, Qt::Key_Backspace);
+  EXPECT_EQ(document.equationCount(), 1);
+  EXPECT_EQ(text(0), first);
+  // The first line has nothing above it to join.
+  QTest::keyClick(&view, Qt::Key_N, Qt::ControlModifier);
+  QTest::keyClick(&view, Qt::Key_Up, Qt::ControlModifier);
+  QTest::keyClick(&view, Qt::Key_N, Qt::ControlModifier);
+  ASSERT_EQ(document.equationCount(), 3);
+
+  // The menu entry removes the current equation whatever it holds, and its graph with it.
+  QAction* remove = nullptr;
+  for (QAction* action : window->findChildren<QAction*>())
+    if (action->text() == "&Delete Equation") remove = action;
+  ASSERT_NE(remove, nullptr);
+  document.setCurrentEquation(0);
+  remove->trigger();
+  window->graphView().finishGraphs();
+  EXPECT_EQ(document.equationCount(), 2);
+  EXPECT_EQ(document.currentEquation(), 0);
+  EXPECT_EQ(window->graphView().container().plane().graphCount(), 0);
+  remove->trigger();
+  remove->trigger();
+  EXPECT_EQ(document.equationCount(), 1);
+  EXPECT_EQ(text(0), "prompt[]");
+  QTest::keyClick(&view, Qt::Key_Backspace);
+  EXPECT_EQ(document.equationCount(), 1);
+}
+
 } // namespace
 } // namespace vexmar
