@@ -22,6 +22,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPointer>
 #include <QScreen>
 #include <QSettings>
 #include <QShowEvent>
@@ -81,7 +82,15 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     preferences_.load(settings);
   }
   preferences_.applyToNumbers();
-  installAlgebraActions();
+  // What an algebra action could not do is told in the status bar; a later action clears it.
+  installAlgebraActions([window = QPointer<MainWindow>(this)](const ActionReport& report) {
+    if (!window) return;
+    const std::string message = actionMessage(report);
+    if (message.empty())
+      window->statusBar()->clearMessage();
+    else
+      window->statusBar()->showMessage(QString::fromStdString(message));
+  });
   fonts_ = std::make_unique<QtFontServices>(screenDotsPerInch());
   typesetter_ = std::make_unique<Typesetter>(*fonts_, preferences_.typeface);
   editorState().typesetter = typesetter_.get();
