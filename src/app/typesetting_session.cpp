@@ -45,11 +45,12 @@ TypesettingSession::TypesettingSession() {
   }
   fonts_ = std::make_unique<QtFontServices>(screenDotsPerInch());
   typesetter_ = std::make_unique<Typesetter>(*fonts_);
+  previousTypesetter_ = editorState().typesetter;
   editorState().typesetter = typesetter_.get();
 }
 
 TypesettingSession::~TypesettingSession() {
-  if (editorState().typesetter == typesetter_.get()) editorState().typesetter = nullptr;
+  if (editorState().typesetter == typesetter_.get()) editorState().typesetter = previousTypesetter_;
 }
 
 bool readEquationArguments(std::string_view command, const std::vector<std::string>& args, bool takesOutput,
@@ -87,9 +88,16 @@ bool readEquationArguments(std::string_view command, const std::vector<std::stri
   return true;
 }
 
+int runTypesetTypeCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  // Shift+arrows select what a drag over the typeset equation would, as in the window.
+  TypesettingSession session;
+  return runTypeCommand(args, out, err);
+}
+
 std::span<const SubcommandRow> typesettingSubcommands() {
   // clang-format off
   static constexpr SubcommandRow kRows[] = {
+      {"type", runTypesetTypeCommand, {}}, // the Qt-free type's usage
       {"layout", runLayoutCommand,
        "vexmar layout KEYS [--start TEXT] [--wrap PIXELS]\n"
        "    types KEYS as 'type' does, lays the equation out with the real fonts and prints\n"

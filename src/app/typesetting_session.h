@@ -31,6 +31,8 @@ private:
   std::unique_ptr<QGuiApplication> application_;
   std::unique_ptr<QtFontServices> fonts_;
   std::unique_ptr<Typesetter> typesetter_;
+  /// The editor's typesetter before the session (a window's), put back at its end.
+  Typesetter* previousTypesetter_ = nullptr;
 };
 
 /// The words of `layout` and `render-equation`.
@@ -47,9 +49,11 @@ struct EquationArguments {
 bool readEquationArguments(std::string_view command, const std::vector<std::string>& args, bool takesOutput,
                            EquationArguments& out, std::string& error);
 
-/// `layout`, `render-equation` and `render`: the subcommands that need the fonts or images of Qt.
+/// `layout`, `render-equation` and `render`: the subcommands that need the fonts or images of Qt;
+/// and `type`, which runs with the real typesetter installed.
 [[nodiscard]] std::span<const SubcommandRow> typesettingSubcommands();
 
+int runTypesetTypeCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int runLayoutCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int runRenderCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int runRenderEquationCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

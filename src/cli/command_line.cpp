@@ -17,10 +17,12 @@ namespace {
 // clang-format off
 const std::array kSubcommands = {
     SubcommandRow{"type", runTypeCommand,
-     "vexmar type KEYS [--caret] [--start TEXT]\n"
+     "vexmar type KEYS [--caret] [--start TEXT] [--classic-typing]\n"
      "    feeds KEYS to a new equation as if typed into the equation view and prints the\n"
      "    equation's text form; --caret adds 'caret: mode=M path=P sel=F,L'; --start TEXT\n"
-     "    begins from a tree in text form, whole equation selected\n"},
+     "    begins from a tree in text form, whole equation selected; --classic-typing turns\n"
+     "    the typing habits off (+ - = < > , leaving an exponent, names such as log and\n"
+     "    alpha typed as words, _ for a subscript, | closing an absolute value)\n"},
     SubcommandRow{"eval", runEvalCommand,
      "vexmar eval [--text] EXPR [--at NAME=VALUE,...] [--interval NAME=LO:HI,...]\n"
      "            [--param NAME=VALUE,...] [--anim VALUE] [--program]\n"
@@ -36,15 +38,16 @@ const std::array kSubcommands = {
 // clang-format on
 
 constexpr std::string_view kKeysHelp =
-    "KEYS: characters stand for themselves; braces name keys: {Left} {Right} {Up} {Down}\n"
-    "  {Home} {End} {Tab} {BS} {Del} {Enter}, with modifiers C- (Control), S- (Shift),\n"
-    "  A- (Alt) as in {C-x} {S-Tab} {C-S-Left} {S-A-p}; {cmd:0x2000} issues an editor\n"
-    "  command; {lbrace} {rbrace} type braces.\n";
+    "KEYS (UTF-8): characters stand for themselves; braces name keys: {Left} {Right}\n"
+    "  {Up} {Down} {Home} {End} {Tab} {BS} {Del} {Enter}, with modifiers C- (Control),\n"
+    "  S- (Shift), A- (Alt) as in {C-x} {S-Tab} {C-S-Left} {S-A-p}; {cmd:0x2000} issues an\n"
+    "  editor command; {lbrace} {rbrace} type braces.\n";
 
 void printUsage(std::ostream& out, std::span<const SubcommandRow> platformSubcommands) {
   out << "usage: vexmar                      open the window\n";
   for (const SubcommandRow& row : kSubcommands) out << "       " << row.usage;
-  for (const SubcommandRow& row : platformSubcommands) out << "       " << row.usage;
+  for (const SubcommandRow& row : platformSubcommands)
+    if (!row.usage.empty()) out << "       " << row.usage;
   out << '\n' << kKeysHelp;
 }
 
@@ -88,9 +91,9 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     return 0;
   }
   const std::vector<std::string> rest(args.begin() + 1, args.end());
-  for (const SubcommandRow& row : kSubcommands)
-    if (row.name == command) return row.run(rest, out, err);
   for (const SubcommandRow& row : platformSubcommands)
+    if (row.name == command) return row.run(rest, out, err);
+  for (const SubcommandRow& row : kSubcommands)
     if (row.name == command) return row.run(rest, out, err);
   return commandLineError(err, "unknown subcommand '" + command + "' (see 'vexmar --help')");
 }

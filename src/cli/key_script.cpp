@@ -41,6 +41,45 @@ constexpr std::array<Modifier, 3> kModifiers = {
 
 std::string quoted(std::string_view s) { return "'{" + std::string(s) + "}'"; }
 
+// Reads the UTF-8 character at `text[i]` and moves `i` past it; 0 for a byte sequence that is not
+// UTF-8 (a stray continuation byte, a truncated or overlong sequence, a surrogate, past U+10FFFF).
+char32_t nextCharacter(std::string_view text, std::size_t& i) {
+  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+  const unsigned char lead = byte(i);
+  if (lead < 0x80) {
+    ++i;
+    return lead;
+  }
+  int length = 0;
+  char32_t c = 0;
+  if ((lead & 0xE0) == 0xC0) {
+    length = 2;
+    c = lead & 0x1F;
+  } else if ((lead & 0xF0) == 0xE0) {
+    length = 3;
+    c = lead & 0x0F;
+  } else if ((lead & 0xF8) == 0xF0) {
+    length = 4;
+    c = lead & 0x07;
+  } else {
+    return 0;
+  }
+  if (i + static_cast<std::size_t>(length) > text.size()) return 0;
+  for (int k = 1; k < length; ++k) {
+    const unsigned char next = byte(i + static_cast<std::size_t>(k));
+    if ((next & 0xC0) != 0x80) return 0;
+    c = (c << 6) | (next & 0x3F);
+  }
+  constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (c < kSmallest[length] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return 0;
+  i += static_cast<std::size_t>(length);
+  return c;
+}
+
+std::string notUtf8(std::size_t position) {
+  return "the keys are not UTF-8 at byte " + std::to_string(position);
+}
+
 // Parses "0x2000" or "8192" into a 32-bit command code.
 bool parseCode(std::string_view text, EditorCommand& code) {
   int base = 10;
@@ -77,9 +116,10 @@ std::string parseBraced(std::string_view inside, KeyStroke& stroke) {
     rest.remove_prefix(2);
   }
   if (rest.empty()) return "empty key in " + quoted(inside);
-  if (rest.size() == 1) {
+  std::size_t end = 0;
+  if (const char32_t c = nextCharacter(rest, end); c != 0 && end == rest.size()) {
     if (modifiers == 0) return "a single character needs no braces: " + quoted(inside);
-    stroke = KeyStroke{CharacterKey{static_cast<unsigned char>(rest[0])}, modifiers};
+    stroke = KeyStroke{CharacterKey{static_cast<int>(c)}, modifiers};
     return {};
   }
   for (const KeyName& k : kKeyNames) {
@@ -103,8 +143,13 @@ KeyScript parseKeyScript(std::string_view keys) {
       break;
     }
     if (c != '{') {
-      script.strokes.push_back(character(static_cast<unsigned char>(c)));
-      ++i;
+      const std::size_t start = i;
+      const char32_t typed = nextCharacter(keys, i);
+      if (typed == 0) {
+        script.error = notUtf8(start);
+        break;
+      }
+      script.strokes.push_back(character(static_cast<int>(typed)));
       continue;
     }
     const std::size_t close = keys.find('}', i + 1);

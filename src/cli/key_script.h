@@ -14,7 +14,7 @@ struct KeyScript {
   std::string error; ///< empty on success
 };
 
-/// Reads KEYS: characters stand for themselves; braces name keys ({Left} {Right} {Up} {Down}
+/// Reads KEYS, which are UTF-8: characters stand for themselves; braces name keys ({Left} {Right} {Up} {Down}
 /// {Home} {End} {Tab} {BS} {Del} {Enter}), carry modifiers ({C-x} {S-Tab} {C-S-Left} {S-A-p}),
 /// issue a command code ({cmd:0x2000}) or type a literal brace ({lbrace} {rbrace}).
 [[nodiscard]] KeyScript parseKeyScript(std::string_view keys);

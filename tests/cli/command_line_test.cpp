@@ -75,6 +75,45 @@ TEST(CommandLine, TypeFromAStartingTree) {
   }
 }
 
+// Each row types KEYS with the typing habits (the default) and with --classic-typing.
+TEST(CommandLine, TypeFollowsTheTypingHabitsUnlessClassicTypingIsAsked) {
+  struct Row {
+    const char* name;
+    const char* keys;
+    const char* habits;
+    const char* classic;
+  };
+  const Row rows[] = {
+      {"plus leaves the exponent", "y=x^2+1", R"(equal[char[y],plus[power[char[x],num[2,"2"]],num[1,"1"]]])",
+       R"(equal[char[y],power[char[x],plus[num[2,"2"],num[1,"1"]]]])"},
+      {"log typed as a word", "y=log x", "equal[char[y],log[char[x]]]",
+       "equal[char[y],times[char[l],char[o],char[g],char[x]]]"},
+      {"a Greek letter typed as a word", "r=2lambda", R"(equal[char[r],times[num[2,"2"],char[lambda]]])",
+       R"(equal[char[r],times[num[2,"2"],char[l],char[a],char[m],char[b],char[d],char[a]]])"},
+      {"underscore subscript", "x_1", R"(indexes[1,0,char[x],num[1,"1"]])", R"(times[char[x],num[1,"1"]])"},
+      {"closing bar", "|x|+1", R"(plus[abs[char[x]],num[1,"1"]])",
+       R"(abs[times[char[x],abs[plus[prompt[],num[1,"1"]]]]])"},
+      {"Unicode minus sign", "y=2\u2212x", R"(equal[char[y],plus[num[2,"2"],minus[char[x]]]])",
+       R"(equal[char[y],plus[num[2,"2"],minus[char[x]]]])"},
+      {"Unicode square and pi", "A=\u03C0r\u00B2",
+       "equal[char[A],times[char[pi],power[char[r],num[2,\"2\"]]]]",
+       "equal[char[A],times[char[pi],power[char[r],num[2,\"2\"]]]]"},
+      {"Undo goes back step by step", "ab{Left}cd{C-z}{C-z}", "prompt[]", "prompt[]"},
+      {"Redo comes back", "ab{Left}cd{C-z}{C-z}{C-S-z}", "times[char[a],char[b]]", "times[char[a],char[b]]"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    const Outcome habits = vexmar({"type", r.keys});
+    EXPECT_EQ(habits.status, 0) << habits.err;
+    EXPECT_EQ(habits.out, std::string(r.habits) + "\n");
+    const Outcome classic = vexmar({"type", r.keys, "--classic-typing"});
+    EXPECT_EQ(classic.status, 0) << classic.err;
+    EXPECT_EQ(classic.out, std::string(r.classic) + "\n");
+  }
+  // A classic run leaves nothing behind for the next one.
+  EXPECT_EQ(vexmar({"type", "x_1"}).out, "indexes[1,0,char[x],num[1,\"1\"]]\n");
+}
+
 TEST(CommandLine, CaretPathNamesTheCurrentObject) {
   const Outcome r = vexmar({"type", "{cmd:0x2203}", "--caret", "--start", "plus[char[a],char[b],char[c]]"});
   // Clear on the whole equation leaves a prompt; a range start gives a path.
@@ -90,6 +129,7 @@ TEST(CommandLine, BadInputExitsTwoWithAOneLineMessage) {
       {"type", "a", "--start"},
       {"type", "a", "--start", "plus[char[a]"},
       {"type", "a", "--start", "nosuchkind[]"},
+      {"type", "x\xC3"},
       {"frobnicate"},
       {},
   };

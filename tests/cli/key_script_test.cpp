@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace vexmar {
 namespace {
 
@@ -37,7 +39,22 @@ TEST(KeyScript, EmptyAndNonAsciiInputAreFine) {
   EXPECT_TRUE(parseKeyScript("").strokes.empty());
   const KeyScript s = parseKeyScript("\xC3\xA9");
   ASSERT_TRUE(s.error.empty());
-  EXPECT_EQ(std::get<CharacterKey>(s.strokes[0].key).character, 0xC3);
+  EXPECT_EQ(std::get<CharacterKey>(s.strokes[0].key).character, 0xE9);
+}
+
+TEST(KeyScript, KeysAreReadAsUtf8) {
+  const KeyScript s = parseKeyScript("y=2\u2212x\u00B2{C-\u03C0}\U0001D465");
+  ASSERT_TRUE(s.error.empty()) << s.error;
+  std::vector<int> characters;
+  for (const KeyStroke& k : s.strokes) characters.push_back(std::get<CharacterKey>(k.key).character);
+  EXPECT_EQ(characters, (std::vector<int>{'y', '=', '2', 0x2212, 'x', 0xB2, 0x3C0, 0x1D465}));
+  EXPECT_EQ(s.strokes[6].modifiers, KeyModifier::Control);
+  for (const char* bad : {"x\xC3", "\xA9", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xFF"}) {
+    SCOPED_TRACE(bad);
+    const KeyScript b = parseKeyScript(bad);
+    EXPECT_NE(b.error.find("UTF-8"), std::string::npos) << b.error;
+    EXPECT_TRUE(b.strokes.empty());
+  }
 }
 
 TEST(KeyScript, RejectsMalformedScriptsWithAMessage) {
