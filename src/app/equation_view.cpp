@@ -293,12 +293,13 @@ std::optional<KeyStroke> keyStrokeFromEvent(const QKeyEvent& event) {
     if (c == 0) return std::nullopt;
     return character(c, modifiers);
   }
-  // A printed character carries its Shift already ("Y", "^"), as a typed KEYS string does.
-  const QString text = event.text();
+  // A printed character carries its Shift already ("Y", "^"), as a typed KEYS string does; any
+  // Unicode character reaches the editor, which knows what − or π stands for.
+  const QList<uint> text = event.text().toUcs4();
   if (text.size() != 1) return std::nullopt;
-  const char16_t c = text.front().unicode();
-  if (c < 0x20 || c == 0x7F || c > 0xFF) return std::nullopt;
-  return character(c, 0);
+  const uint c = text.front();
+  if (c < 0x20 || c == 0x7F) return std::nullopt;
+  return character(static_cast<int>(c), 0);
 }
 
 CVexmarView::CVexmarView(VexmarDocument& document, Typesetter& typesetter, QWidget* parent)
@@ -641,6 +642,7 @@ void CVexmarView::routeKey(const KeyStroke& stroke) {
       document_.currentEquation() > 0 && (!ip.root || ip.root->kind == ObjectKind::prompt))
     return deleteEquation();
   modelState().activeInsertionPoint = &ip;
+  editorState().habits = typingHabits_;
   typesetter_.ensureLayout(ip);
   RoutedKey routed = RoutedKey::Ignored;
   guarded([&] { routed = routeKeyStroke(stroke); });
@@ -689,6 +691,13 @@ bool CVexmarView::event(QEvent* event) {
 void CVexmarView::keyPressEvent(QKeyEvent* event) {
   const std::optional<KeyStroke> stroke = keyStrokeFromEvent(*event);
   if (!stroke) {
+    // Several characters in one event (an input method's text, a paste typed in) go one by one.
+    const QList<uint> text = event->text().toUcs4();
+    if (text.size() > 1 && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+      for (uint c : text)
+        if (c >= 0x20 && c != 0x7F) routeKey(KeyStroke{CharacterKey{static_cast<int>(c)}, 0});
+      return;
+    }
     QAbstractScrollArea::keyPressEvent(event);
     return;
   }

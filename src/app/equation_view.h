@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/key_stroke.h"
+#include "editor/typing_habits.h"
 #include "model/insertion_point.h"
 #include "typeset/caret_geometry.h"
 
@@ -71,6 +72,8 @@ public:
 
   /// The line sizes and separator that come from the preferences; every line is laid out again.
   void setSizeTable(const SizeTable& sizes);
+  /// The typing habits from the preferences; the editor follows them for every key routed here.
+  void setTypingHabits(const TypingHabits& habits) { typingHabits_ = habits; }
 
   /// The red message line of each equation as the next paint draws it (empty for none).
   [[nodiscard]] std::vector<QString> messageLineTexts() const;
@@ -149,6 +152,7 @@ private:
   int contentWidth_ = 0;
   int contentHeight_ = 0;
   SizeTable sizeTable_;
+  TypingHabits typingHabits_;
 
   QImage backBuffer_;
   bool backBufferValid_ = false;

@@ -102,6 +102,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
   splitter_->setChildrenCollapsible(false);
   view_ = new CVexmarView(*document_, *typesetter_, splitter_);
   view_->setSizeTable(preferences_.sizeTable());
+  view_->setTypingHabits(preferences_.typing);
   graphPane_ = createGraphPane(splitter_);
   splitter_->addWidget(view_);
   splitter_->addWidget(graphPane_);
@@ -271,6 +272,17 @@ void MainWindow::createMenus() {
   // No shortcut of its own: Backspace on an empty line does the same from the keyboard.
   QAction* deleteEquation = edit->addAction(tr("&Delete Equation"), view_, &CVexmarView::deleteEquation);
   deleteEquation->setStatusTip(tr("Remove the current equation and its graph"));
+  edit->addSeparator();
+  QMenu* typing = edit->addMenu(tr("&Typing"));
+  for (const TypingHabitRow& habit : typingHabitTable()) {
+    QAction* action = typing->addAction(tr(std::string(habit.label).c_str()));
+    action->setCheckable(true);
+    action->setChecked(preferences_.typing.*habit.field);
+    connect(action, &QAction::toggled, this, [this, field = habit.field](bool on) {
+      preferences_.typing.*field = on;
+      view_->setTypingHabits(preferences_.typing);
+    });
+  }
   connect(edit, &QMenu::aboutToShow, this, &MainWindow::updateCommandStates);
 
   QMenu* insert = menuBar()->addMenu(tr("&Insert"));

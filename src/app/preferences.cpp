@@ -7,6 +7,7 @@
 #include <QSettings>
 
 #include <optional>
+#include <string>
 
 namespace vexmar {
 namespace {
@@ -37,6 +38,11 @@ void Preferences::load(const QSettings& settings) {
   if (!face.isEmpty() && face.size() <= kLongestTypeface) typeface = face.toStdString();
   if (const std::optional<int> hardware = readInteger(settings, "UseHWAccleration"))
     rendererMode = *hardware != 0 ? kRendererHardware : kRendererSoftware;
+  for (const TypingHabitRow& habit : typingHabitTable()) {
+    const std::string name(habit.setting);
+    const std::optional<int> on = readInteger(settings, name.c_str());
+    if (on && (*on == 0 || *on == 1)) typing.*habit.field = *on == 1;
+  }
   // "ShowOldVersWarning" is only ever written.
 }
 
@@ -48,6 +54,9 @@ void Preferences::save(QSettings& settings) const {
   settings.setValue(QStringLiteral("Typeface"), QString::fromStdString(typeface));
   settings.setValue(QStringLiteral("UseHWAccleration"), rendererMode == kRendererHardware ? 1 : 0);
   settings.setValue(QStringLiteral("ShowOldVersWarning"), 0);
+  for (const TypingHabitRow& habit : typingHabitTable())
+    settings.setValue(QString::fromUtf8(habit.setting.data(), static_cast<qsizetype>(habit.setting.size())),
+                      typing.*habit.field ? 1 : 0);
 }
 
 SizeTable Preferences::sizeTable() const {

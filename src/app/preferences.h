@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/typing_habits.h"
 #include "model/insertion_point.h"
 
 #include <string>
@@ -9,7 +10,8 @@ class QSettings;
 namespace vexmar {
 
 /// The display preferences: how equations are typeset, how numbers are shown and which renderer
-/// draws 3D graphs. Kept in the settings under the program's own value names.
+/// draws 3D graphs; and the typing habits. Kept in the settings under the program's own value
+/// names.
 struct Preferences {
   static constexpr int kRendererHardware = 1;
   static constexpr int kRendererSoftware = 2;
@@ -20,10 +22,12 @@ struct Preferences {
   int secondScriptSize = 9;
   std::string typeface = "Times New Roman";
   int rendererMode = kRendererHardware;
+  /// One value each, named in the habit table: 1 on, 0 off.
+  TypingHabits typing;
 
   /// Replaces each setting whose stored value is present and acceptable; the rest keep theirs.
   void load(const QSettings& settings);
-  /// Writes all seven values.
+  /// Writes every value.
   void save(QSettings& settings) const;
   /// The point sizes of the equation lines (16.16).
   [[nodiscard]] SizeTable sizeTable() const;

@@ -10,10 +10,10 @@ namespace {
 
 // clang-format off
 constexpr std::array<TypingHabitRow, 4> kHabits = {{
-    {"LeaveScriptsByTyping", "+ - = < > , Leave an Exponent or Subscript", &TypingHabits::leaveScripts},
-    {"NamesTypedAsWords", "log, sqrt, abs and Greek Letter Names Typed as Words", &TypingHabits::namesAsWords},
-    {"UnderscoreSubscripts", "_ Starts a Subscript", &TypingHabits::underscoreSubscripts},
-    {"BarsCloseAbsoluteValues", "| Closes an Absolute Value", &TypingHabits::closingBars},
+    {"LeaveScriptsByTyping", "Leave an Exponent or Subscript with + - = < > ,", &TypingHabits::leaveScripts},
+    {"NamesTypedAsWords", "Names as Words: log, sqrt, abs, alpha...", &TypingHabits::namesAsWords},
+    {"UnderscoreSubscripts", "Underscore Starts a Subscript", &TypingHabits::underscoreSubscripts},
+    {"BarsCloseAbsoluteValues", "Bar Closes an Absolute Value", &TypingHabits::closingBars},
 }};
 // clang-format on
 

@@ -3,8 +3,11 @@
 
 #include "app/main_window.h"
 #include "app/qt_clipboard.h"
+#include "app/typesetting_session.h"
 #include "app/vexmar_document.h"
 #include "cli/active_line.h"
+#include "cli/command_line.h"
+#include "cli/subcommands.h"
 #include "editor/editor_state.h"
 #include "graph/graph_messages.h"
 #include "model/memory_reserve.h"
@@ -32,6 +35,7 @@
 #include <cstring>
 #include <functional>
 #include <random>
+#include <sstream>
 #include <string>
 
 namespace vexmar {
@@ -70,6 +74,19 @@ struct Window : ::testing::Test {
         {"Home", Qt::Key_Home},  {"End", Qt::Key_End},     {"Tab", Qt::Key_Tab}, {"BS", Qt::Key_Backspace},
         {"Del", Qt::Key_Delete}, {"Enter", Qt::Key_Return}};
     for (std::size_t i = 0; i < keys.size(); ++i) {
+      if (static_cast<unsigned char>(keys[i]) >= 0x80) {
+        // A character beyond ASCII arrives as the text of a key event, as a keyboard layout or an
+        // input method delivers it.
+        std::size_t end = i + 1;
+        while (end < keys.size() && (static_cast<unsigned char>(keys[end]) & 0xC0) == 0x80) ++end;
+        const QString text = QString::fromUtf8(keys.data() + i, static_cast<qsizetype>(end - i));
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text);
+        QApplication::sendEvent(&view(), &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, text);
+        QApplication::sendEvent(&view(), &release);
+        i = end - 1;
+        continue;
+      }
       if (keys[i] != '{') {
         QTest::keyClick(&view(), keys[i]);
         continue;
@@ -98,13 +115,26 @@ struct Window : ::testing::Test {
     }
   }
 
+  // Sets every typing habit through the Edit menu's Typing items, as a user would.
+  void setTypingHabits(bool on) {
+    QMenu* typing = nullptr;
+    for (QMenu* menu : window->findChildren<QMenu*>())
+      if (menu->title() == "&Typing") typing = menu;
+    ASSERT_NE(typing, nullptr);
+    ASSERT_EQ(typing->actions().size(), static_cast<qsizetype>(typingHabitTable().size()));
+    for (QAction* action : typing->actions()) action->setChecked(on);
+    EXPECT_EQ(window->preferences().typing, on ? TypingHabits{} : TypingHabits::classic());
+  }
+
   std::unique_ptr<MainWindow> window;
   std::vector<QString> messages;
 };
 
-// The text form of KEYS typed as the `type` subcommand types them.
-std::string typedHeadless(const std::string& keys) {
+// The text form of KEYS typed as the `type` subcommand types them (with --classic-typing when
+// `habits` is the classic typing).
+std::string typedHeadless(const std::string& keys, const TypingHabits& habits = {}) {
   ActiveLine active;
+  editorState().habits = habits;
   std::string error;
   EXPECT_TRUE(active.typeKeys(keys, error)) << error;
   prepareNumbers(active.line()); // as `vexmar type` shows computed numbers
@@ -129,14 +159,52 @@ TEST_F(Window, TypingBuildsTheTreesOfTheTypeCommand) {
       {"upper case and parentheses", "Y=(x+1)*3"},
       {"Control minus wraps", "y=x{C--}"},
       {"inequality with condition", "y<x, x>0"},
+      {"plus after an exponent", "y=x^2+1"},
+      {"a circle", "x^2+y^2=1"},
+      {"names typed as words", "y=log x+sqrt x"},
+      {"Greek letters typed as words", "r=2alpha theta+epsilon"},
+      {"a subscript by underscore", "y=a_1x"},
+      {"absolute value bars", "y=|x|+1"},
+      {"Unicode characters", "y=2−x·3²+π"},
+      {"Greek and relations in Unicode", "θ≤α±1"},
+      {"Undo goes back a step at a time", "y=x{Left}2{C-z}{C-z}"},
+      {"Redo", "y=x{Left}2{C-z}{C-S-z}"},
+      {"Shift and the arrows select", "y=x+1{S-Left}{S-Left}3"},
   };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    const std::string expected = typedHeadless(row.keys);
+  for (bool habits : {true, false}) {
+    SCOPED_TRACE(habits ? "typing habits" : "classic typing");
+    setTypingHabits(habits);
+    for (const Row& row : rows) {
+      SCOPED_TRACE(row.name);
+      const std::string expected = typedHeadless(row.keys, habits ? TypingHabits{} : TypingHabits::classic());
+      resetEditorState();
+      document().newDocument();
+      typeKeys(row.keys);
+      EXPECT_EQ(text(0), expected) << row.keys;
+    }
+  }
+  // The habits make a difference, and typing in the window follows the menu.
+  EXPECT_NE(typedHeadless("y=x^2+1"), typedHeadless("y=x^2+1", TypingHabits::classic()));
+  resetEditorState();
+  document().newDocument();
+  typeKeys("y=x^2+1");
+  EXPECT_EQ(text(0), typedHeadless("y=x^2+1", TypingHabits::classic()));
+}
+
+// `vexmar type` installs a typesetter as the window has one, so Shift and the arrows select the
+// same objects in both.
+TEST_F(Window, TheTypeCommandSelectsWithShiftArrowsAsTheWindowDoes) {
+  const char* rows[] = {"y=x+1{S-Left}{S-Left}", "y=x^2+3x{Home}{S-Right}{S-Right}{S-Right}",
+                        "y=1/x{Right}+2{S-Left}{S-Left}{S-Left}", "a+b+c{Left}{Left}{S-Right}{S-Right}"};
+  for (const char* keys : rows) {
+    SCOPED_TRACE(keys);
+    std::ostringstream out, err;
+    ASSERT_EQ(runCommandLine({"type", keys, "--caret"}, out, err, typesettingSubcommands()), 0) << err.str();
     resetEditorState();
     document().newDocument();
-    typeKeys(row.keys);
-    EXPECT_EQ(text(0), expected) << row.keys;
+    typeKeys(keys);
+    EXPECT_EQ(describeLine(line(0), true), out.str());
+    EXPECT_NE(out.str().find("mode=0"), std::string::npos) << "nothing was selected";
   }
 }
 
@@ -510,7 +578,7 @@ namespace {
 
 // Random keys, clicks and drags over both panes with graphing on, checking after each step that
 // every graph index points into the plane's list. VEXMAR_GUI_SOAK_STEPS runs longer.
-TEST_F(Window, SoakOfKeysAndMouseOverBothPanesKeepsTheGraphsConsistent) {
+void soakKeysAndMouse(Window& w) {
   const int steps = qEnvironmentVariableIsSet("VEXMAR_GUI_SOAK_STEPS")
                         ? qEnvironmentVariableIntValue("VEXMAR_GUI_SOAK_STEPS")
                         : 400;
@@ -522,16 +590,18 @@ TEST_F(Window, SoakOfKeysAndMouseOverBothPanesKeepsTheGraphsConsistent) {
       Qt::Key_AsciiCircum, Qt::Key_Equal, Qt::Key_Less,   Qt::Key_Comma, Qt::Key_ParenLeft, Qt::Key_Right,
       Qt::Key_Left,        Qt::Key_Up,    Qt::Key_Down,   Qt::Key_Tab,   Qt::Key_Backspace, Qt::Key_Delete,
       Qt::Key_Home,        Qt::Key_End,   Qt::Key_Return, Qt::Key_Space};
-  CGraphView& graph = window->graphView();
-  typeKeys("y=x{Enter}");
+  CGraphView& graph = w.window->graphView();
+  w.typeKeys("y=x{Enter}");
   for (int step = 0; step < steps; ++step) {
     SCOPED_TRACE(step);
-    switch (pick(11)) {
+    switch (pick(12)) {
     case 0:
-      QTest::keyClick(&view(), Qt::Key_N, Qt::ControlModifier);
+      QTest::keyClick(&w.view(), Qt::Key_N, Qt::ControlModifier);
       break;
     case 1:
-      QTest::keyClick(&view(), Qt::Key_Z, Qt::ControlModifier);
+      // Undo, and now and then Redo.
+      QTest::keyClick(&w.view(), Qt::Key_Z,
+                      pick(3) == 0 ? Qt::ControlModifier | Qt::ShiftModifier : Qt::ControlModifier);
       break;
     case 2: {
       const QPoint a(pick(graph.width()), pick(graph.height()));
@@ -542,8 +612,8 @@ TEST_F(Window, SoakOfKeysAndMouseOverBothPanesKeepsTheGraphsConsistent) {
       break;
     }
     case 3:
-      QTest::mouseClick(view().viewport(), Qt::LeftButton, Qt::NoModifier,
-                        QPoint(pick(view().viewport()->width()), pick(view().viewport()->height())));
+      QTest::mouseClick(w.view().viewport(), Qt::LeftButton, Qt::NoModifier,
+                        QPoint(pick(w.view().viewport()->width()), pick(w.view().viewport()->height())));
       break;
     case 4:
       pick(2) == 0 ? graph.zoomIn() : graph.zoomOut();
@@ -561,22 +631,35 @@ TEST_F(Window, SoakOfKeysAndMouseOverBothPanesKeepsTheGraphsConsistent) {
                                             Command::Derivative,
                                             Command::WrapTotalDerivative};
       if (pick(2) == 0)
-        QTest::keyClick(&view(), pick(2) == 0 ? Qt::Key_Home : Qt::Key_End, Qt::ShiftModifier);
-      view().performCommand(kMath[pick(static_cast<int>(std::size(kMath)))]);
+        QTest::keyClick(&w.view(), pick(2) == 0 ? Qt::Key_Home : Qt::Key_End, Qt::ShiftModifier);
+      w.view().performCommand(kMath[pick(static_cast<int>(std::size(kMath)))]);
+      break;
+    }
+    case 7: {
+      // What the typing habits and Unicode input give a meaning.
+      static const char* const kTyped[] = {"|", "_", "−", "²", "π", "≤", "·", "log", "alpha", "sqrt"};
+      w.typeKeys(kTyped[pick(static_cast<int>(std::size(kTyped)))]);
       break;
     }
     default:
-      QTest::keyClick(&view(), kKeys[pick(static_cast<int>(std::size(kKeys)))]);
+      QTest::keyClick(&w.view(), kKeys[pick(static_cast<int>(std::size(kKeys)))]);
       break;
     }
     graph.idleStep();
     const int graphs = graph.container().plane().graphCount();
-    for (int i = 0; i < document().equationCount(); ++i) {
-      const int index = document().model().equation(i).graphIndex;
+    for (int i = 0; i < w.document().equationCount(); ++i) {
+      const int index = w.document().model().equation(i).graphIndex;
       ASSERT_TRUE(index >= -1 && index < graphs) << "equation " << i << " index " << index;
     }
   }
-  EXPECT_FALSE(view().messageLineTexts().empty());
+  EXPECT_FALSE(w.view().messageLineTexts().empty());
+}
+
+TEST_F(Window, SoakOfKeysAndMouseOverBothPanesKeepsTheGraphsConsistent) { soakKeysAndMouse(*this); }
+
+TEST_F(Window, SoakWithClassicTypingKeepsTheGraphsConsistent) {
+  setTypingHabits(false);
+  soakKeysAndMouse(*this);
 }
 
 } // namespace

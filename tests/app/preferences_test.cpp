@@ -72,5 +72,39 @@ TEST(Preferences, TypefaceMustBeShortAndNotEmptyAndSavingWritesEverything) {
   EXPECT_EQ(settings.value("ShowOldVersWarning").toInt(), 0);
 }
 
+TEST(Preferences, TypingHabitsAreOnUnlessStoredOffAndEachIsSaved) {
+  QTemporaryDir folder;
+  QSettings settings(folder.filePath("prefs.ini"), QSettings::IniFormat);
+  Preferences preferences;
+  preferences.load(settings);
+  EXPECT_EQ(preferences.typing, TypingHabits{});
+  for (const TypingHabitRow& habit : typingHabitTable()) {
+    SCOPED_TRACE(habit.setting);
+    const QString name =
+        QString::fromUtf8(habit.setting.data(), static_cast<qsizetype>(habit.setting.size()));
+    for (const char* ignored : {"2", "off", ""}) {
+      settings.setValue(name, ignored);
+      Preferences read;
+      read.load(settings);
+      EXPECT_TRUE(read.typing.*habit.field) << ignored;
+    }
+    settings.setValue(name, "0");
+    Preferences read;
+    read.load(settings);
+    EXPECT_FALSE(read.typing.*habit.field);
+    EXPECT_EQ(read.typing, [&] {
+      TypingHabits expected;
+      expected.*habit.field = false;
+      return expected;
+    }());
+    settings.remove(name);
+  }
+  preferences.typing = TypingHabits::classic();
+  preferences.save(settings);
+  Preferences reread;
+  reread.load(settings);
+  EXPECT_EQ(reread.typing, TypingHabits::classic());
+}
+
 } // namespace
 } // namespace vexmar
