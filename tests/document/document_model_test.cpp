@@ -1,5 +1,8 @@
 #include "document/document_model.h"
 
+#include "editor/dispatcher.h"
+#include "editor/editor_state.h"
+#include "model/model_state.h"
 #include "numeric/numeric_state.h"
 #include "text/object_text.h"
 
@@ -39,6 +42,27 @@ TEST(DocumentModel, NewEquationsTakeTheFirstFreeColourThenFollowTheirNeighbour) 
   EXPECT_EQ(doc.addEquation(three).colourCode, 4.0);
   doc.equation(0).colourCode = 999.0;
   EXPECT_EQ(doc.addEquation(0).colourCode, 8.0);
+}
+
+// Undo could never reach a line that is gone: its steps go with it, other lines' stay.
+TEST(DocumentModel, ARemovedEquationTakesItsUndoStepsWithIt) {
+  resetEditorState();
+  DocumentModel doc;
+  doc.newDocument();
+  doc.addEquation(0);
+  for (int i : {0, 1}) {
+    modelState().activeInsertionPoint = doc.equation(i).insertionPoint.get();
+    dispatch('x');
+  }
+  const std::uint64_t kept = doc.equation(0).insertionPoint->serial;
+  EXPECT_EQ(editorState().undo.undoSteps(), 2u);
+  modelState().activeInsertionPoint = nullptr;
+  doc.removeEquation(1);
+  EXPECT_EQ(editorState().undo.undoSteps(), 1u);
+  EXPECT_EQ(editorState().undo.undoLine(), kept);
+  doc.deleteContents();
+  EXPECT_EQ(editorState().undo.undoSteps(), 0u);
+  resetEditorState();
 }
 
 TEST(DocumentModel, EquationsGoDirectlyAfterTheirPosition) {
