@@ -43,7 +43,8 @@ bool endsScript(const InsertionPoint& ip) {
   for (const MathObject* o = ip.current; o->parent; o = o->parent) {
     const MathObject& p = *o->parent;
     if (!o->isLastChild()) return false;
-    if (p.kind == ObjectKind::power && o->indexInParent == 1) return true;
+    const bool exponent = p.kind == ObjectKind::power || p.kind == ObjectKind::sn; // x^2, 2E3
+    if (exponent && o->indexInParent == 1) return true;
     if (p.kind == ObjectKind::indexes && o->indexInParent > 0) return true;
     if (p.kind != ObjectKind::times && !isSign(p.kind) && !isFunctionLike(p.kind)) return false;
   }

@@ -10,5 +10,9 @@ using EditorSoak = test::EditorFixture;
 
 TEST_F(EditorSoak, RandomCommandsKeepTreeCaretTextAndUndoSound) { test::runSoak(*this, false, 20000); }
 
+TEST_F(EditorSoak, WithClassicTypingTreeCaretTextAndUndoStaySound) {
+  test::runSoak(*this, false, 10000, [] { editorState().habits = TypingHabits::classic(); });
+}
+
 } // namespace
 } // namespace vexmar

@@ -63,12 +63,19 @@ public:
     if (pick < 95)
       return command(uniform(0, 1) ? Command::WrapTotalDerivative : Command::WrapPartialDerivative);
     if (pick < 97) return key(KeyCharacter::Tab, uniform(0, 2) == 0 ? KeyModifier::Shift : KeyModifier::None);
+    if (pick < 98)
+      return key(static_cast<int>(
+          kUnicode[static_cast<std::size_t>(uniform(0, static_cast<int>(kUnicode.size()) - 1))]));
     return key(uniform(32, 126), uniform(0, 7));
   }
 
 private:
   static constexpr std::array<int, 20> kOperators = {'+', '-', '*', '^', '!', '|', '(',  ')', '[', '/',
                                                      '=', '<', '>', '@', ',', '.', '\\', ' ', ' ', 8};
+  // Characters beyond ASCII that mean something to the editor, and one that does not.
+  static constexpr std::array<char32_t, 12> kUnicode = {U'\u2212', U'\u00D7', U'\u00F7', U'\u00B2',
+                                                        U'\u221A', U'\u03C0', U'\u03B1', U'\u2264',
+                                                        U'\u2260', U'\u00B1', U'\u221E', U'\u2713'};
   // Simplify and its variants, Expand, peeling terms, substitutions, compact fractions, Isolate,
   // Evaluate and Evaluate into the equation.
   static constexpr std::array<EditorCommand, 12> kAlgebra = {

@@ -53,6 +53,8 @@ TEST_F(TypingHabitsTest, OperatorsTypedAtTheEndOfAnExponentOrSubscriptLeaveIt) {
        R"(power[char[x],plus[times[num[2,"2"],char[y]],num[1,"1"]]])"},
       {"a function in the exponent", U"e^sin x+1", R"(plus[power[char[e],sin[char[x]]],num[1,"1"]])",
        R"(power[char[e],plus[sin[char[x]],num[1,"1"]]])"},
+      {"a scientific notation's exponent", U"2E3+1", R"(plus[sn[num[2,"2"],num[3,"3"]],num[1,"1"]])",
+       R"(sn[num[2,"2"],plus[num[3,"3"],num[1,"1"]]])"},
       {"a subscript", U"a_1+b", R"(plus[indexes[1,0,char[a],num[1,"1"]],char[b]])",
        R"(plus[times[char[a],num[1,"1"]],char[b]])"},
       {"parentheses in the exponent keep it", U"x^(2+1", R"(power[char[x],id[plus[num[2,"2"],num[1,"1"]]]])",
