@@ -28,12 +28,18 @@ struct GridView {
 };
 
 // The machine's own routines named in eval_opcodes.def; a binary one takes the popped operand first.
+// An undefined value makes the whole value undefined: the point machine lets NaN flow to the end
+// rather than test every instruction, so the routines that would turn a NaN operand into a number
+// (comparisons, logic, pow(NaN, 0), hypot(inf, NaN), drop) give NaN for one.
+inline bool eitherUndefined(double p, double q) { return p != p || q != q; }
 inline double sum(double popped, double a) { return popped + a; }
 inline double product(double popped, double a) { return popped * a; }
 inline double quotient(double popped, double a) { return popped / a; }
 // Small integer exponents are multiplied out: the commonest powers, and the runtime's pow costs
 // many multiplications.
 inline double powerOf(double base, double exponent) {
+  if (exponent == 2) return base * base;
+  if (eitherUndefined(base, exponent)) return kNaN;
   if (exponent >= kLeastMultipliedExponent && exponent <= kGreatestMultipliedExponent) {
     const int k = static_cast<int>(exponent);
     if (k == exponent) return integerPower(base, k);
@@ -42,14 +48,26 @@ inline double powerOf(double base, double exponent) {
 }
 // The angle of the point (x, y), x pushed first.
 inline double angleAt(double x, double y) { return angleOf(y, x); }
-inline double drop(double, double a) { return a; }
+inline double hypotOf(double p, double q) { return eitherUndefined(p, q) ? kNaN : std::hypot(p, q); }
+inline double drop(double popped, double a) { return popped != popped ? popped : a; }
 inline double negate(double a) { return -a; }
 inline double sign(double a) { return a > 0 ? 1.0 : a < 0 ? -1.0 : a; }
-inline double lessThan(double popped, double a) { return popped < a ? 1.0 : 0.0; }
-inline double greaterThan(double popped, double a) { return popped > a ? 1.0 : 0.0; }
-inline double equalTo(double popped, double a) { return popped == a ? 1.0 : 0.0; }
-inline double both(double popped, double a) { return (popped != 0 && a != 0) ? 1.0 : 0.0; }
-inline double either(double popped, double a) { return (popped != 0 || a != 0) ? 1.0 : 0.0; }
+inline double truth(bool holds) { return holds ? 1.0 : 0.0; }
+inline double lessThan(double popped, double a) {
+  return eitherUndefined(popped, a) ? kNaN : truth(popped < a);
+}
+inline double greaterThan(double popped, double a) {
+  return eitherUndefined(popped, a) ? kNaN : truth(popped > a);
+}
+inline double equalTo(double popped, double a) {
+  return eitherUndefined(popped, a) ? kNaN : truth(popped == a);
+}
+inline double both(double popped, double a) {
+  return eitherUndefined(popped, a) ? kNaN : truth(popped != 0 && a != 0);
+}
+inline double either(double popped, double a) {
+  return eitherUndefined(popped, a) ? kNaN : truth(popped != 0 || a != 0);
+}
 
 } // namespace
 
@@ -75,51 +93,58 @@ namespace {
 // around `routine` make an empty column an error instead of an instruction that does nothing.
 #define VEXMAR_STEP_Control(OP, prefix, name, routine) OP(name, prefix##name)
 #define VEXMAR_STEP_Unary(OP, prefix, name, routine) OP(name, a = (routine)(a))
-#define VEXMAR_STEP_Binary(OP, prefix, name, routine) OP(name, a = (routine)(stack[--sp], a))
+#define VEXMAR_STEP_Binary(OP, prefix, name, routine) OP(name, a = (routine)(*--top, a))
 
-// The point machine's control instructions, on the accumulator `a`, the value stack `stack`/`sp`
+// The point machine's control instructions, on the accumulator `a`, the value stack `stack`/`top`
 // and the instruction `ip`; shared by the two dispatch loops below so that both run the same code.
 #define VEXMAR_POINT_PushConstant                                                                            \
   {                                                                                                          \
-    stack[sp++] = a;                                                                                         \
+    *top++ = a;                                                                                              \
     a = ip->constant;                                                                                        \
   }
 #define VEXMAR_POINT_PushSlot                                                                                \
   {                                                                                                          \
-    stack[sp++] = a;                                                                                         \
+    *top++ = a;                                                                                              \
     a = slots[ip->slot];                                                                                     \
   }
 #define VEXMAR_POINT_Store slots[ip->slot] = a
-#define VEXMAR_POINT_Swap std::swap(a, stack[sp - 1])
+#define VEXMAR_POINT_Swap std::swap(a, top[-1])
 #define VEXMAR_POINT_PushUCache                                                                              \
   {                                                                                                          \
-    stack[sp++] = a;                                                                                         \
+    *top++ = a;                                                                                              \
     a = grid ? grid->values[grid->uCount * ip->slot + grid->slotCount + grid->i] : kNaN;                     \
   }
 #define VEXMAR_POINT_PushVCache                                                                              \
   {                                                                                                          \
-    stack[sp++] = a;                                                                                         \
+    *top++ = a;                                                                                              \
     a = grid ? grid->values[grid->vCount * ip->slot + grid->uPrograms * grid->uCount + grid->slotCount +     \
                             grid->j]                                                                         \
              : kNaN;                                                                                         \
   }
 #define VEXMAR_POINT_Nop
-#define VEXMAR_POINT_Stop return a
+// Values a kind passed through left on the stack (the first slot holds the initial accumulator) must
+// be defined too.
+#define VEXMAR_POINT_Stop                                                                                    \
+  {                                                                                                          \
+    for (const double* left = stack + 1; left < top; ++left)                                                 \
+      if (*left != *left) return kNaN;                                                                       \
+    return a;                                                                                                \
+  }
 
 // The interval machine's control instructions. Only grid programs read the caches, and they run
 // at points only.
 #define VEXMAR_INTERVAL_PushConstant                                                                         \
   {                                                                                                          \
-    stack[sp++] = a;                                                                                         \
+    *top++ = a;                                                                                              \
     a = ip->enclosure;                                                                                       \
   }
 #define VEXMAR_INTERVAL_PushSlot                                                                             \
   {                                                                                                          \
-    stack[sp++] = a;                                                                                         \
+    *top++ = a;                                                                                              \
     a = slots[ip->slot];                                                                                     \
   }
 #define VEXMAR_INTERVAL_Store slots[ip->slot] = a
-#define VEXMAR_INTERVAL_Swap std::swap(a, stack[sp - 1])
+#define VEXMAR_INTERVAL_Swap std::swap(a, top[-1])
 #define VEXMAR_INTERVAL_PushUCache
 #define VEXMAR_INTERVAL_PushVCache
 #define VEXMAR_INTERVAL_Nop
@@ -151,7 +176,6 @@ namespace {
     break;
 #define VEXMAR_POINT_LABEL(name, body)                                                                       \
   op_##name : body;                                                                                          \
-  if (a != a) return kNaN;                                                                                   \
   ++ip;                                                                                                      \
   goto* kTargets[static_cast<std::uint32_t>(ip->opcode)];
 #define VEXMAR_INTERVAL_LABEL(name, body)                                                                    \
@@ -165,11 +189,11 @@ namespace {
 #define VEXMAR_TARGETS_Operand(name) &&op_##name##Constant, &&op_##name##Slot,
 
 // The point machine: one accumulator, a value stack on the frame, no allocation. An undefined
-// intermediate value stops the program at once: the whole value is undefined. The compiler keeps
-// programs within the stack, so neither machine watches its depth.
+// intermediate value makes the whole value undefined. The compiler keeps programs within the
+// stack, so neither machine watches its depth.
 double runPoint(const detail::MachineInstruction* ip, double* slots, const GridView* grid) {
   double stack[kStackSize];
-  int sp = 0;
+  double* top = stack;
   double a = kNaN;
 #if defined(__GNUC__)
 #pragma GCC diagnostic push
@@ -194,7 +218,6 @@ double runPoint(const detail::MachineInstruction* ip, double* slots, const GridV
       VEXMAR_POINT_FUSED_##fused(VEXMAR_CASE, name, point)
 #include "numeric/eval_opcodes.def"
     }
-    if (a != a) return kNaN;
   }
 #endif
 }
@@ -205,7 +228,7 @@ IntervalValue runInterval(const detail::MachineInstruction* ip, IntervalValue* s
   using namespace upward;
   detail::UpwardRounding rounding;
   IntervalValue stack[kStackSize];
-  int sp = 0;
+  IntervalValue* top = stack;
   IntervalValue a{kInfinity, -kInfinity};
 #if defined(__GNUC__)
 #pragma GCC diagnostic push

@@ -25,6 +25,7 @@ namespace vexmar {
 namespace upward {
 namespace {
 
+using detail::bothInCallerRounding;
 using detail::Bounds;
 using detail::errorUlps;
 using detail::inCallerRounding;
@@ -40,6 +41,38 @@ Bounds exactly(double v) { return {v, v}; }
 /// f(x) as the point machine computes it, with room for the routine's error.
 template <typename F> Bounds valueOf(Routine routine, F f, double x) {
   return widened(inCallerRounding(f, x), errorUlps(routine));
+}
+
+// The values a routine is known to give exactly (sin 0 = 0), which keep no room for error:
+// exact(x, f(x), value) says whether f(x) is exactly `value`.
+bool noneExact(double, double, double&) { return false; }
+bool zeroAtZero(double x, double, double& value) {
+  value = x;
+  return x == 0;
+}
+
+/// A routine's values at two arguments, with one change of rounding for both.
+template <typename F, typename Exact>
+void valuesAt(Routine routine, F f, Exact exact, double p, double q, Bounds& atP, Bounds& atQ) {
+  double fp = p, fq = q;
+  if (p == q)
+    fq = fp = inCallerRounding(f, p);
+  else
+    bothInCallerRounding(f, fp, fq);
+  const int ulps = errorUlps(routine);
+  double known;
+  atP = exact(p, fp, known) ? exactly(known) : widened(fp, ulps);
+  atQ = exact(q, fq, known) ? exactly(known) : widened(fq, ulps);
+}
+
+// A function rising (or falling) over the part of `a` within [low, high].
+template <typename F, typename Exact>
+IntervalValue monotonicWithin(IntervalValue a, double low, double high, bool increasing, Routine routine, F f,
+                              Exact exact) {
+  if (a.upper < low || a.lower > high) return undefined();
+  Bounds atFrom, atTo;
+  valuesAt(routine, f, exact, std::max(a.lower, low), std::min(a.upper, high), atFrom, atTo);
+  return increasing ? IntervalValue{atFrom.low, atTo.high} : IntervalValue{atTo.low, atFrom.high};
 }
 
 template <typename F> Bounds valueOf(Routine routine, F f, double x, double y) {
@@ -78,7 +111,11 @@ HalfPeriods halfPeriodsIn(IntervalValue a, double shift) {
   const double tLow = a.lower * Constant::InversePi + shift;
   const double tHigh = a.upper * Constant::InversePi + shift;
   const double slack = 4 * DBL_EPSILON * (std::max(std::fabs(tLow), std::fabs(tHigh)) + 2);
-  return {std::ceil(tLow - slack), std::floor(tHigh + slack)};
+  const double from = tLow - slack, to = tHigh + slack;
+  // Rounding upward, adding 1.5 2^52 rounds to an integer: a ceiling in two additions.
+  constexpr double kToInteger = 0x1.8p52;
+  if (!(std::fabs(from) < 0x1p50 && std::fabs(to) < 0x1p50)) return {std::ceil(from), std::floor(to)};
+  return {(from + kToInteger) - kToInteger, -((kToInteger - to) - kToInteger)};
 }
 
 // x^y for x >= 0, either zero counting as +0.
@@ -137,45 +174,88 @@ IntervalValue powerOfNegativeBase(double low, double high, IntervalValue exponen
 constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                                    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
-Bounds lnAt(double x) {
-  if (x == 1) return exactly(0.0);
-  return valueOf(
-      Routine::Ln, [](double v) { return std::log(v); }, x);
+bool lnExact(double x, double, double& value) {
+  value = 0;
+  return x == 1;
 }
 
-Bounds log10At(double x) {
-  const Bounds r = valueOf(
-      Routine::Log10, [](double v) { return std::log10(v); }, x);
-  const double k = std::round(r.low);
-  if (k >= 0 && k < static_cast<double>(std::size(kPowersOfTen)) && kPowersOfTen[static_cast<int>(k)] == x)
-    return exactly(k);
-  return r;
+bool log10Exact(double x, double log, double& value) {
+  value = std::round(log);
+  return value >= 0 && value < static_cast<double>(std::size(kPowersOfTen)) &&
+         kPowersOfTen[static_cast<int>(value)] == x;
 }
 
 // Logarithms over the part of the interval where they are defined, zero included (as -inf).
-IntervalValue logarithm(IntervalValue a, Bounds (*at)(double)) {
+template <typename F, typename Exact>
+IntervalValue logarithm(IntervalValue a, Routine routine, F log, Exact exact) {
   if (a.upper < 0) return undefined();
-  if (a.lower == a.upper) return point(at(a.lower));
-  return {a.lower <= 0 ? -kInfinity : at(a.lower).low, at(a.upper).high};
+  Bounds atLow, atHigh;
+  valuesAt(routine, log, exact, std::max(a.lower, 0.0), a.upper, atLow, atHigh);
+  return {a.lower <= 0 ? -kInfinity : atLow.low, atHigh.high};
+}
+
+// Narrow intervals take one library call, at the middle m, instead of one at each end: with
+// |t| <= h, f(m + t) is bounded by Taylor's formula about m. For this half-width the bounds are
+// looser than the ends' values by a part in 10^4 of the range at worst.
+constexpr double kNarrowHalfWidth = 0x1p-7;
+
+struct Middle {
+  double at;
+  double halfWidth; // at least the distance from `at` to either end
+};
+
+Middle middleOf(IntervalValue a) {
+  const double at = std::clamp(a.lower + (a.upper - a.lower) * 0.5, a.lower, a.upper);
+  return {at, std::max(at - a.lower, a.upper - at)};
+}
+
+// sin(m + t) = sin m cos t + cos m sin t, with 1 - t^2/2 <= cos t <= 1 and |sin t| <= |t|;
+// cos(m + t) = cos m cos t - sin m sin t likewise.
+IntervalValue narrowSinCos(Middle m, bool sine) {
+  double s = m.at, c = 0;
+  {
+    using detail::switchRounding;
+    const detail::RoundingControl upward = detail::upwardOf(detail::callerRounding);
+    switchRounding(detail::callerRounding, s);
+    ::sincos(m.at, &s, &c);
+    detail::pin(c);
+    switchRounding(upward, s);
+  }
+  const Bounds sinM = widened(s, errorUlps(Routine::Sin));
+  const Bounds cosM = widened(c, errorUlps(Routine::Cos));
+  const IntervalValue cosT{downSum(1.0, -(m.halfWidth * m.halfWidth * 0.5)), 1.0};
+  const Bounds& along = sine ? sinM : cosM;  // multiplied by cos t
+  const Bounds& across = sine ? cosM : sinM; // by sin t, whose sign does not matter here
+  const double swing = std::max(-across.low, across.high) * m.halfWidth;
+  const IntervalValue result =
+      upward::intervalAdd(upward::intervalMultiply({along.low, along.high}, cosT), {-swing, swing});
+  return clampTo(result, -1, 1);
 }
 
 IntervalValue sinCos(IntervalValue a, bool sine) {
   if (std::isinf(a.lower) || std::isinf(a.upper)) return {-1, 1};
-  const auto at = [sine](double x) {
-    if (x == 0) return exactly(sine ? x : 1.0);
-    return sine ? valueOf(
-                      Routine::Sin, [](double v) { return std::sin(v); }, x)
-                : valueOf(
-                      Routine::Cos, [](double v) { return std::cos(v); }, x);
-  };
-  if (a.lower == a.upper) return clampTo(point(at(a.lower)), -1, 1);
+  if (a.lower != a.upper) {
+    const Middle m = middleOf(a);
+    if (m.halfWidth <= kNarrowHalfWidth) return narrowSinCos(m, sine);
+  }
   // In half-periods t = x/pi (+3/2 for sine, which is the cosine of x + 3pi/2) the extrema of
   // cos(pi t) lie at the integers: maxima at the even ones, minima at the odd ones.
   const HalfPeriods extrema = halfPeriodsIn(a, sine ? 1.5 : 0.0);
-  if (extrema.last - extrema.first >= 1) return {-1, 1};
-  const Bounds atLow = at(a.lower);
-  const Bounds atHigh = at(a.upper);
+  if (extrema.last - extrema.first >= 1 && a.lower != a.upper) return {-1, 1};
+  Bounds atLow, atHigh;
+  if (sine)
+    valuesAt(
+        Routine::Sin, [](double v) { return std::sin(v); }, zeroAtZero, a.lower, a.upper, atLow, atHigh);
+  else
+    valuesAt(
+        Routine::Cos, [](double v) { return std::cos(v); },
+        [](double x, double, double& value) {
+          value = 1;
+          return x == 0;
+        },
+        a.lower, a.upper, atLow, atHigh);
   IntervalValue result = clampTo({std::min(atLow.low, atHigh.low), std::max(atLow.high, atHigh.high)}, -1, 1);
+  if (a.lower == a.upper) return result;
   if (extrema.first == extrema.last) {
     if (isEvenInteger(extrema.first))
       result.upper = 1;
@@ -186,42 +266,22 @@ IntervalValue sinCos(IntervalValue a, bool sine) {
 }
 
 // Tangent and cotangent: monotonic between poles, which lie where x/pi + shift is an integer.
-IntervalValue betweenPoles(IntervalValue a, double shift, bool increasing, Bounds (*at)(double)) {
-  if (a.lower == a.upper) return std::isinf(a.lower) ? undefined() : point(at(a.lower));
-  if (std::isinf(a.lower) || std::isinf(a.upper)) return wholeLine();
-  const HalfPeriods poles = halfPeriodsIn(a, shift);
-  if (poles.first <= poles.last) return wholeLine();
-  return increasing ? rising(at(a.lower), at(a.upper)) : falling(at(a.lower), at(a.upper));
-}
-
-Bounds tanAt(double x) {
-  if (x == 0) return exactly(x);
-  return valueOf(
-      Routine::Tan, [](double v) { return std::tan(v); }, x);
-}
-
-Bounds cotAt(double x) { return valueOf(Routine::Cot, cot, x); }
-
-// A function rising (or falling) over the part of `a` within [low, high].
-template <typename At>
-IntervalValue monotonicWithin(IntervalValue a, double low, double high, bool increasing, At at) {
-  if (a.upper < low || a.lower > high) return undefined();
-  const double from = std::max(a.lower, low);
-  const double to = std::min(a.upper, high);
-  if (from == to) return point(at(from));
-  return increasing ? rising(at(from), at(to)) : falling(at(from), at(to));
+template <typename F, typename Exact>
+IntervalValue betweenPoles(IntervalValue a, double shift, bool increasing, Routine routine, F f,
+                           Exact exact) {
+  if (std::isinf(a.lower) || std::isinf(a.upper)) return a.lower == a.upper ? undefined() : wholeLine();
+  if (a.lower != a.upper) {
+    const HalfPeriods poles = halfPeriodsIn(a, shift);
+    if (poles.first <= poles.last) return wholeLine();
+  }
+  return monotonicWithin(a, -kInfinity, kInfinity, increasing, routine, f, exact);
 }
 
 Bounds factorialAt(double x) { return valueOf(Routine::Factorial, factorial, x); }
 
 } // namespace
 
-IntervalValue intervalPower(IntervalValue base, IntervalValue exponent) {
-  if (exponent.lower == exponent.upper) {
-    const double k = exponent.lower;
-    if (std::trunc(k) == k && std::fabs(k) <= kMultipliedExponentLimit)
-      return integerPower(base, static_cast<int>(k));
-  }
+IntervalValue realPower(IntervalValue base, IntervalValue exponent) {
   IntervalValue result = undefined();
   if (base.upper >= 0)
     result = hull(result, powerOfNonnegativeBase(std::max(base.lower, 0.0), base.upper, exponent));
@@ -231,107 +291,135 @@ IntervalValue intervalPower(IntervalValue base, IntervalValue exponent) {
 }
 
 IntervalValue intervalExp(IntervalValue a) {
-  const auto at = [](double x) {
-    return x == 0 ? exactly(1.0)
-                  : valueOf(
-                        Routine::Exp, [](double v) { return std::exp(v); }, x);
+  if (a.lower != a.upper && std::isfinite(a.lower) && std::isfinite(a.upper)) {
+    // e^(m + t) = e^m e^t, with 1 - h <= e^t <= 1 + h + 0.52 h^2 for |t| <= h <= 1/16.
+    const Middle m = middleOf(a);
+    if (m.halfWidth <= kNarrowHalfWidth) {
+      const Bounds expM = valueOf(
+          Routine::Exp, [](double v) { return std::exp(v); }, m.at);
+      const double h = m.halfWidth;
+      return clampTo({downProduct(expM.low, downSum(1.0, -h)), expM.high * (1 + h + 0.52 * h * h)}, 0,
+                     kInfinity);
+    }
+  }
+  const auto exact = [](double x, double, double& value) {
+    value = 1;
+    return x == 0;
   };
-  if (a.lower == a.upper) return clampTo(point(at(a.lower)), 0, kInfinity);
-  return clampTo(rising(at(a.lower), at(a.upper)), 0, kInfinity);
+  return clampTo(
+      monotonicWithin(
+          a, -kInfinity, kInfinity, true, Routine::Exp, [](double v) { return std::exp(v); }, exact),
+      0, kInfinity);
 }
 
-IntervalValue intervalLn(IntervalValue a) { return logarithm(a, lnAt); }
-IntervalValue intervalLog10(IntervalValue a) { return logarithm(a, log10At); }
+IntervalValue intervalLn(IntervalValue a) {
+  if (a.lower > 0 && a.lower != a.upper && std::isfinite(a.upper)) {
+    // ln(m + t) = ln m + ln(1 + t/m), with -r/(1 - r) <= ln(1 + u) <= r for |u| <= r.
+    const Middle m = middleOf(a);
+    const double r = m.halfWidth / m.at;
+    if (r <= kNarrowHalfWidth) {
+      const Bounds lnM = m.at == 1 ? exactly(0.0)
+                                   : valueOf(
+                                         Routine::Ln, [](double v) { return std::log(v); }, m.at);
+      return {downSum(lnM.low, -(r / downSum(1.0, -r))), lnM.high + r};
+    }
+  }
+  return logarithm(
+      a, Routine::Ln, [](double v) { return std::log(v); }, lnExact);
+}
+IntervalValue intervalLog10(IntervalValue a) {
+  return logarithm(
+      a, Routine::Log10, [](double v) { return std::log10(v); }, log10Exact);
+}
 IntervalValue intervalSin(IntervalValue a) { return sinCos(a, true); }
 IntervalValue intervalCos(IntervalValue a) { return sinCos(a, false); }
 // Poles at x = pi/2 + k pi, where x/pi - 1/2 is an integer; rising between them.
-IntervalValue intervalTan(IntervalValue a) { return betweenPoles(a, -0.5, true, tanAt); }
+IntervalValue intervalTan(IntervalValue a) {
+  return betweenPoles(
+      a, -0.5, true, Routine::Tan, [](double v) { return std::tan(v); }, zeroAtZero);
+}
 // Poles at the multiples of pi; falling between them.
-IntervalValue intervalCot(IntervalValue a) { return betweenPoles(a, 0.0, false, cotAt); }
+IntervalValue intervalCot(IntervalValue a) {
+  return betweenPoles(a, 0.0, false, Routine::Cot, cot, noneExact);
+}
 IntervalValue intervalSec(IntervalValue a) { return upward::intervalReciprocal(upward::intervalCos(a)); }
 IntervalValue intervalCsc(IntervalValue a) { return upward::intervalReciprocal(upward::intervalSin(a)); }
 
 IntervalValue intervalArcsin(IntervalValue a) {
-  const auto at = [](double x) {
-    return x == 0 ? exactly(x)
-                  : valueOf(
-                        Routine::Arcsin, [](double v) { return std::asin(v); }, x);
-  };
-  return clampTo(monotonicWithin(a, -1, 1, true, at), -kHalfPiAbove, kHalfPiAbove);
+  return clampTo(monotonicWithin(
+                     a, -1, 1, true, Routine::Arcsin, [](double v) { return std::asin(v); }, zeroAtZero),
+                 -kHalfPiAbove, kHalfPiAbove);
+}
+
+bool zeroAtOne(double x, double, double& value) {
+  value = 0;
+  return x == 1;
 }
 
 IntervalValue intervalArccos(IntervalValue a) {
-  const auto at = [](double x) {
-    return x == 1 ? exactly(0.0)
-                  : valueOf(
-                        Routine::Arccos, [](double v) { return std::acos(v); }, x);
-  };
-  return clampTo(monotonicWithin(a, -1, 1, false, at), 0, kPiAbove);
+  return clampTo(monotonicWithin(
+                     a, -1, 1, false, Routine::Arccos, [](double v) { return std::acos(v); }, zeroAtOne),
+                 0, kPiAbove);
 }
 
 IntervalValue intervalArctan(IntervalValue a) {
-  const auto at = [](double x) {
-    return x == 0 ? exactly(x)
-                  : valueOf(
-                        Routine::Arctan, [](double v) { return std::atan(v); }, x);
-  };
-  return clampTo(monotonicWithin(a, -kInfinity, kInfinity, true, at), -kHalfPiAbove, kHalfPiAbove);
+  return clampTo(
+      monotonicWithin(
+          a, -kInfinity, kInfinity, true, Routine::Arctan, [](double v) { return std::atan(v); }, zeroAtZero),
+      -kHalfPiAbove, kHalfPiAbove);
 }
 
 // arccot falls continuously from pi to 0 over the whole line.
 IntervalValue intervalArccot(IntervalValue a) {
-  const auto at = [](double x) { return valueOf(Routine::Arccot, arccot, x); };
-  return clampTo(monotonicWithin(a, -kInfinity, kInfinity, false, at), 0, kPiAbove);
+  return clampTo(monotonicWithin(a, -kInfinity, kInfinity, false, Routine::Arccot, arccot, noneExact), 0,
+                 kPiAbove);
 }
 
 // arcsec rises on both sides of the gap (-1, 1): from pi/2 to pi below it, from 0 to pi/2 above.
 IntervalValue intervalArcsec(IntervalValue a) {
-  const auto at = [](double x) { return x == 1 ? exactly(0.0) : valueOf(Routine::Arcsec, arcsec, x); };
   const IntervalValue result =
-      hull(monotonicWithin(a, -kInfinity, -1, true, at), monotonicWithin(a, 1, kInfinity, true, at));
+      hull(monotonicWithin(a, -kInfinity, -1, true, Routine::Arcsec, arcsec, zeroAtOne),
+           monotonicWithin(a, 1, kInfinity, true, Routine::Arcsec, arcsec, zeroAtOne));
   return clampTo(result, 0, kPiAbove);
 }
 
 // arccsc falls on both sides of the gap: from 0 to -pi/2 below it, from pi/2 to 0 above.
 IntervalValue intervalArccsc(IntervalValue a) {
-  const auto at = [](double x) { return valueOf(Routine::Arccsc, arccsc, x); };
   const IntervalValue result =
-      hull(monotonicWithin(a, -kInfinity, -1, false, at), monotonicWithin(a, 1, kInfinity, false, at));
+      hull(monotonicWithin(a, -kInfinity, -1, false, Routine::Arccsc, arccsc, noneExact),
+           monotonicWithin(a, 1, kInfinity, false, Routine::Arccsc, arccsc, noneExact));
   return clampTo(result, -kHalfPiAbove, kHalfPiAbove);
 }
 
 IntervalValue intervalSinh(IntervalValue a) {
-  const auto at = [](double x) {
-    return x == 0 ? exactly(x)
-                  : valueOf(
-                        Routine::Sinh, [](double v) { return std::sinh(v); }, x);
-  };
-  return monotonicWithin(a, -kInfinity, kInfinity, true, at);
+  return monotonicWithin(
+      a, -kInfinity, kInfinity, true, Routine::Sinh, [](double v) { return std::sinh(v); }, zeroAtZero);
 }
 
 IntervalValue intervalCosh(IntervalValue a) {
-  const auto at = [](double x) {
-    return x == 0 ? exactly(1.0)
-                  : valueOf(
-                        Routine::Cosh, [](double v) { return std::cosh(v); }, x);
+  const auto cosh = [](double v) { return std::cosh(v); };
+  const auto exact = [](double x, double, double& value) {
+    value = 1;
+    return x == 0;
   };
   IntervalValue result;
-  if (a.lower >= 0)
-    result = monotonicWithin(a, 0, kInfinity, true, at);
-  else if (a.upper <= 0)
-    result = monotonicWithin(a, -kInfinity, 0, false, at);
-  else
-    result = {1, std::max(at(a.lower).high, at(a.upper).high)};
+  if (a.lower >= 0) {
+    result = monotonicWithin(a, 0, kInfinity, true, Routine::Cosh, cosh, exact);
+  } else if (a.upper <= 0) {
+    result = monotonicWithin(a, -kInfinity, 0, false, Routine::Cosh, cosh, exact);
+  } else {
+    Bounds atLow, atHigh;
+    valuesAt(Routine::Cosh, cosh, exact, a.lower, a.upper, atLow, atHigh);
+    result = {1, std::max(atLow.high, atHigh.high)};
+  }
   return clampTo(result, 1, kInfinity);
 }
 
 IntervalValue intervalTanh(IntervalValue a) {
-  const auto at = [](double x) {
-    return x == 0 ? exactly(x)
-                  : valueOf(
-                        Routine::Tanh, [](double v) { return std::tanh(v); }, x);
-  };
-  return clampTo(monotonicWithin(a, -kInfinity, kInfinity, true, at), -1, 1);
+  return clampTo(
+      monotonicWithin(
+          a, -kInfinity, kInfinity, true, Routine::Tanh, [](double v) { return std::tanh(v); }, zeroAtZero),
+      -1, 1);
 }
 
 IntervalValue intervalCoth(IntervalValue a) { return upward::intervalReciprocal(upward::intervalTanh(a)); }
@@ -339,45 +427,40 @@ IntervalValue intervalSech(IntervalValue a) { return upward::intervalReciprocal(
 IntervalValue intervalCsch(IntervalValue a) { return upward::intervalReciprocal(upward::intervalSinh(a)); }
 
 IntervalValue intervalArcsinh(IntervalValue a) {
-  const auto at = [](double x) { return x == 0 ? exactly(x) : valueOf(Routine::Arcsinh, arcsinh, x); };
-  return monotonicWithin(a, -kInfinity, kInfinity, true, at);
+  return monotonicWithin(a, -kInfinity, kInfinity, true, Routine::Arcsinh, arcsinh, zeroAtZero);
 }
 
 IntervalValue intervalArccosh(IntervalValue a) {
-  const auto at = [](double x) { return x == 1 ? exactly(0.0) : valueOf(Routine::Arccosh, arccosh, x); };
-  return clampTo(monotonicWithin(a, 1, kInfinity, true, at), 0, kInfinity);
+  return clampTo(monotonicWithin(a, 1, kInfinity, true, Routine::Arccosh, arccosh, zeroAtOne), 0, kInfinity);
 }
 
 IntervalValue intervalArctanh(IntervalValue a) {
-  const auto at = [](double x) { return x == 0 ? exactly(x) : valueOf(Routine::Arctanh, arctanh, x); };
-  return monotonicWithin(a, -1, 1, true, at);
+  return monotonicWithin(a, -1, 1, true, Routine::Arctanh, arctanh, zeroAtZero);
 }
 
 // arccoth falls on both sides of the gap: from 0 to -inf below it, from +inf to 0 above.
 IntervalValue intervalArccoth(IntervalValue a) {
-  const auto at = [](double x) { return valueOf(Routine::Arccoth, arccoth, x); };
-  return hull(monotonicWithin(a, -kInfinity, -1, false, at), monotonicWithin(a, 1, kInfinity, false, at));
+  return hull(monotonicWithin(a, -kInfinity, -1, false, Routine::Arccoth, arccoth, noneExact),
+              monotonicWithin(a, 1, kInfinity, false, Routine::Arccoth, arccoth, noneExact));
 }
 
 // arcsech falls from +inf at 0 to 0 at 1.
 IntervalValue intervalArcsech(IntervalValue a) {
-  const auto at = [](double x) {
-    if (x == 1) return exactly(0.0);
-    if (x == 0) return exactly(kInfinity);
-    return valueOf(Routine::Arcsech, arcsech, x);
+  const auto exact = [](double x, double, double& value) {
+    value = x == 0 ? kInfinity : 0;
+    return x == 0 || x == 1;
   };
-  return clampTo(monotonicWithin(a, 0, 1, false, at), 0, kInfinity);
+  return clampTo(monotonicWithin(a, 0, 1, false, Routine::Arcsech, arcsech, exact), 0, kInfinity);
 }
 
 // arccsch falls on each side of its pole at 0: to -inf below it, from +inf above.
 IntervalValue intervalArccsch(IntervalValue a) {
   if (a.lower < 0 && a.upper > 0) return wholeLine();
-  const auto at = [](double x) { return valueOf(Routine::Arccsch, arccsch, x); };
-  if (a.lower >= 0) {
-    if (a.upper == 0) return {kInfinity, kInfinity};
-    return {at(a.upper).low, a.lower == 0 ? kInfinity : at(a.lower).high};
-  }
-  return {a.upper == 0 ? -kInfinity : at(a.upper).low, at(a.lower).high};
+  if (a.lower == 0 && a.upper == 0) return {kInfinity, kInfinity};
+  Bounds atLow, atHigh;
+  valuesAt(Routine::Arccsch, arccsch, noneExact, a.lower, a.upper, atLow, atHigh);
+  if (a.lower >= 0) return {atHigh.low, a.lower == 0 ? kInfinity : atLow.high};
+  return {a.upper == 0 ? -kInfinity : atHigh.low, atLow.high};
 }
 
 // Between two poles (or above -1) |x!| falls to one least value and rises again; the sign is that
@@ -402,13 +485,19 @@ IntervalValue intervalFactorial(IntervalValue a) {
   }
   const bool negative = (piece & 1) != 0;
   // Magnitudes at the ends; at a pole, infinite.
-  const auto magnitudeAt = [negative](double x) {
-    if (x < 0 && std::trunc(x) == x) return Bounds{kInfinity, kInfinity};
-    const Bounds v = factorialAt(x);
-    return negative ? Bounds{-v.high, -v.low} : v;
+  Bounds atLow, atHigh;
+  const auto pole = [](double x, double, double& value) {
+    value = kInfinity;
+    return x < 0 && std::trunc(x) == x;
   };
-  const Bounds atLow = magnitudeAt(a.lower);
-  const Bounds atHigh = magnitudeAt(a.upper);
+  valuesAt(Routine::Factorial, factorial, pole, a.lower, a.upper, atLow, atHigh);
+  if (negative) {
+    atLow = {-atLow.high, -atLow.low};
+    atHigh = {-atHigh.high, -atHigh.low};
+  }
+  // An end on a pole is infinite in magnitude, whatever the sign of the piece.
+  if (std::isinf(atLow.low) || std::isinf(atLow.high)) atLow = {kInfinity, kInfinity};
+  if (std::isinf(atHigh.low) || std::isinf(atHigh.high)) atHigh = {kInfinity, kInfinity};
   double least;
   const int turns = static_cast<int>(std::size(detail::kFactorialTurns));
   if (piece < turns) {

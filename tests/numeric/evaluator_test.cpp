@@ -345,6 +345,27 @@ TEST_F(EvaluatorTest, DeepTreesCompileWithoutRecursion) {
   EXPECT_EQ(e.evalUVXYZ(0, 0, 4, 0, 0), 4);
 }
 
+// An undefined operand makes every operation's value undefined, even those IEEE arithmetic would
+// turn into a number (pow(NaN, 0) = 1, NaN < 1 is false, hypot(inf, NaN) = inf).
+TEST_F(EvaluatorTest, UndefinedOperandsMakeTheWholeValueUndefined) {
+  const std::string undefined = "sqrt[" + n(-1) + "]";
+  const std::string texts[] = {
+      "lessthan[" + undefined + "," + n(1) + "]", "equal[" + undefined + "," + undefined + "]",
+      "power[" + undefined + "," + n(0) + "]",    "power[" + n(1) + "," + undefined + "]",
+      "wedge[" + undefined + "," + n(1) + "]",    "vee[" + n(1) + "," + undefined + "]",
+      "cmut[" + undefined + "," + n(4) + "]",     "times[" + undefined + "," + n(0) + "]",
+  };
+  for (const std::string& text : texts) EXPECT_TRUE(std::isnan(compiled(text)->evalU(0))) << text;
+  EXPECT_TRUE(std::isnan(compiled("char[r]")->evalUVXYZ(0, 0, INFINITY, NAN, 0)));
+  // A kind that passes its children's values through leaves the undefined one on the stack.
+  ObjectPtr both = makeObject(ObjectKind::matrix, 2);
+  setChild(*both, 0, readObjectText(undefined));
+  setChild(*both, 1, makeChar('x'));
+  Evaluator e(std::move(both));
+  compileBatch({&e});
+  EXPECT_TRUE(std::isnan(e.evalUVXYZ(0, 0, 5, 0, 0)));
+}
+
 // Constants that no double equals enter interval programs as the two doubles around them; exact
 // ones, and numbers shown rounded (whose value is what was meant), stay single points.
 TEST_F(EvaluatorTest, ConstantsEnterIntervalProgramsAsEnclosures) {

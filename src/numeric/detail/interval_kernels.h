@@ -179,7 +179,23 @@ inline IntervalValue integerPower(IntervalValue a, int k) {
   return {-largest, -smallest}; // below zero, an odd power is negative
 }
 
-inline IntervalValue intervalSquare(IntervalValue a) { return integerPower(a, 2); }
+inline IntervalValue intervalSquare(IntervalValue a) {
+  if (a.lower >= 0) return {downProduct(a.lower, a.lower), a.upper * a.upper};
+  if (a.upper <= 0) return {downProduct(a.upper, a.upper), a.lower * a.lower};
+  return {0, std::max(a.lower * a.lower, a.upper * a.upper)};
+}
+
+/// base^exponent for any exponent interval (interval.cpp).
+IntervalValue realPower(IntervalValue base, IntervalValue exponent);
+
+/// Integer exponents, the commonest by far, are multiplied out here.
+inline IntervalValue intervalPower(IntervalValue base, IntervalValue exponent) {
+  if (exponent.lower == exponent.upper && std::fabs(exponent.lower) <= kMultipliedExponentLimit) {
+    const int k = static_cast<int>(exponent.lower);
+    if (k == exponent.lower) return k == 2 ? intervalSquare(base) : integerPower(base, k);
+  }
+  return realPower(base, exponent);
+}
 
 /// The square root of the part of the interval at or above zero.
 inline IntervalValue intervalSqrt(IntervalValue a) {
@@ -199,7 +215,6 @@ inline IntervalValue intervalSign(IntervalValue a) {
 }
 
 // The rest, in interval.cpp.
-IntervalValue intervalPower(IntervalValue base, IntervalValue exponent);
 IntervalValue intervalExp(IntervalValue a);
 IntervalValue intervalLn(IntervalValue a);
 IntervalValue intervalLog10(IntervalValue a);

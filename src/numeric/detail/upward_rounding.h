@@ -23,18 +23,6 @@
 
 namespace vexmar::detail {
 
-#if defined(__SSE2__)
-using RoundingControl = std::uint32_t;
-inline constexpr RoundingControl kRoundingBits = 0x6000;
-inline constexpr RoundingControl kRoundUpward = 0x4000;
-inline RoundingControl readRounding() { return _mm_getcsr(); }
-inline RoundingControl upwardOf(RoundingControl caller) { return (caller & ~kRoundingBits) | kRoundUpward; }
-#else
-using RoundingControl = int;
-inline RoundingControl readRounding() { return std::fegetround(); }
-inline RoundingControl upwardOf(RoundingControl) { return FE_UPWARD; }
-#endif
-
 /// Makes `value` a definite result at this point of the program: arithmetic producing it is not
 /// moved below, nor arithmetic using it above.
 inline void pin(double& value) {
@@ -48,6 +36,40 @@ inline void pin(double& first, double& second) {
   pin(first);
   pin(second);
 }
+
+// The rounding in force, told by arithmetic: 1 + tiny rounds above 1 only upward, -1 - tiny below
+// -1 only downward, 1 - tiny below 1 downward or toward zero. Unlike reading the control register,
+// this need not wait for every floating-point operation in flight.
+enum RoundingSeen { kSeenNearest = 0, kSeenUpward = 1, kSeenDownward = 6, kSeenTowardZero = 4 };
+inline int roundingSeen() {
+  double one = 1.0, tiny = 0x1p-60;
+  pin(one, tiny); // not known to the compiler, so computed here, in the rounding in force
+  return (one + tiny > 1.0) | ((-one - tiny < -1.0) << 1) | ((one - tiny < 1.0) << 2);
+}
+
+#if defined(__SSE2__)
+using RoundingControl = std::uint32_t;
+inline constexpr RoundingControl kRoundingBits = 0x6000;
+inline constexpr RoundingControl kRoundUpward = 0x4000;
+inline RoundingControl upwardOf(RoundingControl caller) { return (caller & ~kRoundingBits) | kRoundUpward; }
+inline constexpr int kSeenUnder[] = {kSeenNearest, kSeenDownward, kSeenUpward, kSeenTowardZero};
+inline int roundingSeenUnder(RoundingControl control) { return kSeenUnder[(control & kRoundingBits) >> 13]; }
+
+/// The control register as last read. Reading it waits for the floating-point work in flight, so
+/// it is read again only when the rounding seen differs from the one it holds; the rest of it
+/// (exception masks, flush to zero) is taken to stay as it was.
+inline RoundingControl lastReadControl = 0;
+
+inline RoundingControl readRounding() {
+  if (lastReadControl == 0 || roundingSeenUnder(lastReadControl) != roundingSeen())
+    lastReadControl = _mm_getcsr();
+  return lastReadControl;
+}
+#else
+using RoundingControl = int;
+inline RoundingControl readRounding() { return std::fegetround(); }
+inline RoundingControl upwardOf(RoundingControl) { return FE_UPWARD; }
+#endif
 
 /// Sets the rounding control, after `value` is computed and before anything using it.
 inline void switchRounding(RoundingControl control, double& value) {
@@ -93,6 +115,17 @@ template <typename F> inline double inCallerRounding(F f, double x) {
   double r = f(x);
   switchRounding(upward, r);
   return r;
+}
+
+/// f at both x and y, replacing them, with one change of rounding for the two.
+template <typename F> inline void bothInCallerRounding(F f, double& x, double& y) {
+  const RoundingControl upward = upwardOf(callerRounding);
+  pin(y);
+  switchRounding(callerRounding, x);
+  x = f(x);
+  y = f(y);
+  pin(y);
+  switchRounding(upward, x);
 }
 
 template <typename F> inline double inCallerRounding(F f, double x, double y) {
