@@ -27,7 +27,7 @@ using SizeTable = std::array<Fixed, 6>;
 
 /// One display line of a broken equation: its start offsets.
 struct LineRecord {
-  std::array<std::int32_t, 3> words{};
+  std::array<Fixed, 3> words{};
 };
 
 /// An equation line's editing cursor and layout state. Owns the line's tree.

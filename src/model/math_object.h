@@ -16,8 +16,9 @@ namespace vexmar {
 struct MathObject;
 /// The single owner of a tree or subtree.
 using ObjectPtr = std::unique_ptr<MathObject>;
-/// 16.16 fixed-point device pixels.
-using Fixed = std::int32_t;
+/// Fixed-point device pixels with 16 fraction bits, held in 64 bits so that the positions along a
+/// line thousands of terms long stay exact.
+using Fixed = std::int64_t;
 
 /// Bits of the decoration word of `char` and `dummy` objects.
 namespace Decoration {

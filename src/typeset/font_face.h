@@ -65,7 +65,7 @@ public:
 }
 
 /// Pixels to 16.16 and back.
-[[nodiscard]] constexpr Fixed toFixed(int pixels) { return static_cast<Fixed>(pixels * 65536); }
+[[nodiscard]] constexpr Fixed toFixed(int pixels) { return static_cast<Fixed>(pixels) * 65536; }
 [[nodiscard]] constexpr double toPixels(Fixed value) { return value / 65536.0; }
 
 } // namespace vexmar

@@ -3,7 +3,6 @@
 #include "typeset/typesetter.h"
 
 #include <algorithm>
-#include <limits>
 
 namespace vexmar {
 
@@ -76,9 +75,11 @@ void ChildPlacer::finish(MathObject& node) const {
 }
 
 Fixed saturatedAdd(Fixed a, Fixed b) {
-  const std::int64_t sum = static_cast<std::int64_t>(a) + b;
-  return static_cast<Fixed>(
-      std::clamp<std::int64_t>(sum, std::numeric_limits<Fixed>::min(), std::numeric_limits<Fixed>::max()));
+  // Either operand may be anything a routine computed; the sum is taken only where it cannot
+  // overflow.
+  if (b > 0 && a > kLengthLimit - b) return kLengthLimit;
+  if (b < 0 && a < -kLengthLimit - b) return -kLengthLimit;
+  return clampLength(a + b);
 }
 
 } // namespace vexmar

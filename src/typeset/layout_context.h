@@ -44,9 +44,10 @@ inline constexpr int kDropB = 75;         ///< index drop, percent of the index'
 inline constexpr int kRuleThickness = 100;
 } // namespace Spacing
 
-/// The largest length or position a layout keeps (8,192 pixels): a routine may add up three of
-/// them without leaving the 16.16 range, whatever tree it is given.
-inline constexpr Fixed kLengthLimit = (1 << 29) - 1;
+/// The largest length or position a layout keeps (16,777,215 pixels, far more than the longest
+/// line the editor can build): routines may add and multiply a few of them without leaving the
+/// range of Fixed, whatever tree they are given.
+inline constexpr Fixed kLengthLimit = (Fixed{1} << 40) - 1;
 [[nodiscard]] constexpr Fixed clampLength(std::int64_t value) {
   return static_cast<Fixed>(value < -kLengthLimit  ? -kLengthLimit
                             : value > kLengthLimit ? kLengthLimit
@@ -157,7 +158,7 @@ private:
 /// A laid-out node's baseline in line coordinates.
 [[nodiscard]] inline Fixed baselineOf(const MathObject& o) { return o.bottom - o.descent; }
 
-/// Adds without wrapping: a line far wider than the 16.16 range stays at its limit.
+/// Adds without wrapping: a line wider than a layout can hold stays at its limit.
 [[nodiscard]] Fixed saturatedAdd(Fixed a, Fixed b);
 
 } // namespace vexmar

@@ -179,6 +179,7 @@ void breakLines(InsertionPoint& ip) {
   };
   std::vector<LineRecord> lines;
   Fixed start = 0;
+  auto from = cuts.begin();
   while (end - start > ip.wrapWidth) {
     const Fixed limit = start + ip.wrapWidth;
     // The shallowest cut in the second half of the room (the rightmost of equals), else the last
@@ -186,13 +187,14 @@ void breakLines(InsertionPoint& ip) {
     const Fixed halfway = start + ip.wrapWidth / 2;
     const BreakCandidate* chosen = nullptr;
     const BreakCandidate* firstBeyond = nullptr;
-    for (const BreakCandidate& c : cuts) {
-      if (c.x <= start) continue;
-      if (c.x > limit) {
-        firstBeyond = &c;
+    // Cuts are sorted and lines only move right: a line thousands of terms long breaks in one pass.
+    while (from != cuts.end() && from->x <= start) ++from;
+    for (auto c = from; c != cuts.end(); ++c) {
+      if (c->x > limit) {
+        firstBeyond = &*c;
         break;
       }
-      if (!chosen || c.x < halfway || chosen->x < halfway || c.depth <= chosen->depth) chosen = &c;
+      if (!chosen || c->x < halfway || chosen->x < halfway || c->depth <= chosen->depth) chosen = &*c;
     }
     if (!chosen) chosen = firstBeyond;
     if (!chosen || chosen->x >= end) break;

@@ -7,9 +7,12 @@
 #include "model/memory_reserve.h"
 #include "test_application.h"
 #include "text/object_text.h"
+#include "typeset/typesetter.h"
 
+#include <QApplication>
 #include <QMenu>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSplitter>
 #include <QTest>
@@ -18,6 +21,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace vexmar {
 namespace {
@@ -118,6 +122,41 @@ TEST_F(MainWindowTest, GraphMenuShortcutsZoomAndNeverTypeIntoTheEquation) {
     }
   }
   EXPECT_EQ(zooms, 2);
+}
+
+TEST_F(MainWindowTest, ALongEquationBreaksIntoLinesWithinThePane) {
+  open();
+  window->resize(700, 500);
+  // 400 numbered terms: far wider than 8,192 pixels in a row.
+  std::string sum = "equal[char[y],plus[num[1,\"1\"]";
+  for (int i = 2; i <= 400; ++i) sum += ",num[" + std::to_string(i) + ",\"" + std::to_string(i) + "\"]";
+  InsertionPoint& ip = *window->document().model().equation(0).insertionPoint;
+  ip.setRoot(readObjectText(sum + "]]"));
+  window->document().noteEquationsEdited();
+  QApplication::processEvents();
+  CVexmarView& view = window->equationView();
+  ASSERT_TRUE(ip.layoutValid);
+  EXPECT_GT(toPixels(ip.root->width), 2 * 8192);
+  const std::vector<DisplayLine> lines = Typesetter::displayLines(ip);
+  EXPECT_EQ(lines.back().end, ip.root->width);
+  EXPECT_GE(static_cast<double>(lines.size()), toPixels(ip.root->width) / view.viewport()->width());
+  // Every display line fits the pane: nothing to scroll sideways to.
+  EXPECT_LE(toPixels(Typesetter::drawnWidth(ip)), view.viewport()->width());
+  EXPECT_EQ(view.horizontalScrollBar()->maximum(), 0);
+  // The last display line is drawn: scrolled into view, it holds ink across several terms.
+  view.verticalScrollBar()->setValue(view.verticalScrollBar()->maximum());
+  const QImage shown = view.viewport()->grab().toImage();
+  const int lastTop = view.equationOrigin(0).y() + static_cast<int>(toPixels(lines.back().shift));
+  const double ratio = shown.devicePixelRatio();
+  int inkColumns = 0;
+  for (int x = 0; x < shown.width(); ++x) {
+    bool ink = false;
+    for (int y = static_cast<int>(lastTop * ratio); y < std::min<int>(shown.height(), (lastTop + 30) * ratio);
+         ++y)
+      ink = ink || (y >= 0 && qGray(shown.pixel(x, y)) < 100);
+    inkColumns += ink;
+  }
+  EXPECT_GT(inkColumns, 60);
 }
 
 TEST_F(MainWindowTest, BackspaceOnAnEmptyLineAndTheEditMenuDeleteEquations) {

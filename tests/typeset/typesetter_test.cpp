@@ -1,7 +1,10 @@
+#include "typeset/caret_geometry.h"
 #include "typeset/layout_context.h"
 #include "typesetting_fixture.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <string>
 
 namespace vexmar::test {
 namespace {
@@ -337,6 +340,67 @@ TEST_F(Typesetting, OverWideLinesBreakWithinTheWrapWidth) {
   EXPECT_EQ(sum.overflow, 0);
 }
 
+// Notes which runs of text land inside the display line being drawn, as a window would show them.
+class VisibleTextSurface final : public DrawingSurface {
+public:
+  void drawText(const FontFace&, Fixed x, Fixed baseline, std::string_view codes) override {
+    if (clipped && x >= clip.x && x < clip.x1 && baseline >= clip.y && baseline < clip.y1)
+      shown.push_back({nullptr, std::string(codes), x, baseline});
+  }
+  void drawLine(Fixed, Fixed, Fixed, Fixed, Fixed) override {}
+  void fillRectangle(Fixed, Fixed, Fixed, Fixed, Fill) override {}
+  void setClip(Fixed x, Fixed y, Fixed width, Fixed height) override {
+    clip = {nullptr, {}, x, y, x + width, y + height};
+    clipped = true;
+  }
+  void clearClip() override { clipped = false; }
+
+  DrawnItem clip;
+  bool clipped = false;
+  std::vector<DrawnItem> shown;
+};
+
+TEST_F(Typesetting, ALineFarWiderThanEightThousandPixelsBreaksWithEveryTermShown) {
+  // 400 numbered terms, some 19,000 pixels in a row.
+  constexpr int kTerms = 400;
+  std::string text = "equal[char[y],plus[num[1,\"1\"]";
+  for (int i = 2; i <= kTerms; ++i) text += ",num[" + std::to_string(i) + ",\"" + std::to_string(i) + "\"]";
+  line->wrapWidth = px(600);
+  layout(text + "]]");
+  const MathObject& sum = at({1});
+  ASSERT_EQ(sum.childCount(), kTerms);
+  EXPECT_GT(line->root->width, px(8192) * 2);
+  EXPECT_EQ(sum.lastChild()->left + sum.lastChild()->width, line->root->width);
+  const std::vector<DisplayLine> lines = Typesetter::displayLines(*line);
+  EXPECT_EQ(lines.back().end, line->root->width);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_LE(lines[i].end - lines[i].start, line->wrapWidth);
+    if (i > 0) {
+      EXPECT_GT(lines[i].shift, lines[i - 1].shift);
+    }
+  }
+
+  VisibleTextSurface surface;
+  typesetter.drawLine(*line, surface, 0, 0);
+  // Every term is drawn once inside the display line it falls on, each at a place of its own.
+  std::vector<int> times(kTerms + 1, 0);
+  std::vector<std::pair<Fixed, Fixed>> places;
+  for (const DrawnItem& t : surface.shown) {
+    const int value = std::atoi(t.codes.c_str());
+    if (value < 1 || value > kTerms || std::to_string(value) != t.codes) continue;
+    ++times[static_cast<std::size_t>(value)];
+    places.emplace_back(t.y, t.x);
+  }
+  for (int i = 1; i <= kTerms; ++i) EXPECT_EQ(times[static_cast<std::size_t>(i)], 1) << "term " << i;
+  std::sort(places.begin(), places.end());
+  EXPECT_EQ(std::adjacent_find(places.begin(), places.end()), places.end());
+  // The last term, on the last display line.
+  const LinePoint last = lineToDisplay(*line, {sum.lastChild()->left, baseline(*sum.lastChild())});
+  EXPECT_EQ(last.y, baseline(*sum.lastChild()) + lines.back().shift);
+  EXPECT_LT(last.x, line->wrapWidth);
+}
+
 TEST_F(Typesetting, OverflowingFractionsAndPowersAreSetInline) {
   line->wrapWidth = px(50);
   layout("plus[over[plus[char[a],char[b],char[c]],char[d]],power[char[x],plus[char[a],char[b],char[c]]]]");
@@ -406,8 +470,9 @@ TEST_F(Typesetting, VeryDeepTreesLayOutWithoutRecursion) {
   line->setRoot(std::move(root));
   typesetter.layoutLine(*line);
   EXPECT_EQ(line->layoutValid, 1);
-  // Far wider than a layout can hold: kept at the limit rather than wrapped around.
-  EXPECT_EQ(line->root->width, kLengthLimit);
+  // Each sign adds its width: laid out in full, never wrapped around.
+  EXPECT_GT(line->root->width, 50000 * px(5));
+  EXPECT_LT(line->root->width, kLengthLimit);
 
   // Far taller too: a tower of fractions, exponents, roots and matrices.
   const ObjectKind kinds[] = {ObjectKind::over,   ObjectKind::power, ObjectKind::sqrt,
