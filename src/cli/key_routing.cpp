@@ -66,6 +66,8 @@ RoutedKey perform(const Accelerator& a) {
   case AcceleratorAction::ResetGraph:
     return RoutedKey::ResetGraph;
   case AcceleratorAction::DrawGraph:
+    // The graphed equation closes the typing run: Undo goes back to it first.
+    editorState().snapshotDue = true;
     return RoutedKey::DrawGraph;
   }
   return RoutedKey::Ignored;

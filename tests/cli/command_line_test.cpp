@@ -100,6 +100,7 @@ TEST(CommandLine, TypeFollowsTheTypingHabitsUnlessClassicTypingIsAsked) {
        "equal[char[A],times[char[pi],power[char[r],num[2,\"2\"]]]]"},
       {"Undo goes back step by step", "ab{Left}cd{C-z}{C-z}", "prompt[]", "prompt[]"},
       {"Redo comes back", "ab{Left}cd{C-z}{C-z}{C-S-z}", "times[char[a],char[b]]", "times[char[a],char[b]]"},
+      {"Enter ends a typing run", "y=x{Enter}+1{C-z}", "equal[char[y],char[x]]", "equal[char[y],char[x]]"},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
