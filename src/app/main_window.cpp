@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QHBoxLayout>
 #include <QKeySequence>
 #include <QLabel>
@@ -29,7 +30,10 @@
 #include <QSlider>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTextBrowser>
 #include <QToolBar>
+#include <QUrl>
+#include <QVBoxLayout>
 
 #include <algorithm>
 #include <cmath>
@@ -316,8 +320,8 @@ void MainWindow::createMenus() {
 
   QMenu* help = menuBar()->addMenu(tr("&Help"));
   QAction* helpAction =
-      help->addAction(tr("Vexmar &Help"), QKeySequence(Qt::Key_F1), this, &MainWindow::showHelp);
-  helpAction->setStatusTip(tr("How to type and graph equations"));
+      help->addAction(tr("&Getting Started"), QKeySequence(Qt::Key_F1), this, &MainWindow::showHelp);
+  helpAction->setStatusTip(tr("How to type and graph equations, and the keys"));
   QAction* about = help->addAction(tr("&About Vexmar..."), this, &MainWindow::showAbout);
   about->setStatusTip(tr("Program information and version"));
 }
@@ -414,14 +418,21 @@ void MainWindow::showAbout() {
 }
 
 void MainWindow::showHelp() {
-  QMessageBox::information(
-      this, tr("Vexmar Help"),
-      tr("Type an equation such as y = x^2 and press Enter to graph it.\n\n"
-         "^ starts an exponent and / a fraction; the right arrow leaves them.\n"
-         "Tab moves to the next slot; Home and End select the whole equation.\n"
-         "Control+Up and Control+Down move between equations; Control+N adds one.\n"
-         "Select part of an equation and use the Math menu to simplify, expand, evaluate or isolate it.\n"
-         "Click the colour square left of an equation to choose its graph's colour."));
+  if (!helpWindow_) {
+    helpWindow_ = new QDialog(this);
+    helpWindow_->setWindowTitle(tr("Getting Started - Vexmar"));
+    auto* browser = new QTextBrowser(helpWindow_);
+    browser->setObjectName(QStringLiteral("HelpBrowser"));
+    browser->setSource(QUrl(QStringLiteral("qrc:/help/getting_started.html")));
+    auto* layout = new QVBoxLayout(helpWindow_);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(browser);
+    const QRect available = screen() ? screen()->availableGeometry() : QRect(0, 0, 1024, 768);
+    helpWindow_->resize(std::min(640, available.width()), std::min(720, available.height()));
+  }
+  helpWindow_->show();
+  helpWindow_->raise();
+  helpWindow_->activateWindow();
 }
 
 // ---- Idle processing -------------------------------------------------------------------------

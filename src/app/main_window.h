@@ -12,6 +12,7 @@
 #include <vector>
 
 class QAction;
+class QDialog;
 class QMenu;
 class QSlider;
 class QSplitter;
@@ -89,6 +90,7 @@ private:
   void routeEditCommand(const char* slot, void (CVexmarView::*viewCommand)());
   void updateCommandStates();
   void showAbout();
+  /// The getting-started page shipped with the program, in a window of its own.
   void showHelp();
   void scheduleIdle(bool busy);
   void advanceDivider();
@@ -104,6 +106,7 @@ private:
   QSlider* resolution_ = nullptr;
   QToolBar* sliderBar_ = nullptr;
   QMenu* graphMenu_ = nullptr;
+  QDialog* helpWindow_ = nullptr;
   bool splitterRestored_ = false;
 
   QAction* undoAction_ = nullptr;

@@ -16,6 +16,7 @@
 #include <QSettings>
 #include <QSplitter>
 #include <QTest>
+#include <QTextBrowser>
 
 #include <gtest/gtest.h>
 
@@ -212,6 +213,32 @@ TEST_F(MainWindowTest, BackspaceOnAnEmptyLineAndTheEditMenuDeleteEquations) {
   EXPECT_EQ(text(0), "prompt[]");
   QTest::keyClick(&view, Qt::Key_Backspace);
   EXPECT_EQ(document.equationCount(), 1);
+}
+
+TEST_F(MainWindowTest, HelpOpensTheGettingStartedPageNamingEveryShortcut) {
+  open();
+  QAction* help = nullptr;
+  for (QAction* action : window->findChildren<QAction*>())
+    if (action->text() == "&Getting Started") help = action;
+  ASSERT_NE(help, nullptr);
+  EXPECT_EQ(help->shortcut(), QKeySequence(Qt::Key_F1));
+  help->trigger();
+  const auto* browser = window->findChild<QTextBrowser*>("HelpBrowser");
+  ASSERT_NE(browser, nullptr);
+  EXPECT_TRUE(browser->isVisible());
+  const QString page = browser->toPlainText();
+  EXPECT_TRUE(page.startsWith("Getting started with Vexmar")) << page.left(80).toStdString();
+  // Every shortcut of the menus, spelt as the menus show it.
+  for (const QAction* action : window->findChildren<QAction*>()) {
+    if (action->shortcut().isEmpty()) continue;
+    EXPECT_TRUE(page.contains(action->shortcut().toString())) << action->text().toStdString();
+  }
+  // And the keys the equation pane takes that no menu shows.
+  for (const char* key :
+       {"Enter", "Backspace", "Tab", "Home", "End", "Ctrl+Up", "Ctrl+Home", "Ctrl+P", "Ctrl+R"})
+    EXPECT_TRUE(page.contains(key)) << key;
+  // Home and End move the caret; they leave nothing selected.
+  EXPECT_FALSE(page.contains("Home and End select"));
 }
 
 } // namespace
