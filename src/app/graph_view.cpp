@@ -144,6 +144,14 @@ void CGraphView::paintEvent(QPaintEvent* /*event*/) {
   QImage image = imageOf(frame_);
   image.setDevicePixelRatio(devicePixelRatioF());
   painter.drawImage(QPointF(0, 0), image);
+  // Space is recognised but not drawn: an empty pane would look broken.
+  if (graphingOn() && container_.is3DActive()) {
+    painter.setPen(QColor(0x5F, 0x5F, 0x5F));
+    painter.drawText(
+        rect().adjusted(20, 20, -20, -20), Qt::AlignCenter | Qt::TextWordWrap,
+        tr("This is a graph in space (an equation uses z or \u03C6), and this version does not draw "
+           "graphs in space yet. Without such equations the plane comes back."));
+  }
 }
 
 QImage CGraphView::picture() {

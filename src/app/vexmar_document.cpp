@@ -2,6 +2,7 @@
 
 #include "editor/editor_state.h"
 #include "graph/equation_classifier.h"
+#include "graph/graph_kinds.h"
 #include "model/model_state.h"
 
 #include <algorithm>
@@ -88,6 +89,12 @@ std::string VexmarDocument::messageLine(int index) const {
   }
   const MathObject* root = record.insertionPoint->root.get();
   if (!root) return {};
+  // A form this version recognises but has no graph kind for would otherwise read as one that
+  // cannot be graphed at all.
+  const GraphForm form = classifyWithConditions(*root, graphedIn3D_);
+  if (form != GraphForm::None && !graphKindFactory(form, graphedIn3D_))
+    return graphedIn3D_ ? "Graphs in space are recognised but not drawn yet"
+                        : "This kind of graph is recognised but not drawn yet";
   return std::string(canGraphReasonMessage(whyNotGraphable(*root, graphedIn3D_)));
 }
 

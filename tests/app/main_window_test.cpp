@@ -215,6 +215,39 @@ TEST_F(MainWindowTest, BackspaceOnAnEmptyLineAndTheEditMenuDeleteEquations) {
   EXPECT_EQ(document.equationCount(), 1);
 }
 
+TEST_F(MainWindowTest, KindsOfGraphNotDrawnYetSaySoRatherThanThatTheyCannotBe) {
+  open();
+  CVexmarView& view = window->equationView();
+  VexmarDocument& document = window->document();
+  const auto type = [&](const std::string& keys) {
+    for (const char c : keys) QTest::keyClick(&view, c);
+  };
+  type("r=theta");
+  QTest::keyClick(&view, Qt::Key_N, Qt::ControlModifier);
+  type("y=x");
+  QTest::keyClick(&view, Qt::Key_N, Qt::ControlModifier);
+  type("y=");
+  QTest::keyClick(&view, Qt::Key_Return);
+  window->graphView().finishGraphs();
+  EXPECT_EQ(document.messageLine(0), "This kind of graph is recognised but not drawn yet");
+  EXPECT_EQ(document.messageLine(1), "");
+  EXPECT_EQ(document.messageLine(2), "Can't graph equations with question marks");
+
+  // An equation in space turns the whole pane to space, which says what became of the plane.
+  const auto inked = [&] {
+    const QImage pane = window->graphView().grab().toImage();
+    int count = 0;
+    for (int y = 0; y < pane.height(); ++y)
+      for (int x = 0; x < pane.width(); ++x) count += qGray(pane.pixel(x, y)) < 200;
+    return count;
+  };
+  QTest::keyClick(&view, Qt::Key_N, Qt::ControlModifier);
+  type("z=x y");
+  window->graphView().finishGraphs();
+  EXPECT_EQ(document.messageLine(3), "Graphs in space are recognised but not drawn yet");
+  EXPECT_GT(inked(), 200);
+}
+
 TEST_F(MainWindowTest, HelpOpensTheGettingStartedPageNamingEveryShortcut) {
   open();
   QAction* help = nullptr;
