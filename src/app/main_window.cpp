@@ -50,8 +50,8 @@ constexpr int kSmallestEquationPane = 70; // one equation with its message line
 // The first window takes most of the screen, within bounds that suit small and very large ones.
 constexpr int kFirstWidthPercent = 70, kFirstHeightPercent = 85;
 constexpr QSize kFirstSmallest{640, 480}, kFirstLargest{1400, 1100};
-// Room for about three equations above the graph on a first start.
-constexpr int kFirstEquationPaneMin = 150, kFirstEquationPaneMax = 260;
+// Room for three or four equations above the graph on a first start.
+constexpr int kFirstEquationPaneMin = 150, kFirstEquationPaneMax = 320;
 constexpr int kNoticeMs = 8000;      // how long a notice stays in the status bar
 constexpr int kResolutionSteps = 12; // the control's positions, as the graph pane divides them
 constexpr QKeyCombination kZoomInKeys = Qt::CTRL | Qt::Key_PageUp;
@@ -74,7 +74,7 @@ int screenDotsPerInch() {
 int equationPaneHeight(int stored, int total) {
   const int most = std::max(total - std::max(total / 3, kSmallestPane), 0);
   const int least = std::min(kSmallestEquationPane, most);
-  if (stored <= 0) stored = std::clamp(total / 4, kFirstEquationPaneMin, kFirstEquationPaneMax);
+  if (stored <= 0) stored = std::clamp(total * 3 / 10, kFirstEquationPaneMin, kFirstEquationPaneMax);
   return std::clamp(stored, least, most);
 }
 
