@@ -67,7 +67,8 @@ std::string joinItems(const std::vector<std::string>& lists) {
 }
 
 std::string formatValue(double v) {
-  if (std::isnan(v)) return std::signbit(v) ? "-nan" : "nan";
+  // A NaN's sign means nothing, and which sign a library call leaves differs between paths.
+  if (std::isnan(v)) return "nan";
   if (std::isinf(v)) return v < 0 ? "-inf" : "inf";
   char buffer[40];
   const auto end = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::general, 17).ptr;
