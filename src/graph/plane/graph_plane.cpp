@@ -256,7 +256,11 @@ bool CGraphPlane::zoomAbout(int kind, double pixelX, double pixelY, double x, do
   const double pixelsPerUnit = 16.0 * pixelRatio_ / zoomed.scale;
   zoomed.xMin = x - (pixelX - rect.left) / pixelsPerUnit;
   zoomed.yMin = y - (pixelY - (rect.bottom - 1)) / -pixelsPerUnit;
-  if (!std::isnormal(zoomed.scale) || !std::isnormal(pixelsPerUnit) || !withinDoubleLimits(zoomed))
+  // A view already past the limits (a restored one) may zoom as long as its edges stay numbers,
+  // so that zooming out can bring its ticks back.
+  const bool within = withinDoubleLimits(settings_);
+  if (!std::isnormal(zoomed.scale) || !std::isnormal(pixelsPerUnit) || !std::isfinite(zoomed.xMin) ||
+      !std::isfinite(zoomed.yMin) || (within && !withinDoubleLimits(zoomed)))
     return refuse();
   if (x != 0.0 || y != 0.0) centred_ = false;
   settings_ = zoomed;
