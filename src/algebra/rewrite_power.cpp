@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -52,6 +53,27 @@ void splitSignFromBase(MathObject& o, ObjectPtr magnitude, ObjectPtr exponent, R
   rewriteObject(o, context);
 }
 
+// The numerator's parity when the exponent is a literal fraction p/q whose lowest terms have
+// an odd q: such powers stay real below zero (the evaluator takes (-8)^(1/3) as -2), so the
+// sign of a negative base can be split off. Empty for any other exponent.
+std::optional<bool> oddRootNumeratorIsOdd(const MathObject& exponent) {
+  const MathObject* fraction = &exponent;
+  if (fraction->kind == ObjectKind::minus && fraction->childCount() == 1) fraction = fraction->child(0);
+  if (fraction->kind != ObjectKind::over || fraction->childCount() != 2 ||
+      !isIntegerNumber(fraction->child(0)) || !isIntegerNumber(fraction->child(1)) ||
+      valueOf(*fraction->child(1)) == 0)
+    return std::nullopt;
+  const double p = valueOf(*fraction->child(0));
+  const double q = valueOf(*fraction->child(1));
+  const auto divisor = static_cast<double>(gcdOf(p, q));
+  if (isEvenInteger(q / divisor)) return std::nullopt;
+  return !isEvenInteger(p / divisor);
+}
+
+bool isMinusOne(const MathObject& o) {
+  return isNumber(&o, -1) || (o.kind == ObjectKind::minus && o.childCount() == 1 && isNumber(o.child(0), 1));
+}
+
 } // namespace
 
 void rewritePower(MathObject& o, RewriteContext& context) {
@@ -89,9 +111,19 @@ void rewritePower(MathObject& o, RewriteContext& context) {
       isNumber(exponent.child(0), 1) && isIntegerNumber(exponent.child(1)) && valueOf(base) >= 0) {
     if (const auto root = exactRoot(valueOf(base), valueOf(*exponent.child(1)))) return setNumber(o, *root);
   }
+  const std::optional<bool> oddRoot = oddRootNumeratorIsOdd(exponent);
+  if (oddRoot && isMinusOne(base)) return setNumber(o, *oddRoot ? -1 : 1);
+  // An odd root splits off a sign and multiplies into an inner integral or odd-root exponent:
+  // (-x)^(1/3) = -x^(1/3), (x^3)^(1/3) = x, whatever the sign of x.
+  if (oddRoot && base.kind == ObjectKind::minus && base.childCount() == 1) {
+    ObjectPtr e = removeChild(o, 1);
+    return splitSignFromBase(o, removeChild(*o.child(0), 0), std::move(e), context);
+  }
+  const bool oddRootOfPower = oddRoot && base.kind == ObjectKind::power && base.childCount() == 2 &&
+                              (isIntegerNumber(base.child(1)) || oddRootNumeratorIsOdd(*base.child(1)));
   // Splitting a power over a product, a quotient or a sign, or multiplying nested exponents,
   // keeps the value only for integral exponents: (x^2)^(1/2) is |x|, not x.
-  if (integralExponent) {
+  if (integralExponent || oddRootOfPower) {
     if (base.kind == ObjectKind::times && base.childCount() > 0) {
       bool commuting = true;
       for (int i = 0; i < base.childCount(); ++i) commuting &= !isNonCommuting(*base.child(i));
