@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <numeric>
+#include <optional>
 
 namespace vexmar {
 namespace {
@@ -104,10 +106,12 @@ const KindCode* kindCode(ObjectKind kind) {
 #define VEXMAR_COMPUTES_Control false
 #define VEXMAR_COMPUTES_Unary true
 #define VEXMAR_COMPUTES_Binary true
+#define VEXMAR_COMPUTES_Rational true
 constexpr bool kComputes[] = {
 #define VEXMAR_OPCODE(name, listing, stack, shape, point, interval, fused) VEXMAR_COMPUTES_##shape,
 #include "numeric/eval_opcodes.def"
 };
+#undef VEXMAR_COMPUTES_Rational
 #undef VEXMAR_COMPUTES_Binary
 #undef VEXMAR_COMPUTES_Unary
 #undef VEXMAR_COMPUTES_Control
@@ -131,6 +135,73 @@ bool allChildren(const MathObject& node) {
   for (const ObjectPtr& c : node.children)
     if (!c) return false;
   return true;
+}
+
+// An exact rational number p/q in lowest terms, q > 0.
+struct Rational {
+  std::int64_t p;
+  std::int64_t q;
+};
+
+// Rationals read from literals stay this small, so that no sum or product of two overflows; nor
+// are they nested deeper than this, so that reading one takes a small stack.
+constexpr std::int64_t kRationalLimit = std::int64_t{1} << 30;
+constexpr int kRationalDepth = 16;
+
+std::optional<Rational> rationalOf(std::int64_t p, std::int64_t q) {
+  if (q == 0) return std::nullopt;
+  if (q < 0) {
+    p = -p;
+    q = -q;
+  }
+  const std::int64_t common = std::gcd(p, q);
+  p /= common;
+  q /= common;
+  if (p > kRationalLimit || p < -kRationalLimit || q > kRationalLimit) return std::nullopt;
+  return Rational{p, q};
+}
+
+// The value of a tree made of integer literals by sums, products, quotients, negation and
+// parentheses (the 2/3 of x^(2/3), or the 1/3 + -1 of its derivative); nothing for any other.
+std::optional<Rational> literalRational(const MathObject& node, int depth = 0) {
+  if (node.kind == ObjectKind::num) {
+    const double v = node.number ? node.number->value : std::nan("");
+    if (!(std::fabs(v) <= static_cast<double>(kRationalLimit)) || std::trunc(v) != v) return std::nullopt;
+    return Rational{static_cast<std::int64_t>(v), 1};
+  }
+  const int n = node.childCount();
+  const bool single = n == 1 && (node.kind == ObjectKind::id || node.kind == ObjectKind::minus);
+  const bool combining = n >= 1 && (node.kind == ObjectKind::plus || node.kind == ObjectKind::times ||
+                                    (node.kind == ObjectKind::over && n == 2));
+  if (!(single || combining) || depth >= kRationalDepth || !allChildren(node)) return std::nullopt;
+  std::optional<Rational> r = literalRational(*node.child(0), depth + 1);
+  if (r && node.kind == ObjectKind::minus) r->p = -r->p;
+  for (int i = 1; r && i < n; ++i) {
+    const std::optional<Rational> next = literalRational(*node.child(i), depth + 1);
+    if (!next) return std::nullopt;
+    if (node.kind == ObjectKind::plus)
+      r = rationalOf(r->p * next->q + next->p * r->q, r->q * next->q);
+    else if (node.kind == ObjectKind::times)
+      r = rationalOf(r->p * next->p, r->q * next->q);
+    else
+      r = rationalOf(r->p * next->q, r->q * next->p);
+  }
+  return r;
+}
+
+// The exact exponent of a power whose exponent is a literal fraction (not an integer, which
+// takes the power instruction), or of a root whose index is a literal rational: the machines run
+// these as rational powers, real for negative bases where the denominator is odd.
+std::optional<Rational> exactExponent(const MathObject& node) {
+  if (node.childCount() != 2 || !allChildren(node)) return std::nullopt;
+  if (node.kind == ObjectKind::power) {
+    if (isPowerOfE(node, numericState().animatedVariable)) return std::nullopt; // the exponential
+    const std::optional<Rational> e = literalRational(*node.child(1));
+    return e && e->q > 1 ? e : std::nullopt;
+  }
+  if (node.kind != ObjectKind::sqrt) return std::nullopt;
+  const std::optional<Rational> index = literalRational(*node.child(1));
+  return index ? rationalOf(index->q, index->p) : std::nullopt;
 }
 
 void emit(EvalProgram& p, EvalOpcode op, std::int32_t slot = 0) { p.code.push_back({op, slot, 0.0}); }
@@ -178,6 +249,7 @@ int CompileBatch::depthOf(const MathObject& node) const {
   }
   if (!allChildren(node)) return n + 2;
   const double animated = numericState().animatedVariable;
+  if (exactExponent(node)) return child(0);
   switch (node.kind) {
   case ObjectKind::plus:
   case ObjectKind::times: {
@@ -412,6 +484,12 @@ void CompileBatch::plan(const MathObject& node, std::vector<Step>& code) const {
     code.push_back(operate(op));
   };
   const KindCode* k = kindCode(node.kind);
+  if (const std::optional<Rational> e = exactExponent(node)) {
+    const Step power{Step::Kind::Operate, nullptr, EvalOpcode::RationalPower, static_cast<double>(e->p),
+                     static_cast<std::int32_t>(e->q)};
+    code.insert(code.end(), {visit(node.child(0)), power});
+    return;
+  }
   if (!allChildren(node)) {
     // As the children come: values side by side, then the kind's operations.
     for (const ObjectPtr& c : node.children)
@@ -497,9 +575,10 @@ void CompileBatch::visit(const MathObject& node, EvalProgram& p, std::vector<Ste
   steps.insert(steps.end(), code.rbegin(), code.rend());
 }
 
-// Emits `op`, or, when its operands are constants, the constant it makes: the point value as
-// the point machine computes it and the enclosure as the interval machine does.
-void CompileBatch::operate(EvalProgram& p, EvalOpcode op) {
+// Emits `instruction`, or, when its operands are constants, the constant it makes: the point value
+// as the point machine computes it and the enclosure as the interval machine does.
+void CompileBatch::operate(EvalProgram& p, const EvalInstruction& instruction) {
+  const EvalOpcode op = instruction.opcode;
   const std::size_t operands = stackEffect(op) < 0 ? 2 : 1;
   const std::size_t size = p.code.size();
   const bool constantOperands =
@@ -507,12 +586,12 @@ void CompileBatch::operate(EvalProgram& p, EvalOpcode op) {
       std::all_of(p.code.end() - static_cast<std::ptrdiff_t>(operands), p.code.end(),
                   [](const EvalInstruction& i) { return i.opcode == EvalOpcode::PushConstant; });
   if (!constantOperands) {
-    emit(p, op);
+    p.code.push_back(instruction);
     return;
   }
   EvalProgram folded;
   folded.code.assign(p.code.end() - static_cast<std::ptrdiff_t>(operands), p.code.end());
-  emit(folded, op);
+  folded.code.push_back(instruction);
   folded.finish();
   NumericState& state = numericState();
   const double value = detail::runPointProgram(folded, state.slots.data());
@@ -535,7 +614,7 @@ void CompileBatch::compile(const MathObject& tree, EvalProgram& program) {
       visit(*step.node, program, steps);
       break;
     case Step::Kind::Operate:
-      operate(program, step.op);
+      operate(program, {step.op, step.slot, step.value});
       break;
     case Step::Kind::Push:
       pushConstant(program, step.value, {step.value, step.value});

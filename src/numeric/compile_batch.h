@@ -52,7 +52,8 @@ private:
     enum class Kind { Visit, Operate, Push, Record } kind;
     const MathObject* node = nullptr;
     EvalOpcode op = EvalOpcode::Nop;
-    double value = 0;
+    double value = 0;      ///< a pushed constant; an operation's constant operand
+    std::int32_t slot = 0; ///< an operation's slot operand
   };
 
   void analyse(const MathObject& tree);
@@ -63,7 +64,7 @@ private:
   void emitLeaf(const MathObject& node, EvalProgram& program);
   void emitLetter(std::uint16_t code, EvalProgram& program);
   void emitDerived(int slot, EvalProgram& program);
-  void operate(EvalProgram& program, EvalOpcode op);
+  void operate(EvalProgram& program, const EvalInstruction& instruction);
 
   bool hoisting_;
   std::vector<EvalProgram*> programs_;

@@ -11,7 +11,7 @@ namespace {
 static_assert(static_cast<int>(EvalOpcode::PushConstant) == 0 && static_cast<int>(EvalOpcode::Stop) == 51,
               "a row of eval_opcodes.def was inserted or removed above the end");
 
-enum class OpcodeShape { Control, Unary, Binary };
+enum class OpcodeShape { Control, Unary, Binary, Rational };
 
 // The machines pop an operand for exactly the binary instructions.
 constexpr bool stackFitsShape(int stack, OpcodeShape shape) {
@@ -107,18 +107,22 @@ void EvalProgram::finish() {
 
 std::string EvalProgram::listing() const {
   std::string text;
-  char line[64];
+  // Locale-independent, as %.17g in the C locale.
+  const auto number = [](double value) {
+    char digits[32];
+    return std::string(
+        digits, std::to_chars(digits, digits + sizeof digits, value, std::chars_format::general, 17).ptr);
+  };
   for (std::size_t n = 0; n < code.size(); ++n) {
     const EvalInstruction& i = code[n];
     std::string operand;
     switch (i.opcode) {
-    case EvalOpcode::PushConstant: {
-      // Locale-independent, as %.17g in the C locale.
-      const auto end =
-          std::to_chars(line, line + sizeof line, i.constant, std::chars_format::general, 17).ptr;
-      operand = " " + std::string(line, end);
+    case EvalOpcode::PushConstant:
+      operand = " " + number(i.constant);
       break;
-    }
+    case EvalOpcode::RationalPower:
+      operand = " " + number(i.constant) + "/" + std::to_string(i.slot);
+      break;
     case EvalOpcode::PushSlot:
     case EvalOpcode::Store:
     case EvalOpcode::PushUCache:

@@ -33,8 +33,8 @@ inline constexpr int kStackLimit = 199;
 
 struct EvalInstruction {
   EvalOpcode opcode = EvalOpcode::Stop;
-  std::int32_t slot = 0; ///< PushSlot, Store, PushUCache, PushVCache
-  double constant = 0.0; ///< PushConstant: the value point evaluation uses
+  std::int32_t slot = 0; ///< PushSlot, Store, PushUCache, PushVCache; RationalPower: q of p/q
+  double constant = 0.0; ///< PushConstant: the value point evaluation uses; RationalPower: p of p/q
   /// PushConstant: an enclosure of the real number the constant stands for, which interval
   /// evaluation uses. Until finish() the empty (+inf, -inf), which it makes the constant itself.
   IntervalValue enclosure{std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()};

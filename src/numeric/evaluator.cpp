@@ -88,12 +88,14 @@ inline IntervalValue intervalDrop(IntervalValue popped, IntervalValue a) {
 namespace {
 
 // Expands OP(name, body) for one row of eval_opcodes.def. An arithmetic row's body applies its
-// routine to the accumulator `a` and, if binary, to the operand popped off `stack`; a control row's
+// routine to the accumulator `a` and, if binary, to the operand popped off `stack` (a rational
+// row's, to the exponent the instruction holds); a control row's
 // body is the machine's own, the macro named by `prefix` and the row's name. The parentheses
 // around `routine` make an empty column an error instead of an instruction that does nothing.
 #define VEXMAR_STEP_Control(OP, prefix, name, routine) OP(name, prefix##name)
 #define VEXMAR_STEP_Unary(OP, prefix, name, routine) OP(name, a = (routine)(a))
 #define VEXMAR_STEP_Binary(OP, prefix, name, routine) OP(name, a = (routine)(*--top, a))
+#define VEXMAR_STEP_Rational(OP, prefix, name, routine) OP(name, a = (routine)(a, ip->constant, ip->slot))
 
 // The point machine's control instructions, on the accumulator `a`, the value stack `stack`/`top`
 // and the instruction `ip`; shared by the two dispatch loops below so that both run the same code.
@@ -286,6 +288,7 @@ IntervalValue runInterval(const detail::MachineInstruction* ip, IntervalValue* s
 #undef VEXMAR_POINT_Store
 #undef VEXMAR_POINT_PushSlot
 #undef VEXMAR_POINT_PushConstant
+#undef VEXMAR_STEP_Rational
 #undef VEXMAR_STEP_Binary
 #undef VEXMAR_STEP_Unary
 #undef VEXMAR_STEP_Control

@@ -290,6 +290,23 @@ IntervalValue realPower(IntervalValue base, IntervalValue exponent) {
   return result;
 }
 
+IntervalValue intervalRationalPower(IntervalValue base, double p, int q) {
+  // The exponent p/q lies between its two roundings.
+  const IntervalValue exponent{downQuotient(p, q), p / q};
+  if (q % 2 == 0 || base.lower >= 0) return realPower(base, exponent);
+  // |x|^(p/q) over magnitudes from `near` to `far`.
+  const auto magnitude = [&](double near, double far) { return powerOfNonnegativeBase(near, far, exponent); };
+  if (isEvenInteger(p)) // even: the magnitudes decide
+    return magnitude(base.upper < 0 ? -base.upper : 0.0, std::max(-base.lower, base.upper));
+  if (base.upper <= 0) { // odd, and all at or below zero: the magnitudes negated
+    const IntervalValue m = magnitude(-base.upper, -base.lower);
+    return {-m.upper, -m.lower};
+  }
+  // Odd, across zero: rising through 0 for p > 0; for p < 0 the pole at 0 reaches both infinities.
+  if (p < 0) return wholeLine();
+  return {-magnitude(0.0, -base.lower).upper, magnitude(0.0, base.upper).upper};
+}
+
 IntervalValue intervalExp(IntervalValue a) {
   if (a.lower != a.upper && std::isfinite(a.lower) && std::isfinite(a.upper)) {
     // e^(m + t) = e^m e^t, with 1 - h <= e^t <= 1 + h + 0.52 h^2 for |t| <= h <= 1/16.
@@ -495,9 +512,10 @@ IntervalValue intervalFactorial(IntervalValue a) {
     atLow = {-atLow.high, -atLow.low};
     atHigh = {-atHigh.high, -atHigh.low};
   }
-  // An end on a pole is infinite in magnitude, whatever the sign of the piece.
-  if (std::isinf(atLow.low) || std::isinf(atLow.high)) atLow = {kInfinity, kInfinity};
-  if (std::isinf(atHigh.low) || std::isinf(atHigh.high)) atHigh = {kInfinity, kInfinity};
+  // An end on a pole is infinite in magnitude, whatever the sign of the piece. A value beyond the
+  // largest double is not: its lower bound stays finite.
+  if (std::isinf(atLow.low)) atLow = {kInfinity, kInfinity};
+  if (std::isinf(atHigh.low)) atHigh = {kInfinity, kInfinity};
   double least;
   const int turns = static_cast<int>(std::size(detail::kFactorialTurns));
   if (piece < turns) {
@@ -664,6 +682,10 @@ VEXMAR_PUBLIC_BINARY(intervalHypot)
 
 #undef VEXMAR_PUBLIC_BINARY
 #undef VEXMAR_PUBLIC_UNARY
+
+IntervalValue intervalRationalPower(IntervalValue base, double p, int q) {
+  return inUpwardRounding([p, q](IntervalValue v) { return upward::intervalRationalPower(v, p, q); }, base);
+}
 
 IntervalValue intervalSinCos(IntervalValue a, bool sine) {
   return sine ? inUpwardRounding([](IntervalValue v) { return upward::intervalSin(v); }, a)

@@ -48,6 +48,9 @@ inline constexpr IntervalValue Degree = justAbove(Constant::Degree);
 /// a / b: the reciprocal of b times a when b reaches zero, otherwise the quotients of the bounds.
 [[nodiscard]] IntervalValue intervalDivide(IntervalValue a, IntervalValue b);
 [[nodiscard]] IntervalValue intervalPower(IntervalValue base, IntervalValue exponent);
+/// base^(p/q) for an exact exponent, as rationalPower defines it: odd and even functions of the
+/// base for odd q, and no values below zero for even q.
+[[nodiscard]] IntervalValue intervalRationalPower(IntervalValue base, double p, int q);
 [[nodiscard]] IntervalValue intervalAbs(IntervalValue a);
 /// 1 above 0, -1 below 0, the value itself at 0.
 [[nodiscard]] IntervalValue intervalSign(IntervalValue a);

@@ -115,6 +115,13 @@ double power(double x, double y) {
   return std::pow(x, y);
 }
 
+double rationalPower(double x, double p, int q) {
+  const double magnitude = std::pow(std::fabs(x), p / q);
+  if (!std::signbit(x)) return magnitude;
+  if (q % 2 == 0) return x == 0 ? magnitude : kNaN;
+  return isEvenInteger(p) ? magnitude : -magnitude;
+}
+
 double angleOf(double y, double x) {
   const double angle = std::atan2(y, x);
   return angle < 0 ? angle + Constant::TwoPi : angle;

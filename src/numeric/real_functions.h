@@ -39,6 +39,10 @@ inline constexpr double TwoTo53 = 9007199254740992.0;
 [[nodiscard]] double factorial(double x);
 /// The runtime power: a negative base with a non-integral exponent gives NaN.
 [[nodiscard]] double power(double x, double y);
+/// x^(p/q) for integers p and q > 0 without a common factor. A negative x has a real value when q
+/// is odd: the power is an odd function of x for odd p and an even one for even p. Where q is
+/// even a negative x has none (NaN).
+[[nodiscard]] double rationalPower(double x, double p, int q);
 /// Integer exponents from here to kGreatestMultipliedExponent are multiplied out, within 3.5 ulps
 /// and far faster than the runtime power.
 inline constexpr int kLeastMultipliedExponent = -4;

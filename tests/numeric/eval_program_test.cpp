@@ -70,6 +70,7 @@ constexpr OpcodeRow kFixedOpcodes[] = {
     {EvalOpcode::And, 49, "and", -1},
     {EvalOpcode::Or, 50, "or", -1},
     {EvalOpcode::Stop, 51, "stop", 0},
+    {EvalOpcode::RationalPower, 52, "rational power", 0},
 };
 
 TEST(EvalProgramTest, OpcodeNumbersListingsAndStackEffectsStayFixed) {

@@ -59,8 +59,7 @@ std::vector<Case> cases() {
        [](double x, double y) { return std::exp(-x * y); }},
       {"nested functions", "ln[plus[cosh[" + X + "]," + n(1) + "]]",
        [](double x, double) { return std::log(std::cosh(x) + 1); }},
-      {"cube root", "sqrt[" + X + "," + n(3) + "]",
-       [](double x, double) { return x < 0 ? NAN : std::cbrt(x); }},
+      {"cube root", "sqrt[" + X + "," + n(3) + "]", [](double x, double) { return std::cbrt(x); }},
       {"log base 2", "log[" + X + "," + n(2) + "]",
        [](double x, double) { return std::log(x) / std::log(2.0); }},
       {"scientific", "sn[" + n(1.5) + "," + n(3) + "]", [](double, double) { return 1500.0; }},
@@ -127,6 +126,7 @@ std::vector<InstructionCase> instructionCases() {
       {EvalOpcode::Multiply, "times[" + X + "," + Y + "]"},
       {EvalOpcode::Divide, "over[" + X + "," + Y + "]"},
       {EvalOpcode::Power, "power[" + X + "," + Y + "]"},
+      {EvalOpcode::RationalPower, "power[" + X + ",over[" + n(2) + "," + n(3) + "]]"},
       {EvalOpcode::Angle, "char[theta]"},
       {EvalOpcode::Hypot, "char[r]"},
       {EvalOpcode::Negate, "minus[" + X + "]"},
@@ -265,7 +265,7 @@ TEST_F(EvaluatorTest, GridBatchesHoistOneVariableParts) {
 TEST_F(EvaluatorTest, UndefinedValuesStopAndInfinitiesFlow) {
   EXPECT_TRUE(std::isnan(compiled("times[sqrt[num[-1,\"-1\"]],num[0,\"0\"]]")->evalU(0)));
   EXPECT_EQ(compiled("plus[over[num[1,\"1\"],num[0,\"0\"]],num[1,\"1\"]]")->evalU(0), INFINITY);
-  EXPECT_TRUE(std::isnan(compiled("sqrt[num[-8,\"-8\"],num[3,\"3\"]]")->evalU(0)));
+  EXPECT_TRUE(std::isnan(compiled("sqrt[num[-8,\"-8\"],num[4,\"4\"]]")->evalU(0)));
   EXPECT_NEAR(compiled("log[num[8,\"8\"],num[2,\"2\"]]")->evalU(0), 3, 1e-15);
   // Prompts and unknown kinds compile to nothing; a program that would pop nothing is undefined.
   EXPECT_TRUE(std::isnan(compiled("plus[prompt[],prompt[],prompt[]]")->evalU(0)));
@@ -465,6 +465,62 @@ TEST_F(EvaluatorTest, SquareRootsEncloseThePartInsideTheirDomain) {
   EXPECT_EQ(square.lower, 0);
   EXPECT_EQ(square.upper, 2);
   EXPECT_TRUE(isUndefined(compiled("sqrt[" + X + "]")->evalIntervalXY(-3, -1, 0, 0)));
+}
+
+// Literal fractions with odd denominators, as exponents or as root indices, give real values for
+// negative bases; other exponents leave negative bases without a value, as before.
+TEST_F(EvaluatorTest, OddRootsOfNegativeNumbersAreReal) {
+  struct Row {
+    const char* name;
+    std::string text;
+    double x;
+    double expected; // NaN: no value
+  };
+  const std::string third = "over[" + n(1) + "," + n(3) + "]";
+  const Row rows[] = {
+      {"cube root template", "sqrt[" + X + "," + n(3) + "]", -8, -2},
+      {"fifth root", "sqrt[" + X + "," + n(5) + "]", -32, -2},
+      {"root of index -3", "sqrt[" + X + ",minus[" + n(3) + "]]", -8, -0.5},
+      {"power 1/3", "power[" + X + "," + third + "]", -27, -3},
+      {"power 1/3 in parentheses", "power[" + X + ",id[" + third + "]]", -8, -2},
+      {"power 2/6, 1/3 in lowest terms", "power[" + X + ",over[" + n(2) + "," + n(6) + "]]", -8, -2},
+      {"even numerator", "power[" + X + ",over[" + n(2) + "," + n(3) + "]]", -8, 4},
+      {"odd numerator", "power[" + X + ",over[" + n(5) + "," + n(3) + "]]", -8, -32},
+      {"negated fraction", "power[" + X + ",minus[" + third + "]]", -8, -0.5},
+      {"negative numerator", "power[" + X + ",over[num[-2,\"-2\"]," + n(3) + "]]", -8, 0.25},
+      // The derivative of x^(1/3) as the derivative steps leave it, simplified, and as the total
+      // derivative's quotient rule gives it: 1/3 x^(-2/3) = 1/12 at -8.
+      {"derivative steps", "times[" + third + ",power[" + X + ",plus[" + third + ",num[-1,\"\"]]]]", -8,
+       1.0 / 12},
+      {"derivative simplified", "over[power[" + X + ",minus[over[" + n(2) + "," + n(3) + "]]]," + n(3) + "]",
+       -8, 1.0 / 12},
+      {"total derivative", "over[power[" + X + "," + third + "],times[" + n(3) + "," + X + "]]", -8,
+       1.0 / 12},
+      {"integer exponent as a fraction", "power[" + X + ",over[" + n(6) + "," + n(3) + "]]", -3, 9},
+      {"even root", "sqrt[" + X + "," + n(4) + "]", -16, NAN},
+      {"even denominator", "power[" + X + ",over[" + n(3) + "," + n(4) + "]]", -16, NAN},
+      {"decimal exponent", "power[" + X + "," + n(0.5) + "]", -4, NAN},
+      {"fraction of decimals", "power[" + X + ",over[" + n(0.2) + "," + n(0.6) + "]]", -8, NAN},
+      {"letter exponent", "power[" + X + "," + Y + "]", -8, NAN},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    auto e = compiled(row.text);
+    const double v = e->evalUVXYZ(0, 0, row.x, 1.0 / 3, 0);
+    const IntervalValue range = e->evalIntervalXY(row.x, row.x, 1.0 / 3, 1.0 / 3);
+    if (std::isnan(row.expected)) {
+      EXPECT_TRUE(std::isnan(v)) << v;
+      EXPECT_TRUE(isUndefined(range));
+      continue;
+    }
+    EXPECT_NEAR(v, row.expected, 1e-15 * std::fabs(row.expected));
+    EXPECT_TRUE(range.lower <= row.expected && row.expected <= range.upper);
+    EXPECT_TRUE(range.lower <= v && v <= range.upper);
+  }
+  // The exponent is part of the instruction; constant bases fold.
+  EXPECT_EQ(compiled("power[" + X + ",minus[over[" + n(2) + "," + n(3) + "]]]")->program()->listing(),
+            "0: push slot 3\n1: rational power -2/3\n2: stop\n");
+  EXPECT_EQ(compiled("sqrt[num[-8,\"-8\"]," + n(3) + "]")->program()->code.size(), 2u);
 }
 
 // Interval evaluation rounds upward inside and gives the caller back its own rounding.

@@ -165,6 +165,18 @@ const UnaryRow kUnaryRows[] = {
     {"arcsech", intervalArcsech, arcsech, nullptr},
     {"arccsch", intervalArccsch, arccsch, atZero},
     {"factorial", intervalFactorial, factorial, nullptr},
+    {"cube root", [](IntervalValue a) { return intervalRationalPower(a, 1, 3); },
+     [](double x) { return rationalPower(x, 1, 3); }, nullptr},
+    {"power 2/3", [](IntervalValue a) { return intervalRationalPower(a, 2, 3); },
+     [](double x) { return rationalPower(x, 2, 3); }, nullptr},
+    {"power -1/3", [](IntervalValue a) { return intervalRationalPower(a, -1, 3); },
+     [](double x) { return rationalPower(x, -1, 3); }, atZero},
+    {"power -4/5", [](IntervalValue a) { return intervalRationalPower(a, -4, 5); },
+     [](double x) { return rationalPower(x, -4, 5); }, atZero},
+    {"power 7/9", [](IntervalValue a) { return intervalRationalPower(a, 7, 9); },
+     [](double x) { return rationalPower(x, 7, 9); }, nullptr},
+    {"power 3/2", [](IntervalValue a) { return intervalRationalPower(a, 3, 2); },
+     [](double x) { return rationalPower(x, 3, 2); }, nullptr},
 };
 
 struct BinaryRow {
@@ -407,6 +419,14 @@ TEST(IntervalRules, BoundsHoldExactResults) {
   }
 }
 
+// `result` holds `expected` and is hardly wider.
+void expectTightAround(IntervalValue result, IntervalValue expected, const char* name) {
+  EXPECT_TRUE(result.lower <= expected.lower && result.upper >= expected.upper) << name << show(result);
+  EXPECT_TRUE(closeBound(result.lower, expected.lower, 1e-14 * std::fabs(expected.lower)) &&
+              closeBound(result.upper, expected.upper, 1e-14 * std::fabs(expected.upper)))
+      << name << show(result);
+}
+
 TEST(IntervalRules, PowerIsTightAroundItsTrueRange) {
   struct Row {
     const char* name;
@@ -428,12 +448,41 @@ TEST(IntervalRules, PowerIsTightAroundItsTrueRange) {
   };
   for (const Row& row : rows) {
     const IntervalValue result = intervalPower(row.base, row.exponent);
-    EXPECT_TRUE(result.lower <= row.expected.lower && result.upper >= row.expected.upper)
-        << row.name << show(result);
-    EXPECT_TRUE(closeBound(result.lower, row.expected.lower, 1e-14 * std::fabs(row.expected.lower)) &&
-                closeBound(result.upper, row.expected.upper, 1e-14 * std::fabs(row.expected.upper)))
-        << row.name << show(result);
+    expectTightAround(result, row.expected, row.name);
   }
+}
+
+// An odd denominator makes x^(p/q) an odd (p odd) or even (p even) function, rising or falling on
+// each side of zero; negative exponents have a pole there. An even denominator leaves out the
+// negative part.
+TEST(IntervalRules, RationalPowersFollowTheirMonotonePieces) {
+  struct Row {
+    const char* name;
+    IntervalValue base;
+    double p;
+    int q;
+    IntervalValue expected;
+  };
+  const Row rows[] = {
+      {"cube root across zero", {-8, 27}, 1, 3, {-2, 3}},
+      {"cube root below zero", {-27, -8}, 1, 3, {-3, -2}},
+      {"odd power below zero", {-8, -1}, 5, 3, {-32, -1}},
+      {"even power across zero", {-8, 1}, 2, 3, {0, 4}},
+      {"even power below zero", {-27, -8}, 4, 3, {16, 81}},
+      {"negative odd power below zero", {-8, -1}, -1, 3, {-1, -0.5}},
+      {"negative odd power up to zero", {-8, 0}, -1, 3, {-kInfinity, -0.5}},
+      {"negative odd power across zero", {-1, 8}, -1, 3, {-kInfinity, kInfinity}},
+      {"negative even power across zero", {-8, 1}, -2, 3, {0.25, kInfinity}},
+      {"fifth root", {-32, 243}, 1, 5, {-2, 3}},
+      {"square root's part at or above zero", {-4, 9}, 1, 2, {0, 3}},
+      {"an infinite end", {-kInfinity, -1}, 1, 3, {-kInfinity, -1}},
+  };
+  for (const Row& row : rows) {
+    const IntervalValue result = intervalRationalPower(row.base, row.p, row.q);
+    expectTightAround(result, row.expected, row.name);
+  }
+  EXPECT_TRUE(isUndefined(intervalRationalPower({-4, -1}, 1, 2)));
+  EXPECT_TRUE(isUndefined(intervalRationalPower({-4, -1}, 3, 4)));
 }
 
 TEST(IntervalRules, Factorial) {
@@ -447,6 +496,9 @@ TEST(IntervalRules, Factorial) {
   EXPECT_TRUE(fromPole.lower <= 1 && fromPole.lower > 0.99) << show(fromPole);
   const IntervalValue acrossPoles = intervalFactorial({-2.5, -0.5});
   EXPECT_TRUE(acrossPoles.lower == -kInfinity && acrossPoles.upper == kInfinity) << show(acrossPoles);
+  // Beyond the largest double the values are finite all the same, unlike at a pole.
+  const IntervalValue huge = intervalFactorial({1500, 1500.5});
+  EXPECT_TRUE(huge.lower <= DBL_MAX && huge.upper == kInfinity) << show(huge);
 }
 
 // Containment alone would accept (0, 1) everywhere; a settled comparison must say so.

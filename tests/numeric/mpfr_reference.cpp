@@ -143,6 +143,67 @@ bool power(mpfr_ptr out, mpfr_srcptr base, mpfr_srcptr exponent) {
   return mpfr_number_p(out);
 }
 
+/// An exact rational that frees itself.
+class Rational {
+public:
+  Rational() { mpq_init(value_); }
+  ~Rational() { mpq_clear(value_); }
+  Rational(const Rational&) = delete;
+  Rational& operator=(const Rational&) = delete;
+  mpq_ptr get() { return value_; }
+
+private:
+  mpq_t value_;
+};
+
+// The exact value of a tree of integer literals joined by sums, products, quotients, negation and
+// parentheses: an exponent the engine takes as a fraction. False for any other tree.
+bool literalRational(const MathObject& node, mpq_ptr out) {
+  if (node.kind == ObjectKind::num) {
+    if (!node.number || !std::isfinite(node.number->value) ||
+        std::trunc(node.number->value) != node.number->value)
+      return false;
+    mpq_set_d(out, node.number->value);
+    return true;
+  }
+  const int n = node.childCount();
+  const bool single = n == 1 && (node.kind == ObjectKind::id || node.kind == ObjectKind::minus);
+  const bool many = n >= 1 && (node.kind == ObjectKind::plus || node.kind == ObjectKind::times ||
+                               (node.kind == ObjectKind::over && n == 2));
+  if (!single && !many) return false;
+  for (int i = 0; i < n; ++i) {
+    Rational term;
+    if (!node.child(i) || !literalRational(*node.child(i), i == 0 ? out : term.get())) return false;
+    if (i == 0) continue;
+    if (node.kind == ObjectKind::plus) mpq_add(out, out, term.get());
+    if (node.kind == ObjectKind::times) mpq_mul(out, out, term.get());
+    if (node.kind == ObjectKind::over) {
+      if (mpq_sgn(term.get()) == 0) return false;
+      mpq_div(out, out, term.get());
+    }
+  }
+  if (node.kind == ObjectKind::minus) mpq_neg(out, out);
+  return true;
+}
+
+// base^(p/q) for an exact exponent in lowest terms: a negative base has a real value, of the sign
+// of (-1)^p, when q is odd, and none when q is even.
+bool rationalPower(mpfr_ptr out, mpfr_srcptr base, mpq_srcptr exponent) {
+  if (mpfr_zero_p(base)) {
+    if (mpq_sgn(exponent) < 0) return false;
+    mpfr_set_ui(out, mpq_sgn(exponent) == 0 ? 1 : 0, kNearest);
+    return true;
+  }
+  const bool negative = mpfr_sgn(base) < 0;
+  if (negative && mpz_even_p(mpq_denref(exponent))) return false;
+  BigFloat e(mpfr_get_prec(out)), magnitude(mpfr_get_prec(out));
+  mpfr_set_q(e.get(), exponent, kNearest);
+  mpfr_abs(magnitude.get(), base, kNearest);
+  mpfr_pow(out, magnitude.get(), e.get(), kNearest);
+  if (negative && mpz_odd_p(mpq_numref(exponent))) mpfr_neg(out, out, kNearest);
+  return mpfr_number_p(out);
+}
+
 // A comparison is undecidable where the operands differ by no more than rounding could make.
 std::optional<int> compare(mpfr_srcptr a, mpfr_srcptr b, mpfr_prec_t bits) {
   const int c = mpfr_cmp(a, b);
@@ -326,6 +387,16 @@ bool evaluate(const MathObject& node, const Point& at, mpfr_ptr out) {
     return unary(node.kind, out, at) && mpfr_number_p(out);
   }
   if (n != 2) return false;
+  // A literal fraction as an exponent, or a literal root index, is exact.
+  Rational exponent;
+  if ((node.kind == ObjectKind::power || node.kind == ObjectKind::sqrt) && node.child(1) &&
+      literalRational(*node.child(1), exponent.get())) {
+    if (node.kind == ObjectKind::sqrt) {
+      if (mpq_sgn(exponent.get()) == 0) return false;
+      mpq_inv(exponent.get(), exponent.get());
+    }
+    return node.child(0) && evaluate(*node.child(0), at, out) && rationalPower(out, out, exponent.get());
+  }
   Operand a(node.child(0), at), b(node.child(1), at);
   if (!a.defined || !b.defined) return false;
   switch (node.kind) {

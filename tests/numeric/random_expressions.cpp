@@ -15,6 +15,11 @@ constexpr const char* kLiterals[] = {"0.1",  "0.3",  "2.5",  "1.1",     "3",    
                                      "1e-3", "7.25", "0.2",  "2",       "1",      "0.5", "10",
                                      "1.5",  "4",    "0.01", "6.02e23", "1e-300", "0"};
 constexpr const char* kExponents[] = {"2", "3", "-1", "-2", "5", "0.5", "1.5", "0.1", "4", "-3", "7", "0"};
+// Numerators and denominators of literal fractions, whose odd denominators give negative bases real
+// powers, and root indices.
+constexpr const char* kNumerators[] = {"1", "2", "-1", "-2", "4", "5", "3"};
+constexpr const char* kDenominators[] = {"3", "5", "2", "7", "6", "3"};
+constexpr const char* kRootIndices[] = {"2", "3", "3", "5", "-3", "4"};
 constexpr const char* kFunctions[] = {"minus", "sqrt", "ln",    "log",   "exp",   "abs",   "sgn",   "fact",
                                       "sin",   "cos",  "tan",   "cot",   "sec",   "csc",   "asin",  "acos",
                                       "atan",  "acot", "asec",  "acsc",  "sinh",  "cosh",  "tanh",  "coth",
@@ -58,6 +63,12 @@ std::string RandomExpressions::number(const char* text) {
   return "num[" + show(std::strtod(text, nullptr)) + ",\"" + text + "\"]";
 }
 
+std::string RandomExpressions::fraction() {
+  const std::string over = "over[" + number(kNumerators[pick(std::size(kNumerators))]) + "," +
+                           number(kDenominators[pick(std::size(kDenominators))]) + "]";
+  return unit() < 0.2 ? "minus[" + over + "]" : over;
+}
+
 std::string RandomExpressions::leaf() {
   const double p = unit();
   if (p < 0.32) return "char[x]";
@@ -80,12 +91,20 @@ std::string RandomExpressions::expression(int depth) {
            "]";
   if (p < 0.57) return "over[" + sub() + "," + sub() + "]";
   if (p < 0.68) {
-    const std::string exponent = unit() < 0.6 ? number(kExponents[pick(std::size(kExponents))]) : sub();
+    const double form = unit();
+    std::string exponent;
+    if (form < 0.45)
+      exponent = number(kExponents[pick(std::size(kExponents))]);
+    else if (form < 0.7)
+      exponent = fraction();
+    else
+      exponent = sub();
     return "power[" + sub() + "," + exponent + "]";
   }
   if (p < 0.73) return "power[char[e]," + sub() + "]";
   if (p < 0.77)
-    return "sqrt[" + sub() + "," + (unit() < 0.7 ? number(unit() < 0.5 ? "3" : "2") : sub()) + "]";
+    return "sqrt[" + sub() + "," +
+           (unit() < 0.7 ? number(kRootIndices[pick(std::size(kRootIndices))]) : sub()) + "]";
   if (p < 0.8) return "log[" + sub() + "," + (unit() < 0.7 ? number(unit() < 0.5 ? "2" : "10") : sub()) + "]";
   if (p < 0.83)
     return "sn[" + number(kLiterals[pick(std::size(kLiterals))]) + "," + number(unit() < 0.5 ? "3" : "-2") +

@@ -20,7 +20,7 @@ public:
   explicit RandomExpressions(std::uint64_t seed) : random_(seed) {}
 
   /// An expression of x and y nested up to `depth` levels: constants, decimal literals, every
-  /// function, powers, roots, logarithms, comparisons.
+  /// function, powers (literal fractions among their exponents), roots, logarithms, comparisons.
   [[nodiscard]] std::string expression(int depth);
   /// An interval of x or y: narrow, wide, across zero, beside a pole or a domain edge, huge, tiny,
   /// or a single point.
@@ -38,6 +38,7 @@ public:
 
 private:
   std::string leaf();
+  std::string fraction();
   std::string number(const char* text);
   double valueIn(IntervalValue v);
 

@@ -215,6 +215,7 @@ inline IntervalValue intervalSign(IntervalValue a) {
 }
 
 // The rest, in interval.cpp.
+IntervalValue intervalRationalPower(IntervalValue base, double p, int q);
 IntervalValue intervalExp(IntervalValue a);
 IntervalValue intervalLn(IntervalValue a);
 IntervalValue intervalLog10(IntervalValue a);
