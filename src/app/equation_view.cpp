@@ -728,6 +728,13 @@ void CVexmarView::stepHistory(bool forward) {
   for (;;) {
     const std::uint64_t serial = forward ? history.redoLine() : history.undoLine();
     if (serial == 0) break;
+    // A step that removed a whole equation puts it back in its place or removes it again.
+    if (forward ? history.redoRemovesLine() : history.undoRestoresLine()) {
+      bool removed = false;
+      guarded([&] { removed = document_.stepRemoval(forward) && forward; });
+      if (removed) return afterRemoval();
+      break;
+    }
     int line = -1;
     for (int i = 0; i < document_.equationCount() && line < 0; ++i)
       if (document_.model().equation(i).insertionPoint->serial == serial) line = i;
@@ -820,6 +827,10 @@ void CVexmarView::newEquation() {
 void CVexmarView::deleteEquation() {
   if (!hasLine()) return;
   guarded([&] { document_.removeEquation(document_.currentEquation()); });
+  afterRemoval();
+}
+
+void CVexmarView::afterRemoval() {
   statusText_.clear();
   // The End key's caret: after the whole equation.
   routeKey(KeyStroke{NamedKey{ViewKey::End}, 0});

@@ -128,6 +128,8 @@ private:
   void clipboardCommand(EditorCommand code);
   /// Undo or Redo: makes the line of the history's next step current, then steps.
   void stepHistory(bool forward);
+  /// After the current equation was removed: the caret goes to the end of the line above.
+  void afterRemoval();
   void moveToLine(int line);
 
   [[nodiscard]] QPoint contentOffset() const;

@@ -54,12 +54,22 @@ void VexmarDocument::removeEquation(int index) {
   if (index < 0 || index >= model_.equationCount()) return;
   InsertionPoint*& active = modelState().activeInsertionPoint;
   if (active == model_.equation(index).insertionPoint.get()) active = nullptr;
-  model_.removeEquation(index);
-  if (model_.equationCount() == 0) model_.addEquation(0);
+  model_.deleteEquation(index);
+  afterListChange(std::max(index - 1, 0));
+}
+
+bool VexmarDocument::stepRemoval(bool forward) {
+  const std::optional<int> index = forward ? model_.redoDeletion() : model_.undoDeletion();
+  if (!index) return false;
+  afterListChange(forward ? std::max(*index - 1, 0) : *index);
+  return true;
+}
+
+void VexmarDocument::afterListChange(int current) {
   modified_ = true;
-  // The lines below moved up: the current index names another line now, whichever it is.
+  // The lines moved: the current index names another line now, whichever it is.
   current_ = -1;
-  setCurrentEquation(std::max(index - 1, 0));
+  setCurrentEquation(current);
   emit equationsEdited();
 }
 

@@ -31,9 +31,13 @@ public:
   void setCurrentEquation(int index);
   /// Adds an empty equation after the current one and makes it current.
   void addEquationAfterCurrent();
-  /// Removes equation `index`; the one above it (the new first one when it was first) becomes
-  /// current. Removing the only equation leaves one empty equation.
+  /// Removes equation `index` as one Undo step; the one above it (the new first one when it was
+  /// first) becomes current. Removing the only equation leaves one empty equation.
   void removeEquation(int index);
+  /// Undo (Redo when `forward`) of the history's next step when it removed an equation: the
+  /// equation comes back in its place and becomes current, or goes again as removeEquation takes
+  /// it. False when the next step is no removal.
+  bool stepRemoval(bool forward);
 
   /// The Draw Graph state, set by the graph pane.
   [[nodiscard]] bool graphingOn() const { return graphingOn_; }
@@ -75,6 +79,9 @@ signals:
   void resetGraphRequested();
 
 private:
+  /// After lines were added or removed: equation `current` becomes the current one.
+  void afterListChange(int current);
+
   DocumentModel model_;
   int current_ = 0;
   bool graphingOn_ = false;

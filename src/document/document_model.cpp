@@ -7,6 +7,25 @@
 #include <cmath>
 
 namespace vexmar {
+namespace {
+
+// A deleted equation while its deletion waits for Undo.
+struct DetachedEquation final : DetachedLine {
+  std::unique_ptr<EquationRecord> record;
+  /// The empty equation that took the place of the only one; 0 for none.
+  std::uint64_t replacementSerial = 0;
+};
+
+bool isEmptyLine(const InsertionPoint& ip) { return !ip.root || ip.root->kind == ObjectKind::prompt; }
+
+// What is typed after a deletion, or after its Undo or Redo, is an edit step of its own.
+void startNewEditStep() {
+  EditorState& editor = editorState();
+  editor.previousCommand = editor.currentCommand = 0;
+  editor.snapshotDue = true;
+}
+
+} // namespace
 
 double DocumentModel::colourForNewEquation(int neighbour) const {
   for (int c = 1; c <= 8; ++c) {
@@ -35,6 +54,63 @@ void DocumentModel::removeEquation(int index) {
   // Undo steps of a line that is gone could never be taken.
   editorState().undo.forgetLine(equation(index).insertionPoint->serial);
   equations_.erase(equations_.begin() + index);
+}
+
+int DocumentModel::indexOfLine(std::uint64_t serial) const {
+  for (int i = 0; i < equationCount(); ++i)
+    if (equation(i).insertionPoint->serial == serial) return i;
+  return -1;
+}
+
+void DocumentModel::detachInto(int index, LineRemoval& removal) {
+  auto held = std::make_unique<DetachedEquation>();
+  held->record = std::move(equations_[static_cast<std::size_t>(index)]);
+  equations_.erase(equations_.begin() + index);
+  // Its graph goes with the next rebuild of the graphs; put back, it waits for the one after.
+  held->record->graphIndex = -1;
+  held->record->status = 0;
+  if (equations_.empty()) held->replacementSerial = addEquation(-1).insertionPoint->serial;
+  removal.lineSerial = held->record->insertionPoint->serial;
+  removal.position = index;
+  removal.line = std::move(held);
+}
+
+bool DocumentModel::deleteEquation(int index) {
+  if (index < 0 || index >= equationCount()) return false;
+  LineRemoval removal;
+  detachInto(index, removal);
+  editorState().undo.recordRemoval(std::move(removal));
+  startNewEditStep();
+  return true;
+}
+
+std::optional<int> DocumentModel::undoDeletion() {
+  std::optional<int> restoredAt;
+  editorState().undo.undoRemoval([&](LineRemoval& removal) {
+    auto* held = dynamic_cast<DetachedEquation*>(removal.line.get());
+    if (!held || !held->record) return;
+    // The empty equation that stood in for the only one goes again, unless it was used meanwhile.
+    const int standIn = held->replacementSerial ? indexOfLine(held->replacementSerial) : -1;
+    if (standIn >= 0 && isEmptyLine(*equation(standIn).insertionPoint)) removeEquation(standIn);
+    const int position = std::clamp(removal.position, 0, equationCount());
+    equations_.insert(equations_.begin() + position, std::move(held->record));
+    restoredAt = position;
+  });
+  if (restoredAt) startNewEditStep();
+  return restoredAt;
+}
+
+std::optional<int> DocumentModel::redoDeletion() {
+  std::optional<int> removedAt;
+  editorState().undo.redoRemoval([&](LineRemoval& removal) {
+    const int index = indexOfLine(removal.lineSerial);
+    if (index < 0) return false;
+    detachInto(index, removal);
+    removedAt = index;
+    return true;
+  });
+  if (removedAt) startNewEditStep();
+  return removedAt;
 }
 
 void DocumentModel::deleteContents() {

@@ -51,6 +51,12 @@ struct MainWindowTest : ::testing::Test {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
   }
   [[nodiscard]] QList<int> panes() const { return window->splitter()->sizes(); }
+  /// The window's action with this menu text; null when there is none.
+  [[nodiscard]] QAction* action(const QString& menuText) const {
+    for (QAction* a : window->findChildren<QAction*>())
+      if (a->text() == menuText) return a;
+    return nullptr;
+  }
   [[nodiscard]] std::string text(int index) {
     return writeObjectText(*window->document().model().equation(index).insertionPoint->root);
   }
@@ -197,9 +203,7 @@ TEST_F(MainWindowTest, BackspaceOnAnEmptyLineAndTheEditMenuDeleteEquations) {
   ASSERT_EQ(document.equationCount(), 3);
 
   // The menu entry removes the current equation whatever it holds, and its graph with it.
-  QAction* remove = nullptr;
-  for (QAction* action : window->findChildren<QAction*>())
-    if (action->text() == "&Delete Equation") remove = action;
+  QAction* remove = action("&Delete Equation");
   ASSERT_NE(remove, nullptr);
   document.setCurrentEquation(0);
   remove->trigger();
@@ -213,6 +217,75 @@ TEST_F(MainWindowTest, BackspaceOnAnEmptyLineAndTheEditMenuDeleteEquations) {
   EXPECT_EQ(text(0), "prompt[]");
   QTest::keyClick(&view, Qt::Key_Backspace);
   EXPECT_EQ(document.equationCount(), 1);
+}
+
+TEST_F(MainWindowTest, UndoPutsADeletedEquationBackAndRedoDeletesItAgain) {
+  open();
+  CVexmarView& view = window->equationView();
+  VexmarDocument& document = window->document();
+  CGraphView& graphs = window->graphView();
+  const auto type = [&](const std::string& keys) {
+    for (const char c : keys) QTest::keyClick(&view, c);
+  };
+  const auto graphCount = [&] {
+    graphs.finishGraphs();
+    return graphs.container().plane().graphCount();
+  };
+  const auto caretPath = [&](int line) {
+    const InsertionPoint& ip = *document.model().equation(line).insertionPoint;
+    return std::pair(pathTo(*ip.current), ip.mode);
+  };
+  type("y=x");
+  QTest::keyClick(&view, Qt::Key_N, Qt::ControlModifier);
+  type("y=2+x");
+  QTest::keyClick(&view, Qt::Key_Left);
+  QTest::keyClick(&view, Qt::Key_N, Qt::ControlModifier);
+  QTest::keyClick(&view, Qt::Key_Return);
+  ASSERT_EQ(document.equationCount(), 3);
+  ASSERT_EQ(graphCount(), 2);
+  const std::string first = text(0), second = text(1);
+  const auto secondCaret = caretPath(1);
+
+  // The menu entry on a line with content: Undo brings it back with its caret and its graph.
+  QAction* remove = action("&Delete Equation");
+  ASSERT_NE(remove, nullptr);
+  document.setCurrentEquation(1);
+  remove->trigger();
+  ASSERT_EQ(document.equationCount(), 2);
+  EXPECT_EQ(graphCount(), 1);
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    QTest::keyClick(&view, Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_EQ(document.equationCount(), 3);
+    EXPECT_EQ(document.currentEquation(), 1);
+    EXPECT_EQ(text(0), first);
+    EXPECT_EQ(text(1), second);
+    EXPECT_EQ(text(2), "prompt[]");
+    EXPECT_EQ(caretPath(1), secondCaret);
+    EXPECT_EQ(graphCount(), 2);
+    QTest::keyClick(&view, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    ASSERT_EQ(document.equationCount(), 2);
+    EXPECT_EQ(document.currentEquation(), 0);
+    EXPECT_EQ(text(1), "prompt[]");
+    EXPECT_EQ(graphCount(), 1);
+  }
+  QTest::keyClick(&view, Qt::Key_Z, Qt::ControlModifier);
+  ASSERT_EQ(document.equationCount(), 3);
+
+  // Backspace on the empty line: what is typed on the line above is undone first, then the line
+  // comes back.
+  document.setCurrentEquation(2);
+  QTest::keyClick(&view, Qt::Key_Backspace);
+  ASSERT_EQ(document.equationCount(), 2);
+  EXPECT_EQ(document.currentEquation(), 1);
+  type("+1");
+  QTest::keyClick(&view, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(text(1), second);
+  EXPECT_EQ(document.equationCount(), 2);
+  QTest::keyClick(&view, Qt::Key_Z, Qt::ControlModifier);
+  ASSERT_EQ(document.equationCount(), 3);
+  EXPECT_EQ(document.currentEquation(), 2);
+  EXPECT_EQ(text(2), "prompt[]");
 }
 
 TEST_F(MainWindowTest, KindsOfGraphNotDrawnYetSaySoRatherThanThatTheyCannotBe) {

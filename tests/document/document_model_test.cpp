@@ -65,6 +65,75 @@ TEST(DocumentModel, ARemovedEquationTakesItsUndoStepsWithIt) {
   resetEditorState();
 }
 
+// Deleting is one Undo step across lines: the very record comes back, tree, caret, colour and
+// the line's own Undo steps included; Redo deletes it again.
+TEST(DocumentModel, UndoPutsADeletedEquationBackWholeAndRedoDeletesItAgain) {
+  resetEditorState();
+  DocumentModel doc;
+  doc.newDocument();
+  doc.addEquation(0);
+  doc.addEquation(1);
+  EquationRecord& middle = doc.equation(1);
+  middle.colourCode = 5.0;
+  modelState().activeInsertionPoint = middle.insertionPoint.get();
+  for (EditorCommand c : {'y', '=', 'x'}) dispatch(c);
+  InsertionPoint* const line = middle.insertionPoint.get();
+  const std::string typed = writeObjectText(*line->root);
+  const std::vector<int> caret = pathTo(*line->current);
+  const SelectionMode mode = line->mode;
+  modelState().activeInsertionPoint = nullptr;
+
+  ASSERT_TRUE(doc.deleteEquation(1));
+  EXPECT_FALSE(doc.deleteEquation(2));
+  ASSERT_EQ(doc.equationCount(), 2);
+  EXPECT_EQ(editorState().undo.undoLine(), line->serial);
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    EXPECT_EQ(doc.undoDeletion(), 1);
+    ASSERT_EQ(doc.equationCount(), 3);
+    EXPECT_EQ(doc.equation(1).insertionPoint.get(), line);
+    EXPECT_EQ(doc.equation(1).colourCode, 5.0);
+    EXPECT_EQ(writeObjectText(*line->root), typed);
+    EXPECT_EQ(pathTo(*line->current), caret);
+    EXPECT_EQ(line->mode, mode);
+    EXPECT_EQ(doc.undoDeletion(), std::nullopt); // the next step is the typing, not a deletion
+    EXPECT_EQ(doc.redoDeletion(), 1);
+    EXPECT_EQ(doc.equationCount(), 2);
+    EXPECT_EQ(doc.redoDeletion(), std::nullopt);
+  }
+  // Back in place, the line's typing can be undone as before it was deleted.
+  ASSERT_EQ(doc.undoDeletion(), 1);
+  modelState().activeInsertionPoint = line;
+  ASSERT_TRUE(undo());
+  EXPECT_EQ(writeObjectText(*line->root), "prompt[]");
+  modelState().activeInsertionPoint = nullptr;
+  resetEditorState();
+}
+
+TEST(DocumentModel, TheOnlyEquationGivesWayToAnEmptyOneThatItsUndoTakesAway) {
+  resetEditorState();
+  DocumentModel doc;
+  doc.newDocument();
+  doc.equation(0).insertionPoint->setRoot(readObjectText("char[x]"));
+  const std::uint64_t only = doc.equation(0).insertionPoint->serial;
+  ASSERT_TRUE(doc.deleteEquation(0));
+  ASSERT_EQ(doc.equationCount(), 1);
+  EXPECT_NE(doc.equation(0).insertionPoint->serial, only);
+  EXPECT_EQ(writeObjectText(*doc.equation(0).insertionPoint->root), "prompt[]");
+  EXPECT_EQ(doc.undoDeletion(), 0);
+  ASSERT_EQ(doc.equationCount(), 1);
+  EXPECT_EQ(doc.equation(0).insertionPoint->serial, only);
+  EXPECT_EQ(doc.redoDeletion(), 0);
+  ASSERT_EQ(doc.equationCount(), 1);
+  EXPECT_EQ(writeObjectText(*doc.equation(0).insertionPoint->root), "prompt[]");
+  // A stand-in that holds something by then stays beside the equation put back.
+  doc.equation(0).insertionPoint->setRoot(readObjectText("char[y]"));
+  EXPECT_EQ(doc.undoDeletion(), 0);
+  ASSERT_EQ(doc.equationCount(), 2);
+  EXPECT_EQ(writeObjectText(*doc.equation(1).insertionPoint->root), "char[y]");
+  resetEditorState();
+}
+
 TEST(DocumentModel, EquationsGoDirectlyAfterTheirPosition) {
   DocumentModel doc;
   doc.addEquation(0).resolutionB = 0.1;  // first
