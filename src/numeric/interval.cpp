@@ -290,13 +290,40 @@ IntervalValue realPower(IntervalValue base, IntervalValue exponent) {
   return result;
 }
 
+namespace {
+
+// |x|^(p/q) over magnitudes from `near` to `far`: rising for p > 0, falling for p < 0, with the
+// values at 0, 1 and infinity exact.
+IntervalValue rationalPowerOfMagnitudes(double near, double far, double p, int q) {
+  Bounds atNear, atFar;
+  if (q == 2 && p == 1) { // the square root, rounded both ways
+    atNear = {downSqrt(near), std::sqrt(near)};
+    atFar = {downSqrt(far), std::sqrt(far)};
+  } else {
+    // 0 to a positive power and infinity to a negative one are 0; the other way round, infinite.
+    const auto exact = [p](double m, double, double& value) {
+      value = m == 1 ? 1 : (m == 0) == (p > 0) ? 0 : kInfinity;
+      return m == 0 || m == 1 || std::isinf(m);
+    };
+    valuesAt(
+        Routine::RationalPower, [p, q](double m) { return rationalPower(m, p, q); }, exact, near, far, atNear,
+        atFar);
+  }
+  const IntervalValue magnitudes = p > 0 ? rising(atNear, atFar) : falling(atNear, atFar);
+  return clampTo(magnitudes, 0, kInfinity);
+}
+
+} // namespace
+
 IntervalValue intervalRationalPower(IntervalValue base, double p, int q) {
-  // The exponent p/q lies between its two roundings.
-  const IntervalValue exponent{downQuotient(p, q), p / q};
-  if (q % 2 == 0 || base.lower >= 0) return realPower(base, exponent);
-  // |x|^(p/q) over magnitudes from `near` to `far`.
-  const auto magnitude = [&](double near, double far) { return powerOfNonnegativeBase(near, far, exponent); };
-  if (isEvenInteger(p)) // even: the magnitudes decide
+  const auto magnitude = [p, q](double near, double far) {
+    return rationalPowerOfMagnitudes(near, far, p, q);
+  };
+  if (base.lower >= 0 || q % 2 == 0) {
+    if (base.upper < 0) return undefined(); // an even denominator has nothing below zero
+    return magnitude(std::max(base.lower, 0.0), base.upper);
+  }
+  if (isEvenInteger(p)) // an even function: the magnitudes decide
     return magnitude(base.upper < 0 ? -base.upper : 0.0, std::max(-base.lower, base.upper));
   if (base.upper <= 0) { // odd, and all at or below zero: the magnitudes negated
     const IntervalValue m = magnitude(-base.upper, -base.lower);

@@ -27,6 +27,25 @@ constexpr double kReciprocalOverflow = 0x1p-1000;
 
 bool isIntegral(double x) { return std::trunc(x) == x; }
 
+// x^(p/q) for x >= 0, within about an ulp. The runtime's power of the rounded exponent e is off
+// by the factor x^(p/q - e), which near the ends of the double range is a hundred ulps and more;
+// 1 + (p/q - e) ln x puts it right. The cube root takes the runtime's, up to 3 ulps off, and one
+// Newton step.
+double powerOfMagnitude(double x, double p, int q) {
+  if (q == 2 && p == 1) return std::sqrt(x);
+  if (q == 3 && p == 1) {
+    const double y = std::cbrt(x);
+    if (!(y > 0) || std::isinf(y)) return y;
+    return y - (y - x / (y * y)) / 3;
+  }
+  const double e = p / q;
+  const double y = std::pow(x, e);
+  // p - e q exactly: a multiple of e's last place, at most q/2 of them.
+  const double rest = std::fma(-e, q, p);
+  if (rest == 0 || !(y > 0) || std::isinf(y)) return y;
+  return std::fma(y, rest / q * std::log(x), y);
+}
+
 } // namespace
 
 double cot(double x) { return 1 / std::tan(x); }
@@ -116,7 +135,7 @@ double power(double x, double y) {
 }
 
 double rationalPower(double x, double p, int q) {
-  const double magnitude = std::pow(std::fabs(x), p / q);
+  const double magnitude = powerOfMagnitude(std::fabs(x), p, q);
   if (!std::signbit(x)) return magnitude;
   if (q % 2 == 0) return x == 0 ? magnitude : kNaN;
   return isEvenInteger(p) ? magnitude : -magnitude;

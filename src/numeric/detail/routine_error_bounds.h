@@ -44,6 +44,7 @@ enum class Routine {
   Hypot,
   Angle,
   Factorial,
+  RationalPower,
 };
 
 struct RoutineErrorBound {
@@ -84,6 +85,8 @@ inline constexpr RoutineErrorBound kRoutineErrorBounds[] = {
     {Routine::Hypot,     2},  // hypot: 1
     {Routine::Angle,     3},  // atan2, plus 2 pi below the axis: 1 + 1
     {Routine::Factorial, 11}, // tgamma: 9, times x when x + 1 would round: + 1
+    {Routine::RationalPower, 3}, // pow corrected for its exponent's rounding, or cbrt and a Newton
+                                 // step: 2.2 in directed rounding (measured) + 1
 };
 // clang-format on
 
