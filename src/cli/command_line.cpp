@@ -3,9 +3,11 @@
 #include "algebra/actions/algebra_actions.h"
 #include "cli/subcommands.h"
 #include "model/insertion_point.h"
+#include "model/memory_reserve.h"
 #include "text/object_text.h"
 
 #include <array>
+#include <new>
 #include <ostream>
 #include <sstream>
 #include <string_view>
@@ -81,9 +83,10 @@ std::string describeLine(const InsertionPoint& ip, bool caret) {
   return text.str();
 }
 
-int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-                   std::span<const SubcommandRow> platformSubcommands) {
-  installAlgebraActions();
+namespace {
+
+int runSubcommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                  std::span<const SubcommandRow> platformSubcommands) {
   if (args.empty()) return commandLineError(err, "no subcommand (see 'vexmar --help')");
   const std::string& command = args.front();
   if (command == "--help" || command == "-h" || command == "help") {
@@ -96,6 +99,30 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
   for (const SubcommandRow& row : kSubcommands)
     if (row.name == command) return row.run(rest, out, err);
   return commandLineError(err, "unknown subcommand '" + command + "' (see 'vexmar --help')");
+}
+
+} // namespace
+
+int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                   std::span<const SubcommandRow> platformSubcommands) {
+  // An action stopped by its work budget or by memory leaves its line as it was; the command
+  // still prints its result but says so once and fails, as the window says it in the status bar.
+  bool stopped = false;
+  installAlgebraActions([&](const ActionReport& report) {
+    if (report.outcome != ActionOutcome::TooMuchWork && report.outcome != ActionOutcome::OutOfMemory) return;
+    if (!stopped) err << "vexmar: " << actionMessage(report) << '\n';
+    stopped = true;
+  });
+  int status = 0;
+  try {
+    status = runSubcommand(args, out, err, platformSubcommands);
+  } catch (const std::bad_alloc&) {
+    // Whatever was not under a budget: the reserve makes room to say so.
+    memoryReserve().release();
+    status = commandLineError(err, "not enough memory to finish the command");
+  }
+  installAlgebraActions();
+  return stopped && status == 0 ? kUsageError : status;
 }
 
 } // namespace vexmar

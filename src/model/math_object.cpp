@@ -1,6 +1,7 @@
 #include "model/math_object.h"
 
 #include "model/fixed_block_pool.h"
+#include "model/work_budget.h"
 
 #include <bit>
 #include <cassert>
@@ -113,6 +114,7 @@ MathObject::~MathObject() {
 void* MathObject::operator new(std::size_t size) {
   assert(size == sizeof(MathObject));
   (void)size;
+  chargeNewObject();
   return objectPool().allocate();
 }
 

@@ -2,13 +2,14 @@
 
 #include "model/clock.h"
 #include "model/memory_reserve.h"
+#include "model/work_budget.h"
 
 namespace vexmar {
 
 struct InsertionPoint;
 
 /// The model's process-wide state: the line being edited, the number settings every subsystem
-/// shares, the memory reserve and the clock graphs are timed by.
+/// shares, the memory reserve, the clock graphs are timed by and the running command's work budget.
 struct ModelState {
   /// The insertion point of the line being edited; set by whoever issues a command.
   InsertionPoint* activeInsertionPoint = nullptr;
@@ -16,6 +17,7 @@ struct ModelState {
   char decimalSeparator = '.';
   MemoryReserve memoryReserve;
   SteadyClock clock;
+  WorkBudget workBudget;
 };
 
 [[nodiscard]] ModelState& modelState();

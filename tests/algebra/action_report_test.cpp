@@ -6,6 +6,7 @@
 #include "editor/editor_state.h"
 #include "model/insertion_point.h"
 #include "model/model_state.h"
+#include "model/work_budget.h"
 #include "text/object_text.h"
 
 #include <gtest/gtest.h>
@@ -163,6 +164,55 @@ TEST(ActionReport, TheDispatcherHandsEachReportToTheListener) {
   installAlgebraActions();
   EXPECT_EQ(heard,
             (std::vector<std::string>{"Nothing to evaluate: the selection has free letters (x, y)", ""}));
+}
+
+TEST(ActionReport, AnActionStoppedByItsBudgetPutsTheLineBack) {
+  std::string derivatives = "tan[char[x]]";
+  for (int i = 0; i < 6; ++i) derivatives = "function[optotal[char[x]]," + derivatives + "]";
+  struct Row {
+    const char* name;
+    std::string tree;
+    std::vector<int> selection;
+    SelectionMode mode;
+    EditorCommand command;
+  };
+  const Row rows[] = {
+      {"derivatives of tan", derivatives, {}, SelectionMode::Object, Command::Simplify},
+      {"a power of a sum",
+       "power[id[plus[char[a],char[b],char[c]]],num[16,\"16\"]]",
+       {},
+       SelectionMode::Object,
+       Command::Expand},
+      {"two terms of a sum, grouped first",
+       "plus[" + derivatives + ",char[y],char[z]]",
+       {},
+       SelectionMode::Range,
+       Command::Simplify},
+      {"cells of a matrix",
+       "matrix[2,1," + derivatives + ",char[y]]",
+       {},
+       SelectionMode::Cells,
+       Command::Simplify},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    auto ip = lineWith(row.tree, row.selection);
+    ip->mode = row.mode;
+    ip->selFirst = 0;
+    ip->selLast = 1;
+    const std::string before = writeObjectText(*ip->root);
+    {
+      const WorkBudgetScope tight(3000, 60'000);
+      EXPECT_EQ(performAlgebraAction(*ip, row.command).outcome, ActionOutcome::TooMuchWork);
+    }
+    EXPECT_EQ(writeObjectText(*ip->root), before);
+    EXPECT_EQ(pathTo(*ip->current), row.selection);
+    EXPECT_EQ(ip->mode, row.mode);
+    EXPECT_EQ(ip->selLast, 1);
+    // Within the action's own budget the same command goes through.
+    EXPECT_EQ(performAlgebraAction(*ip, row.command).outcome, ActionOutcome::Done);
+    EXPECT_NE(writeObjectText(*ip->root), before);
+  }
 }
 
 } // namespace

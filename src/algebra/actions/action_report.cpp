@@ -14,7 +14,7 @@ struct MessageRow {
   const char* text;       ///< "{}" stands for the report's detail
 };
 
-constexpr std::array<MessageRow, 6> kMessages = {{
+constexpr std::array<MessageRow, 8> kMessages = {{
     {ActionOutcome::FreeLetters, true, "Nothing to evaluate: the selection has free letters ({})"},
     {ActionOutcome::NotInEquation, true,
      "Nothing to isolate: the selection is not in an equation with two sides"},
@@ -22,6 +22,9 @@ constexpr std::array<MessageRow, 6> kMessages = {{
     {ActionOutcome::AlreadyIsolated, true, "Already isolated: the selection is alone on the left"},
     {ActionOutcome::TooManyTerms, false, "Not fully expanded: a product would have more than {} terms"},
     {ActionOutcome::PowerTooHigh, false, "Not fully expanded: powers of sums above {} are left as they are"},
+    {ActionOutcome::TooMuchWork, false,
+     "Stopped: the result would be too large to work with; nothing was changed"},
+    {ActionOutcome::OutOfMemory, false, "Stopped: there is not enough memory; nothing was changed"},
 }};
 
 const MessageRow* findMessage(ActionOutcome outcome) {

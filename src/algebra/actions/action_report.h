@@ -15,6 +15,8 @@ enum class ActionOutcome : std::uint8_t {
   AlreadyIsolated, ///< Isolate: the selection is alone on the left already
   TooManyTerms,    ///< Expand: a product left whole, its expansion too long for one sum
   PowerTooHigh,    ///< Expand: a power of a sum left whole, its exponent too large
+  TooMuchWork,     ///< any action: stopped by its work budget, the line put back as it was
+  OutOfMemory,     ///< any action: memory ran out, the line put back as it was
 };
 
 /// What an algebra action reports: the outcome and its particulars (the free letters' names).

@@ -3,8 +3,12 @@
 #include "editor/editor_state.h"
 #include "model/insertion_point.h"
 #include "model/memory_reserve.h"
+#include "model/work_budget.h"
 
 #include <algorithm>
+#include <new>
+#include <utility>
+#include <vector>
 
 namespace vexmar {
 namespace {
@@ -24,11 +28,30 @@ ActionReport perform(const AlgebraActionRow& action, InsertionPoint& ip) {
   return settledReport(report, !before || !ip.root || !treeEqual(*before, *ip.root));
 }
 
-} // namespace
+// The line as it was before an action, to put back when the action gives up half-way.
+struct LineSnapshot {
+  explicit LineSnapshot(const InsertionPoint& ip)
+      : root(cloneTree(*ip.root)), path(pathTo(*ip.current)), mode(ip.mode), selFirst(ip.selFirst),
+        selLast(ip.selLast) {}
 
-ActionReport performAlgebraAction(InsertionPoint& ip, EditorCommand code) {
-  const AlgebraActionRow* action = findAction(code);
-  if (!action || !ip.current) return {};
+  void restore(InsertionPoint& ip) {
+    ip.setRoot(std::move(root));
+    MathObject* current = followPath(*ip.root, path);
+    setInsertionPoint(ip, current ? *current : *ip.root, current ? mode : SelectionMode::Object);
+    if (current) {
+      ip.selFirst = selFirst;
+      ip.selLast = selLast;
+    }
+    markChangedFromRoot(ip);
+  }
+
+  ObjectPtr root;
+  std::vector<int> path;
+  SelectionMode mode;
+  int selFirst, selLast;
+};
+
+ActionReport performOnSelection(const AlgebraActionRow& action, InsertionPoint& ip) {
   if (ip.mode == SelectionMode::Cells) {
     MathObject* matrix = ip.current;
     const int columns = matrix->matrixColumns();
@@ -43,7 +66,7 @@ ActionReport performAlgebraAction(InsertionPoint& ip, EditorCommand code) {
         if (index >= matrix->childCount() || !matrix->child(index)) continue;
         setInsertionPoint(ip, *matrix->child(index), SelectionMode::Object);
         // The first cell with something to tell speaks for all.
-        ActionReport cell = perform(*action, ip);
+        ActionReport cell = perform(action, ip);
         if (report.outcome == ActionOutcome::Done) report = std::move(cell);
       }
     }
@@ -56,9 +79,29 @@ ActionReport performAlgebraAction(InsertionPoint& ip, EditorCommand code) {
   }
   if (ip.mode == SelectionMode::Range) groupSelection(ip);
   if (ip.mode != SelectionMode::Object) return {};
-  ActionReport report = perform(*action, ip);
+  ActionReport report = perform(action, ip);
   markChangedFromRoot(ip);
   return report;
+}
+
+} // namespace
+
+ActionReport performAlgebraAction(InsertionPoint& ip, EditorCommand code) {
+  const AlgebraActionRow* action = findAction(code);
+  if (!action || !ip.current || !ip.root) return {};
+  LineSnapshot before(ip);
+  try {
+    // The budget's scope ends before the line is put back, which builds nothing new anyway.
+    const WorkBudgetScope budget(kAlgebraBudget.objects, kAlgebraBudget.milliseconds);
+    return performOnSelection(*action, ip);
+  } catch (const WorkBudgetSpent&) {
+    before.restore(ip);
+    return {ActionOutcome::TooMuchWork, {}};
+  } catch (const std::bad_alloc&) {
+    memoryReserve().release();
+    before.restore(ip);
+    return {ActionOutcome::OutOfMemory, {}};
+  }
 }
 
 void installAlgebraActions(ActionReportListener listener) {
