@@ -156,6 +156,19 @@ TEST(Derivative, EvaluatorOfAPartialDerivativeComesUncompiled) {
   EXPECT_TRUE(treeEqual(f.tree(), *tree("times[char[x],power[char[y],num[2,\"2\"]]]")));
 }
 
+TEST(Derivative, AnEvaluatorFarLargerThanItsFunctionIsNotBuilt) {
+  // x/(x/(x/...)): each level's quotient rule repeats the levels below, so the derivative grows
+  // with the square of the depth.
+  std::string nested = "char[x]";
+  for (int i = 0; i < 300; ++i) nested = "over[char[x]," + nested + "]";
+  const Evaluator deep(tree(nested));
+  EXPECT_EQ(makeDerivativeEvaluator(deep, 'x'), nullptr);
+  std::string sum = "char[x]";
+  for (int i = 0; i < 300; ++i) sum = "plus[sin[char[x]]," + sum + "]";
+  const Evaluator wide(tree(sum));
+  EXPECT_NE(makeDerivativeEvaluator(wide, 'x'), nullptr);
+}
+
 TEST(Derivative, SimplifyWorksOutDerivatives) {
   Line line("function[oppartial[char[x]],plus[power[char[x],num[2,\"2\"]],times[num[3,\"3\"],char[x]]]]", {});
   line.perform(Command::Simplify);

@@ -28,9 +28,19 @@ constexpr double kInfinity = std::numeric_limits<double>::infinity();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr Rgb kAsymptoteGrey{0xBF, 0xBF, 0xBF};
 
-// A suspicious pixel is cut into at most 2^10 pieces.
+// A suspicious pixel is cut into at most 2^10 pieces, a long expression's into fewer: a pixel's
+// checks evaluate about this many objects in all, whatever the expression's size.
 constexpr int kMaxDoublings = 10;
-constexpr int kFinestPieces = 1 << kMaxDoublings;
+constexpr int kMinDoublings = 4;
+constexpr std::size_t kObjectsPerFinestCheck = std::size_t{1} << 17;
+
+int doublingsFor(const MathObject& function) {
+  const std::size_t size = countObjects(function);
+  int doublings = kMaxDoublings;
+  while (doublings > kMinDoublings && (std::size_t{1} << doublings) * size > kObjectsPerFinestCheck)
+    --doublings;
+  return doublings;
+}
 // A function that moves less than this across a pixel, at every one of the finest points, is
 // taken as bounded there even when its derivative's enclosure is not (sin u / u at 0).
 constexpr double kBoundedSpreadPixels = 4.0;
@@ -82,6 +92,7 @@ CExplicitCurve::CExplicitCurve(const CGraphPlane& plane, std::unique_ptr<Evaluat
     : CGraph2D(plane, std::move(style)), function_(std::move(function)),
       curveMode_(curveMode >= Fast && curveMode <= Careful ? curveMode : Careful), overX_(overX) {
   assert(function_ && "an explicit curve needs its function");
+  finestDoublings_ = doublingsFor(function_->tree());
   if (!function_->containsFactorial()) derivative_ = makeDerivativeEvaluator(*function_, 'u');
   compile();
   allocateSamples(countFromRect());
@@ -237,7 +248,7 @@ CExplicitCurve::Refinement CExplicitCurve::refineBounds(double a, double b, doub
   r.include(fa);
   r.include(fb);
   const double width = b - a;
-  for (int level = 1; level <= kMaxDoublings; ++level) {
+  for (int level = 1; level <= finestDoublings_; ++level) {
     const int pieces = 1 << level;
     const double lowBefore = r.low;
     const double highBefore = r.high;
@@ -255,8 +266,9 @@ CExplicitCurve::Refinement CExplicitCurve::sampleFinely(double a, double b) cons
   Refinement r{kInfinity, -kInfinity};
   const double width = b - a;
   double previous = kNaN;
-  for (int j = 0; j <= kFinestPieces; ++j) {
-    const double v = function_->evalU(a + width * j / kFinestPieces);
+  const int finestPieces = 1 << finestDoublings_;
+  for (int j = 0; j <= finestPieces; ++j) {
+    const double v = function_->evalU(a + width * j / finestPieces);
     // An isolated undefined point (0/0 of a removable singularity) is no sign of a pole.
     if (r.include(v) && !std::isnan(previous))
       r.largestStep = std::max(r.largestStep, std::fabs(v - previous));

@@ -98,6 +98,7 @@ private:
   std::vector<CurveSample> samples_;
   std::size_t progress_ = 0;
   int curveMode_;
+  int finestDoublings_ = 0; ///< how many times a suspicious pixel is halved
   bool overX_;
 };
 
