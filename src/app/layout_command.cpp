@@ -30,7 +30,7 @@ int runLayoutCommand(const std::vector<std::string>& args, std::ostream& out, st
   std::string error;
   if (!readEquationArguments("layout", args, false, arguments, error)) return commandLineError(err, error);
   TypesettingSession session;
-  ActiveLine active;
+  ActiveLine active(arguments.habits);
   if (arguments.start && !active.startFromText(*arguments.start, error))
     return commandLineError(err, "layout: --start: " + error);
   InsertionPoint& line = active.line();

@@ -40,12 +40,14 @@ struct RenderArguments {
   int height = 480;
   double curveMode = 2.0;
   std::string output;
+  TypingHabits habits;
 };
 
 bool readRenderArguments(const std::vector<std::string>& args, RenderArguments& out, std::string& error) {
   static constexpr OptionRow kOptions[] = {{"-e", "KEYS", Occurs::Repeatable},
                                            {"--size", "WxH"},
                                            {"--curve-mode", "0|1|2"},
+                                           kClassicTypingOption,
                                            {"-o", "FILE.png", Occurs::Required}};
   const ParsedOptions parsed = parseOptions(args, {"render", kOptions, {}, OptionWords::Dash});
   if (!parsed.error.empty()) {
@@ -53,6 +55,7 @@ bool readRenderArguments(const std::vector<std::string>& args, RenderArguments& 
     return false;
   }
   out.equations = parsed.values("-e");
+  out.habits = typingHabitsOf(parsed);
   if (const std::string* size = parsed.value("--size"); size && !readSize(*size, out.width, out.height)) {
     error = "render: --size needs WIDTHxHEIGHT in pixels, each 1 to 16384 ('" + *size + "')";
     return false;
@@ -78,7 +81,7 @@ int runRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
   TypesettingSession session;
   DocumentModel document;
   for (std::size_t i = 0; i < arguments.equations.size(); ++i) {
-    ActiveLine active;
+    ActiveLine active(arguments.habits);
     if (!active.typeKeys(arguments.equations[i], error))
       return commandLineError(err, "render: equation " + std::to_string(i + 1) + ": " + error);
     EquationRecord& record = document.addEquation(static_cast<int>(i) - 1);

@@ -25,7 +25,7 @@ int runRenderEquationCommand(const std::vector<std::string>& args, std::ostream&
   if (!readEquationArguments("render-equation", args, true, arguments, error))
     return commandLineError(err, error);
   TypesettingSession session;
-  ActiveLine active;
+  ActiveLine active(arguments.habits);
   if (arguments.start && !active.startFromText(*arguments.start, error))
     return commandLineError(err, "render-equation: --start: " + error);
   InsertionPoint& line = active.line();

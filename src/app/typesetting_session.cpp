@@ -1,5 +1,6 @@
 #include "app/typesetting_session.h"
 
+#include "cli/active_line.h"
 #include "cli/option_parser.h"
 #include "cli/subcommands.h"
 #include "editor/editor_state.h"
@@ -56,8 +57,11 @@ TypesettingSession::~TypesettingSession() {
 bool readEquationArguments(std::string_view command, const std::vector<std::string>& args, bool takesOutput,
                            EquationArguments& out, std::string& error) {
   // layout accepts --caret too (and ignores it); -o comes last so that layout's table is the rest.
-  static constexpr OptionRow kOptions[] = {
-      {"--caret"}, {"--start", "TEXT"}, {"--wrap", "PIXELS"}, {"-o", "FILE.png", Occurs::Required}};
+  static constexpr OptionRow kOptions[] = {{"--caret"},
+                                           {"--start", "TEXT"},
+                                           {"--wrap", "PIXELS"},
+                                           kClassicTypingOption,
+                                           {"-o", "FILE.png", Occurs::Required}};
   static constexpr std::string_view kPositionals[] = {"KEYS"};
   const std::span<const OptionRow> options(kOptions,
                                            takesOutput ? std::size(kOptions) : std::size(kOptions) - 1);
@@ -69,6 +73,7 @@ bool readEquationArguments(std::string_view command, const std::vector<std::stri
   const std::string name(command);
   out.keys = parsed.positionals.front();
   out.caret = parsed.has("--caret");
+  out.habits = typingHabitsOf(parsed);
   if (const std::string* start = parsed.value("--start")) out.start = *start;
   if (const std::string* wrap = parsed.value("--wrap")) {
     double pixels = 0;
@@ -99,16 +104,18 @@ std::span<const SubcommandRow> typesettingSubcommands() {
   static constexpr SubcommandRow kRows[] = {
       {"type", runTypesetTypeCommand, {}}, // the Qt-free type's usage
       {"layout", runLayoutCommand,
-       "vexmar layout KEYS [--start TEXT] [--wrap PIXELS]\n"
+       "vexmar layout KEYS [--start TEXT] [--wrap PIXELS] [--classic-typing]\n"
        "    types KEYS as 'type' does, lays the equation out with the real fonts and prints\n"
        "    'width=W ascent=A descent=D' and one line per node in pre-order:\n"
        "    'PATH KIND left=L bottom=B width=W ascent=A descent=D' (pixels)\n"},
       {"render-equation", runRenderEquationCommand,
        "vexmar render-equation KEYS -o FILE.png [--caret] [--start TEXT] [--wrap PIXELS]\n"
+       "                       [--classic-typing]\n"
        "    draws the typeset equation black on white into a PNG, with the caret or\n"
        "    selection when asked; --wrap breaks lines wider than PIXELS\n"},
       {"render", runRenderCommand,
-       "vexmar render [-e KEYS]... [--size WxH] [--curve-mode 0|1|2] -o FILE.png\n"
+       "vexmar render [-e KEYS]... [--size WxH] [--curve-mode 0|1|2] [--classic-typing]\n"
+       "              -o FILE.png\n"
        "    builds one equation per -e, in order, computes every graph to completion and\n"
        "    writes the graph pane's picture (default 640x480); prints for each equation\n"
        "    'N: form F graph G status S [MESSAGE]' or 'N: reason R MESSAGE'\n"},

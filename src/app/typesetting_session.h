@@ -2,6 +2,7 @@
 
 #include "app/qt_font_services.h"
 #include "cli/subcommands.h"
+#include "editor/typing_habits.h"
 #include "typeset/typesetter.h"
 
 #include <QGuiApplication>
@@ -42,6 +43,7 @@ struct EquationArguments {
   std::optional<double> wrap;       ///< --wrap PIXELS
   std::string output;               ///< -o FILE
   bool caret = false;               ///< --caret
+  TypingHabits habits;              ///< classic with --classic-typing
 };
 
 /// Reads KEYS and the options a typesetting subcommand takes (-o only when `takesOutput`); false

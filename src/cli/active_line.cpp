@@ -8,8 +8,13 @@
 
 namespace vexmar {
 
-ActiveLine::ActiveLine() : line_(createLineState()) {
+TypingHabits typingHabitsOf(const ParsedOptions& options) {
+  return options.has(kClassicTypingOption.name) ? TypingHabits::classic() : TypingHabits{};
+}
+
+ActiveLine::ActiveLine(const TypingHabits& habits) : line_(createLineState()) {
   resetEditorState();
+  editorState().habits = habits;
   modelState().activeInsertionPoint = line_.get();
 }
 

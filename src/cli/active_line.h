@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cli/option_parser.h"
+#include "editor/typing_habits.h"
 #include "model/insertion_point.h"
 
 #include <memory>
@@ -7,11 +9,18 @@
 
 namespace vexmar {
 
+/// The option of every subcommand that takes KEYS: the typing habits off, keys as they always were.
+inline constexpr OptionRow kClassicTypingOption{"--classic-typing"};
+/// The habits a command line types its KEYS with: classic when it has kClassicTypingOption (which
+/// its table must hold), today's otherwise.
+[[nodiscard]] TypingHabits typingHabitsOf(const ParsedOptions& options);
+
 /// An equation line that is the active one for as long as this object lives: what the headless
 /// subcommands type into.
 class ActiveLine {
 public:
-  ActiveLine();
+  /// The line is typed into with `habits`, whatever a previous command in the process chose.
+  explicit ActiveLine(const TypingHabits& habits = {});
   ~ActiveLine();
   ActiveLine(const ActiveLine&) = delete;
   ActiveLine& operator=(const ActiveLine&) = delete;

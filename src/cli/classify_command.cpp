@@ -10,7 +10,7 @@
 namespace vexmar {
 
 int runClassifyCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  static constexpr OptionRow kOptions[] = {{"--text"}, {"--3d"}, {"--style", "1|2|3"}};
+  static constexpr OptionRow kOptions[] = {{"--text"}, {"--3d"}, {"--style", "1|2|3"}, kClassicTypingOption};
   static constexpr std::string_view kPositionals[] = {"KEYS"};
   const ParsedOptions options = parseOptions(args, {"classify", kOptions, kPositionals});
   if (!options.error.empty()) return commandLineError(err, options.error);
@@ -24,7 +24,7 @@ int runClassifyCommand(const std::vector<std::string>& args, std::ostream& out, 
   }
 
   std::string error;
-  ActiveLine active;
+  ActiveLine active(typingHabitsOf(options));
   if (text ? !active.startFromText(keys, error) : !active.typeKeys(keys, error))
     return commandLineError(err, "classify: " + error);
 

@@ -27,12 +27,12 @@ const std::array kSubcommands = {
      "    alpha typed as words, _ for a subscript, | closing an absolute value)\n"},
     SubcommandRow{"eval", runEvalCommand,
      "vexmar eval [--text] EXPR [--at NAME=VALUE,...] [--interval NAME=LO:HI,...]\n"
-     "            [--param NAME=VALUE,...] [--anim VALUE] [--program]\n"
+     "            [--param NAME=VALUE,...] [--anim VALUE] [--program] [--classic-typing]\n"
      "    compiles EXPR (typed as KEYS, or with --text a text form) and prints its value, or\n"
      "    with --interval its enclosure [LO, HI]; NAME is x y z u v theta phi rho; --param\n"
      "    sets parameters, --anim the animated letter's value; --program lists the program\n"},
     SubcommandRow{"classify", runClassifyCommand,
-     "vexmar classify [--text] KEYS [--3d] [--style 1|2|3]\n"
+     "vexmar classify [--text] KEYS [--3d] [--style 1|2|3] [--classic-typing]\n"
      "    classifies the equation (typed as KEYS, or with --text a text form) and prints\n"
      "    'form N', or 'reason N: MESSAGE' when it cannot be graphed; --3d classifies for a 3D\n"
      "    document, --style gives the plot style (1 surface, 2 density, 3 contour; default 1)\n"},
@@ -43,7 +43,8 @@ constexpr std::string_view kKeysHelp =
     "KEYS (UTF-8): characters stand for themselves; braces name keys: {Left} {Right}\n"
     "  {Up} {Down} {Home} {End} {Tab} {BS} {Del} {Enter}, with modifiers C- (Control),\n"
     "  S- (Shift), A- (Alt) as in {C-x} {S-Tab} {C-S-Left} {S-A-p}; {cmd:0x2000} issues an\n"
-    "  editor command; {lbrace} {rbrace} type braces.\n";
+    "  editor command; {lbrace} {rbrace} type braces. Every subcommand that takes KEYS\n"
+    "  types them with the typing habits, or as they always were with --classic-typing.\n";
 
 void printUsage(std::ostream& out, std::span<const SubcommandRow> platformSubcommands) {
   out << "usage: vexmar                      open the window\n";

@@ -115,6 +115,7 @@ int runEvalCommand(const std::vector<std::string>& args, std::ostream& out, std:
       {"--interval", "NAME=LO:HI,...", Occurs::Repeatable},
       {"--param", "NAME=VALUE,...", Occurs::Repeatable},
       {"--anim", "VALUE"},
+      kClassicTypingOption,
   };
   static constexpr std::string_view kPositionals[] = {"EXPR"};
   const ParsedOptions options = parseOptions(args, {"eval", kOptions, kPositionals});
@@ -147,7 +148,7 @@ int runEvalCommand(const std::vector<std::string>& args, std::ostream& out, std:
   if (!paramsRead) return commandLineError(err, "eval: " + error);
   if (animation) state.animationValue = *animation;
 
-  ActiveLine active;
+  ActiveLine active(typingHabitsOf(options));
   if (text ? !active.startFromText(expression, error) : !active.typeKeys(expression, error))
     return commandLineError(err, "eval: " + error);
   ObjectPtr tree = cloneTree(*active.line().root);

@@ -1,7 +1,6 @@
 #include "cli/active_line.h"
 #include "cli/option_parser.h"
 #include "cli/subcommands.h"
-#include "editor/editor_state.h"
 #include "typeset/layout_steps.h"
 
 #include <ostream>
@@ -9,16 +8,14 @@
 namespace vexmar {
 
 int runTypeCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  static constexpr OptionRow kOptions[] = {{"--caret"}, {"--start", "TEXT"}, {"--classic-typing"}};
+  static constexpr OptionRow kOptions[] = {{"--caret"}, {"--start", "TEXT"}, kClassicTypingOption};
   static constexpr std::string_view kPositionals[] = {"KEYS"};
   const ParsedOptions options = parseOptions(args, {"type", kOptions, kPositionals});
   if (!options.error.empty()) return commandLineError(err, options.error);
   const std::string& keys = options.positionals.front();
   const std::string* start = options.value("--start");
 
-  ActiveLine active;
-  // Scripts rely on one behaviour or the other, whatever a previous command in the process chose.
-  editorState().habits = options.has("--classic-typing") ? TypingHabits::classic() : TypingHabits{};
+  ActiveLine active(typingHabitsOf(options));
   std::string error;
   if (start && !active.startFromText(*start, error)) return commandLineError(err, "type: --start: " + error);
   if (!active.typeKeys(keys, error)) return commandLineError(err, "type: " + error);

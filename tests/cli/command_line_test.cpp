@@ -115,6 +115,42 @@ TEST(CommandLine, TypeFollowsTheTypingHabitsUnlessClassicTypingIsAsked) {
   EXPECT_EQ(vexmar({"type", "x_1"}).out, "indexes[1,0,char[x],num[1,\"1\"]]\n");
 }
 
+// Scripts can rely on either typing behaviour in every subcommand that types KEYS: the same
+// KEYS give what `type` gives with the habits and with --classic-typing.
+TEST(CommandLine, EverySubcommandThatTypesKeysTakesClassicTyping) {
+  struct Row {
+    const char* name;
+    std::vector<std::string> args;
+    const char* habits;
+    const char* classic;
+  };
+  const Row rows[] = {
+      {"type",
+       {"type", "|x|+1"},
+       "plus[abs[char[x]],num[1,\"1\"]]\n",
+       "abs[times[char[x],abs[plus[prompt[],num[1,\"1\"]]]]]\n"},
+      {"eval", {"eval", "2^3+1"}, "9\n", "16\n"},
+      {"eval with values", {"eval", "x^2+1", "--at", "x=3"}, "10\n", "27\n"},
+      {"classify",
+       {"classify", "|x|+1"},
+       "form 27\n",
+       "reason 1: Can't graph equations with question marks\n"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    const Outcome habits = vexmar(r.args);
+    EXPECT_EQ(habits.status, 0) << habits.err;
+    EXPECT_EQ(habits.out, r.habits);
+    std::vector<std::string> classicArgs = r.args;
+    classicArgs.insert(classicArgs.begin() + 1, "--classic-typing");
+    const Outcome classic = vexmar(classicArgs);
+    EXPECT_EQ(classic.status, 0) << classic.err;
+    EXPECT_EQ(classic.out, r.classic);
+  }
+  // A text form is no KEYS: the option changes nothing there.
+  EXPECT_EQ(vexmar({"eval", "--classic-typing", "--text", "power[num[2,\"2\"],num[3,\"3\"]]"}).out, "8\n");
+}
+
 TEST(CommandLine, CaretPathNamesTheCurrentObject) {
   const Outcome r = vexmar({"type", "{cmd:0x2203}", "--caret", "--start", "plus[char[a],char[b],char[c]]"});
   // Clear on the whole equation leaves a prompt; a range start gives a path.
