@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <unordered_set>
 
 namespace vexmar {
 namespace {
@@ -35,17 +36,24 @@ bool isConstantLetter(std::uint16_t code) {
          static_cast<double>(code) == numericState().animatedVariable;
 }
 
-bool isConstant(const MathObject& t) {
-  for (const MathObject* n = &t; n; n = nextPreorder(n, t)) {
-    if (n->kind == K::char_) {
-      if (!isConstantLetter(n->characterCode()) || (n->decoration & 0xFFFF) != 0) return false;
-      continue;
-    }
-    if (std::find(kEvaluableKinds.begin(), kEvaluableKinds.end(), n->kind) == kEvaluableKinds.end())
-      return false;
-    if (n->kind == K::num && !n->number) return false;
+// The object itself, not looking at its children, could have a value.
+bool isConstantNode(const MathObject& n) {
+  if (n.kind == K::char_) return isConstantLetter(n.characterCode()) && (n.decoration & 0xFFFF) == 0;
+  if (std::find(kEvaluableKinds.begin(), kEvaluableKinds.end(), n.kind) == kEvaluableKinds.end())
+    return false;
+  return n.kind != K::num || n.number;
+}
+
+// Every object of the subtree with a value, found in one walk from the leaves up.
+std::unordered_set<const MathObject*> constantObjects(MathObject& subtree) {
+  std::unordered_set<const MathObject*> constants;
+  for (MathObject* n = firstPostorder(subtree); n; n = nextPostorder(*n, subtree)) {
+    bool constant = isConstantNode(*n);
+    for (int i = 0; constant && i < n->childCount(); ++i)
+      constant = !n->child(i) || constants.count(n->child(i)) != 0;
+    if (constant) constants.insert(n);
   }
-  return true;
+  return constants;
 }
 
 bool isEBaseOfPower(const MathObject& o) {
@@ -172,10 +180,13 @@ const StepRow* findStep(K kind) {
 
 void replaceConstantsByValues(MathObject& subtree) {
   unwrapIdentity(subtree);
+  // Found before any is replaced: a replacement keeps the record of the object it replaces,
+  // and the walk skips what it replaced.
+  const std::unordered_set<const MathObject*> constants = constantObjects(subtree);
   MathObject* node = &subtree;
   while (node) {
     if (memoryReserve().isLow()) return;
-    if (node->kind != K::num && !isEBaseOfPower(*node) && isConstant(*node)) {
+    if (node->kind != K::num && !isEBaseOfPower(*node) && constants.count(node) != 0) {
       replaceByValue(*node);
       node = nextAfterSubtree(*node, subtree);
     } else {

@@ -8,6 +8,8 @@
 #include "model/memory_reserve.h"
 #include "model/process_state.h"
 
+#include <vector>
+
 namespace vexmar {
 namespace {
 
@@ -31,17 +33,34 @@ int equalChildIndex(const MathObject& o) {
   return -1;
 }
 
-// Builds the lifted equation for `o`, or null when memory ran out while copying.
-ObjectPtr liftedEquation(const MathObject& o, int at) {
-  const MathObject& equation = *o.child(at);
-  ObjectPtr result = makeObject(ObjectKind::equal, equation.childCount());
-  for (int side = 0; side < equation.childCount(); ++side) {
+// Builds the lifted equation for `o`: each side is a copy of `o` holding that side of the
+// equation in its place. The equation is taken out first, so the copies hold only o's other
+// operands and a lift costs no more than the equation it builds.
+ObjectPtr liftedEquation(MathObject& o, int at) {
+  ObjectPtr equation = removeChild(o, at);
+  insertChild(o, at, makePrompt());
+  const int sides = equation->childCount();
+  ObjectPtr result = makeObject(ObjectKind::equal, sides);
+  for (int side = 0; side < sides; ++side) {
     ObjectPtr copy = cloneTree(o);
-    replaceObject(cloneTree(*equation.child(side)), *copy->child(at));
+    replaceObject(removeChild(*equation, 0), *copy->child(at));
     setChild(*result, side, std::move(copy));
-    if (memoryIsLow()) return nullptr;
   }
   return result;
+}
+
+// Lifts the equation out of `o`, and then out of each side that still holds one (the copies of
+// a second equation operand). What lies deeper was lifted before `o` was reached.
+void liftFrom(MathObject& o) {
+  std::vector<MathObject*> pending{&o};
+  while (!pending.empty()) {
+    MathObject& node = *pending.back();
+    pending.pop_back();
+    const int at = liftsEquations(node) ? equalChildIndex(node) : -1;
+    if (at < 0) continue;
+    replaceObject(liftedEquation(node, at), node);
+    for (int i = 0; i < node.childCount(); ++i) pending.push_back(node.child(i));
+  }
 }
 
 // −2x, not (−2)x: a product led by a negative coefficient becomes the negation of the product
@@ -113,19 +132,9 @@ void finalTidyPass(MathObject& subtree) {
 }
 
 void liftEquations(MathObject& selection) {
-  MathObject* o = firstPostorder(selection);
-  while (o) {
+  for (MathObject* o = firstPostorder(selection); o; o = nextPostorder(*o, selection)) {
     if (memoryIsLow()) return;
-    const int at = liftsEquations(*o) ? equalChildIndex(*o) : -1;
-    if (at < 0) {
-      o = nextPostorder(*o, selection);
-      continue;
-    }
-    ObjectPtr lifted = liftedEquation(*o, at);
-    if (!lifted) return;
-    replaceObject(std::move(lifted), *o);
-    // The sides may hold further equations (two equal operands): walk them again.
-    o = firstPostorder(*o);
+    liftFrom(*o);
   }
 }
 

@@ -31,6 +31,9 @@ trap 'rm -rf "$out"' EXIT
 check "graphing a fraction nested 4,000 deep" 0 render -e "y=$(repeat x/ 4000)x" -o "$out/r.png"
 check "simplifying the 11th derivative of tan" 2 type "tan x$(repeat '{C-a}{cmd:0x1809}x' 11){C-a}{C-y}"
 check "expanding a sum squared six times" 2 type "((((((a+b+c)^2{Right})^2{Right})^2{Right})^2{Right})^2{Right})^2{C-a}{C-e}"
+nested() { repeat 'minus[' 15000; printf '%s' "$1"; repeat ']' 15000; }
+check "evaluating under 15,000 signs around an equation" 0 type "{C-=}" --start "$(nested 'equal[char[y],num[2,"2"]]')"
+check "evaluating under 15,000 signs around a letter" 0 type "{C-=}" --start "$(nested 'plus[char[x],num[2,"2"]]')"
 
 if [[ $failures -ne 0 ]]; then
   echo "$failures input(s) were not bounded"
