@@ -63,6 +63,21 @@ TEST(ActionReport, EachActionSaysWhyItDidLess) {
        Command::Evaluate,
        ""},
       {"evaluate with e and pi only gives a value", "times[char[e],char[pi]]", {}, Command::Evaluate, ""},
+      {"evaluate into an equation with free letters",
+       "plus[char[a],char[b]]",
+       {},
+       Command::EvaluateIntoEquation,
+       "Nothing to evaluate: the selection has free letters (a, b)"},
+      {"evaluate into an equation that found something to do says nothing",
+       "plus[char[x],times[num[2,\"2\"],num[3,\"3\"]]]",
+       {},
+       Command::EvaluateIntoEquation,
+       ""},
+      {"evaluate into an equation with a value",
+       "plus[num[2,\"2\"],num[3,\"3\"]]",
+       {},
+       Command::EvaluateIntoEquation,
+       ""},
       {"isolate outside an equation",
        "plus[char[x],num[1,\"1\"]]",
        {0},
@@ -149,6 +164,8 @@ TEST(ActionReport, OnlyTheLimitsAreToldWhenTheEquationChanged) {
   }
   for (const ActionOutcome outcome : {ActionOutcome::TooManyTerms, ActionOutcome::PowerTooHigh})
     EXPECT_EQ(settledReport({outcome, "1"}, true).outcome, outcome);
+  // Unless the action's own work changed nothing, whatever it wrote around it.
+  EXPECT_EQ(settledReport({ActionOutcome::FreeLetters, "x", true}, true).outcome, ActionOutcome::FreeLetters);
 }
 
 TEST(ActionReport, TheDispatcherHandsEachReportToTheListener) {

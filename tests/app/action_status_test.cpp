@@ -56,6 +56,14 @@ TEST_F(ActionStatus, AlgebraActionsSayInTheStatusBarWhyTheyDidNothing) {
   QTest::keyClick(&window->equationView(), Qt::Key_E, Qt::ControlModifier);
   EXPECT_EQ(status().toStdString(), "Not fully expanded: powers of sums above 23 are left as they are");
 
+  // Evaluate into the equation writes the expression's copy but can give it no value either.
+  start("plus[char[a],char[b]]");
+  window->equationView().performCommand(Command::EvaluateIntoEquation);
+  EXPECT_EQ(status().toStdString(), "Nothing to evaluate: the selection has free letters (a, b)");
+  start("plus[num[2,\"2\"],num[3,\"3\"]]");
+  window->equationView().performCommand(Command::EvaluateIntoEquation);
+  EXPECT_TRUE(status().isEmpty()) << status().toStdString();
+
   // An action that did its work takes the last one's message away.
   start("plus[char[x],char[x]]");
   window->equationView().performCommand(Command::Simplify);

@@ -50,7 +50,7 @@ void appendUtf8(std::string& out, char32_t c) {
 
 ActionReport settledReport(ActionReport report, bool changed) {
   const MessageRow* row = findMessage(report.outcome);
-  if (changed && row && row->onlyWhenUnchanged) return {};
+  if (changed && !report.workChangedNothing && row && row->onlyWhenUnchanged) return {};
   return report;
 }
 

@@ -23,10 +23,13 @@ enum class ActionOutcome : std::uint8_t {
 struct ActionReport {
   ActionOutcome outcome = ActionOutcome::Done;
   std::string detail;
+  /// The action's own work changed nothing, though it wrote something around it (Evaluate into
+  /// the equation copies the expression whatever its value): the outcome stands.
+  bool workChangedNothing = false;
 };
 
 /// The report as the user gets it: outcomes that only explain why nothing happened are dropped
-/// when the equation changed after all.
+/// when the equation changed after all, unless the report says the action's work did not.
 [[nodiscard]] ActionReport settledReport(ActionReport report, bool changed);
 
 /// The status-bar message for a report; empty for Done.

@@ -64,18 +64,23 @@ ActionReport peelAction(InsertionPoint& ip, MathObject& selection) {
   return {};
 }
 
-// The expression, "=", and its evaluated copy on the right.
+// The expression, "=", and its evaluated copy on the right; as Evaluate, it tells when free
+// letters left that copy as it was.
 ActionReport evaluateIntoEquationAction(InsertionPoint& ip, MathObject&) {
   if (!ip.root) return {};
   MathObject& root = *ip.root;
   const MathObject& expression = root.kind == K::equal && root.childCount() >= 1 ? *root.child(0) : root;
+  const std::vector<std::uint16_t> letters = freeLetters(expression);
   ObjectPtr equation = makeObject(K::equal, cloneTree(expression), cloneTree(expression));
   replaceWithTree(std::move(equation), root);
   MathObject& value = *root.child(1);
   setInsertionPoint(ip, value, SelectionMode::Object);
   evaluateSelection(ip, value, {.switches = simplifySwitches()});
   setInsertionPoint(ip, *root.child(1), SelectionMode::Object);
-  return {};
+  ActionReport report = evaluated(letters);
+  report.workChangedNothing =
+      root.childCount() == 2 && root.child(0) && root.child(1) && treeEqual(*root.child(0), *root.child(1));
+  return report;
 }
 
 constexpr std::array<AlgebraActionRow, 5> kCalculusActions = {{
