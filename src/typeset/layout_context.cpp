@@ -43,7 +43,9 @@ void LayoutContext::drawText(Face face, Fixed x, Fixed baseline, std::string_vie
 }
 
 void LayoutContext::drawText(const FontFace& f, Fixed x, Fixed baseline, std::string_view codes) const {
-  if (surface_ && !codes.empty()) surface_->drawText(f, x + originX_, baseline + originY_, codes);
+  if (!surface_ || codes.empty() || x > visibleRight_) return;
+  if (x < visibleLeft_ && saturatedAdd(x, f.textWidth(codes)) < visibleLeft_) return;
+  surface_->drawText(f, x + originX_, baseline + originY_, codes);
 }
 
 void LayoutContext::drawGlyph(Face face, std::uint8_t code, Fixed x, Fixed baseline) const {
@@ -52,7 +54,8 @@ void LayoutContext::drawGlyph(Face face, std::uint8_t code, Fixed x, Fixed basel
 }
 
 void LayoutContext::drawLine(Fixed x0, Fixed y0, Fixed x1, Fixed y1, Fixed thickness) const {
-  if (surface_) surface_->drawLine(x0 + originX_, y0 + originY_, x1 + originX_, y1 + originY_, thickness);
+  if (!surface_ || std::max(x0, x1) < visibleLeft_ || std::min(x0, x1) > visibleRight_) return;
+  surface_->drawLine(x0 + originX_, y0 + originY_, x1 + originX_, y1 + originY_, thickness);
 }
 
 void ChildPlacer::put(MathObject& child, Fixed x, Fixed baselineOffset) {

@@ -113,6 +113,12 @@ public:
   // Drawing, in line coordinates (the origin of the drawing is added here).
   void beginDrawing(DrawingSurface& surface, Fixed originX, Fixed originY, const MathObject* blankPrompt);
   [[nodiscard]] const MathObject* blankPrompt() const { return blankPrompt_; }
+  /// Only what reaches between these x (line coordinates) is drawn: a broken line draws each of
+  /// its display lines through a clip, and what falls outside it costs nothing.
+  void setVisibleRange(Fixed left, Fixed right) {
+    visibleLeft_ = left;
+    visibleRight_ = right;
+  }
   void drawText(Face face, Fixed x, Fixed baseline, std::string_view codes) const;
   void drawText(const FontFace& font, Fixed x, Fixed baseline, std::string_view codes) const;
   void drawGlyph(Face face, std::uint8_t code, Fixed x, Fixed baseline) const;
@@ -130,6 +136,7 @@ private:
   DrawingSurface* surface_ = nullptr;
   Fixed originX_ = 0, originY_ = 0;
   const MathObject* blankPrompt_ = nullptr;
+  Fixed visibleLeft_ = INT64_MIN, visibleRight_ = INT64_MAX;
 };
 
 /// Places children on baselines relative to the node's baseline and sums up the node's ascent and

@@ -32,6 +32,16 @@ void clearOverflow(MathObject& root) {
   for (MathObject* n = &root; n; n = nextPreorder(*n, root)) n->overflow = 0;
 }
 
+// The next object in pre-order after `node`'s subtree, within `root`; null after the last.
+MathObject* nextOutside(const MathObject& node, const MathObject& root) {
+  for (const MathObject* n = &node; n != &root && n->parent; n = n->parent) {
+    const MathObject& parent = *n->parent;
+    for (int i = n->indexInParent + 1; i < parent.childCount(); ++i)
+      if (parent.child(i)) return parent.child(i);
+  }
+  return nullptr;
+}
+
 void markOverflowing(MathObject& node) {
   for (MathObject* n = &node; n && !n->overflow; n = n->parent) n->overflow = 1;
 }
@@ -186,11 +196,19 @@ Fixed Typesetter::drawnHeight(const InsertionPoint& ip) {
   return saturatedAdd(lines.back().shift, ip.root->bottom);
 }
 
-void Typesetter::drawTree(const InsertionPoint& ip, LayoutContext& ctx) {
+void Typesetter::drawTree(const InsertionPoint& ip, LayoutContext& ctx, Fixed visibleLeft,
+                          Fixed visibleRight) {
   MathObject& root = *ip.root;
-  for (MathObject* n = &root; n; n = nextPreorder(*n, root)) {
+  ctx.setVisibleRange(visibleLeft, visibleRight);
+  for (MathObject* n = &root; n;) {
+    // Children lie within their parent's box, so a box outside the range holds nothing to draw.
+    if (n->left > visibleRight || saturatedAdd(n->left, n->width) < visibleLeft) {
+      n = nextOutside(*n, root);
+      continue;
+    }
     ctx.selectFor(*n);
     layoutRoutine(kindInfo(n->kind).layout)(ctx, *n);
+    n = nextPreorder(*n, root);
   }
 }
 
@@ -206,18 +224,19 @@ void Typesetter::drawLine(const InsertionPoint& ip, DrawingSurface& surface, Fix
   CaretShape caret;
   if (options.caret) caret = caretShape(*this, ip);
   const Fixed height = ip.root->bottom;
+  // Glyphs may reach a little beyond their boxes; only the cut sides are exact.
+  const Fixed margin = height / 2;
   for (const DisplayLine& line : lines) {
     const Fixed originX = x - line.start, originY = y + line.shift;
-    if (broken) {
-      // Glyphs may reach a little above and below their boxes; only the cut sides are exact.
-      const Fixed margin = height / 2;
-      surface.setClip(x, originY - margin, line.end - line.start, height + 2 * margin);
-    }
+    if (broken) surface.setClip(x, originY - margin, line.end - line.start, height + 2 * margin);
     for (const CaretRectangle& r : caret.highlight)
       surface.fillRectangle(r.x + originX, r.y + originY, r.width, r.height, Fill::Selection);
     LayoutContext ctx(*this, ip, state.spacingA, state.spacingB);
     ctx.beginDrawing(surface, originX, originY, blankPrompt);
-    drawTree(ip, ctx);
+    if (broken)
+      drawTree(ip, ctx, line.start - margin, saturatedAdd(line.end, margin));
+    else
+      drawTree(ip, ctx, INT64_MIN, INT64_MAX);
     if (caret.bar)
       surface.fillRectangle(caret.barX + originX, caret.barTop + originY, caret.barWidth,
                             caret.barBottom - caret.barTop, Fill::Ink);

@@ -76,7 +76,7 @@ private:
   struct MetricsSlot;
 
   void measureTree(InsertionPoint& ip, LayoutContext& ctx);
-  void drawTree(const InsertionPoint& ip, LayoutContext& ctx);
+  void drawTree(const InsertionPoint& ip, LayoutContext& ctx, Fixed visibleLeft, Fixed visibleRight);
 
   FontServices& services_;
   std::string typeface_;

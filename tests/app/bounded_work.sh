@@ -34,6 +34,7 @@ check "expanding a sum squared six times" 2 type "((((((a+b+c)^2{Right})^2{Right
 nested() { repeat 'minus[' 15000; printf '%s' "$1"; repeat ']' 15000; }
 check "evaluating under 15,000 signs around an equation" 0 type "{C-=}" --start "$(nested 'equal[char[y],num[2,"2"]]')"
 check "evaluating under 15,000 signs around a letter" 0 type "{C-=}" --start "$(nested 'plus[char[x],num[2,"2"]]')"
+check "drawing 3,000 letters broken into lines" 0 render-equation "$(repeat a 3000)" --wrap 60 -o "$out/e.png"
 
 if [[ $failures -ne 0 ]]; then
   echo "$failures input(s) were not bounded"

@@ -344,6 +344,7 @@ TEST_F(Typesetting, OverWideLinesBreakWithinTheWrapWidth) {
 class VisibleTextSurface final : public DrawingSurface {
 public:
   void drawText(const FontFace&, Fixed x, Fixed baseline, std::string_view codes) override {
+    ++calls;
     if (clipped && x >= clip.x && x < clip.x1 && baseline >= clip.y && baseline < clip.y1)
       shown.push_back({nullptr, std::string(codes), x, baseline});
   }
@@ -358,6 +359,7 @@ public:
   DrawnItem clip;
   bool clipped = false;
   std::vector<DrawnItem> shown;
+  int calls = 0;
 };
 
 TEST_F(Typesetting, ALineFarWiderThanEightThousandPixelsBreaksWithEveryTermShown) {
@@ -393,6 +395,9 @@ TEST_F(Typesetting, ALineFarWiderThanEightThousandPixelsBreaksWithEveryTermShown
     places.emplace_back(t.y, t.x);
   }
   for (int i = 1; i <= kTerms; ++i) EXPECT_EQ(times[static_cast<std::size_t>(i)], 1) << "term " << i;
+  // Each display line draws only what reaches into it, not the whole line again: the work grows
+  // with the terms, not with terms times display lines.
+  EXPECT_LE(surface.calls, 4 * kTerms);
   std::sort(places.begin(), places.end());
   EXPECT_EQ(std::adjacent_find(places.begin(), places.end()), places.end());
   // The last term, on the last display line.
@@ -417,11 +422,16 @@ TEST_F(Typesetting, OverflowingFractionsAndPowersAreSetInline) {
   EXPECT_EQ(power.overflow, 1);
   EXPECT_EQ(power.child(1)->sizeLevel, 2);
   EXPECT_EQ(baseline(*power.child(1)), baseline(power));
-  // Each display line draws the whole line clipped to its part, so once per display line.
+  // Each display line is drawn through its own clip, and draws only what reaches into it: the
+  // slash and the caret sign once or twice (near a cut), not once per display line.
   const RecordingSurface drawn = draw();
   const auto lines = static_cast<std::size_t>(line->lineCount);
-  EXPECT_EQ(drawn.textsOf(symbol(), "\xA4").size(), lines);
-  EXPECT_EQ(drawn.textsOf(text(), "^").size(), lines);
+  ASSERT_GT(lines, 4u);
+  for (const std::size_t count :
+       {drawn.textsOf(symbol(), "\xA4").size(), drawn.textsOf(text(), "^").size()}) {
+    EXPECT_GE(count, 1u);
+    EXPECT_LE(count, 2u);
+  }
   EXPECT_EQ(drawn.clips.size(), lines);
 }
 
