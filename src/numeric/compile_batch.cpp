@@ -229,6 +229,10 @@ void CompileBatch::compile(Evaluator& evaluator) {
   compile(*evaluator.tree_, *evaluator.program_);
 }
 
+bool CompileBatch::constantLeads(const MathObject& node) const {
+  return node.childCount() >= 2 && facts_.at(node.child(0)).constant && !facts_.at(node.child(1)).constant;
+}
+
 // About how deep the value stack gets for the node's code as plan() lays it out. Only the order
 // of operands depends on it; the true depth is found when the program is finished.
 int CompileBatch::depthOf(const MathObject& node) const {
@@ -253,8 +257,9 @@ int CompileBatch::depthOf(const MathObject& node) const {
   switch (node.kind) {
   case ObjectKind::plus:
   case ObjectKind::times: {
-    int depth = child(0);
-    for (int i = 1; i < n; ++i) depth = pairDepth(depth, child(i));
+    const bool swap = constantLeads(node);
+    int depth = child(swap ? 1 : 0);
+    for (int i = 1; i < n; ++i) depth = pairDepth(depth, child(swap && i == 1 ? 0 : i));
     return depth;
   }
   case ObjectKind::sn:
@@ -507,18 +512,22 @@ void CompileBatch::plan(const MathObject& node, std::vector<Step>& code) const {
     // ((c0 op c1) op c2) ...: each term is added to the sum so far, so the stack never holds more
     // than the sum and one term. Where a term needs the deeper stack it goes first (+ and x
     // commute exactly), and the sum so far is computed on top of it.
+    // A constant first term trades places with the second (c + t = t + c exactly), so that it
+    // joins the operation as its operand: x + 1 rather than 1 + x.
     const EvalOpcode op = node.kind == ObjectKind::plus ? EvalOpcode::Add : EvalOpcode::Multiply;
+    const bool swap = constantLeads(node);
+    const auto term = [&](int i) { return swap && i < 2 ? 1 - i : i; };
     std::vector<bool> termFirst(static_cast<std::size_t>(n), false);
-    int sumDepth = depth(0);
+    int sumDepth = depth(term(0));
     for (int i = 1; i < n; ++i) {
-      termFirst[static_cast<std::size_t>(i)] = rightFirst(sumDepth, depth(i));
-      sumDepth = pairDepth(sumDepth, depth(i));
+      termFirst[static_cast<std::size_t>(i)] = rightFirst(sumDepth, depth(term(i)));
+      sumDepth = pairDepth(sumDepth, depth(term(i)));
     }
     for (int i = n - 1; i >= 1; --i)
-      if (termFirst[static_cast<std::size_t>(i)]) code.push_back(visit(node.child(i)));
-    if (n > 0) code.push_back(visit(node.child(0)));
+      if (termFirst[static_cast<std::size_t>(i)]) code.push_back(visit(node.child(term(i))));
+    if (n > 0) code.push_back(visit(node.child(term(0))));
     for (int i = 1; i < n; ++i) {
-      if (!termFirst[static_cast<std::size_t>(i)]) code.push_back(visit(node.child(i)));
+      if (!termFirst[static_cast<std::size_t>(i)]) code.push_back(visit(node.child(term(i))));
       code.push_back(operate(op));
     }
     return;

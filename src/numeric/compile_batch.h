@@ -58,6 +58,8 @@ private:
 
   void analyse(const MathObject& tree);
   [[nodiscard]] int depthOf(const MathObject& node) const;
+  /// A sum or product whose first term is constant and second is not.
+  [[nodiscard]] bool constantLeads(const MathObject& node) const;
   bool tryShare(const MathObject& node, EvalProgram& program);
   void visit(const MathObject& node, EvalProgram& program, std::vector<Step>& steps);
   void plan(const MathObject& node, std::vector<Step>& code) const;

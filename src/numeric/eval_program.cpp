@@ -1,5 +1,6 @@
 #include "numeric/eval_program.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -39,49 +40,126 @@ using detail::MachineOpcode;
 
 // The fused forms of each opcode; Stop where there is none.
 struct FusedForms {
-  MachineOpcode withConstant;
-  MachineOpcode withSlot;
+  MachineOpcode withConstant = MachineOpcode::Stop;
+  MachineOpcode withSlot = MachineOpcode::Stop;
+  MachineOpcode withSlotConstant = MachineOpcode::Stop;
+  MachineOpcode withSlotSlot = MachineOpcode::Stop;
+  MachineOpcode withOfSlot = MachineOpcode::Stop;
 };
 
-#define VEXMAR_FUSED_None(name) {MachineOpcode::Stop, MachineOpcode::Stop},
-#define VEXMAR_FUSED_Constant(name) {MachineOpcode::name##Constant, MachineOpcode::Stop},
-#define VEXMAR_FUSED_Operand(name) {MachineOpcode::name##Constant, MachineOpcode::name##Slot},
 constexpr FusedForms kFusedForms[] = {
-#define VEXMAR_OPCODE(name, listing, stack, shape, point, interval, fused) VEXMAR_FUSED_##fused(name)
+#define VEXMAR_FORM(name, form, routine) .with##form = MachineOpcode::name##form,
+#define VEXMAR_OPCODE(name, listing, stack, shape, point, interval, fused)                                   \
+  FusedForms{VEXMAR_ALL_FORMS(VEXMAR_FORM, name, shape, fused, point)},
 #include "numeric/eval_opcodes.def"
+#undef VEXMAR_FORM
 };
-#undef VEXMAR_FUSED_Operand
-#undef VEXMAR_FUSED_Constant
-#undef VEXMAR_FUSED_None
 
 MachineInstruction machineInstruction(const EvalInstruction& i) {
-  return {static_cast<MachineOpcode>(i.opcode), i.slot, i.constant, i.enclosure};
+  return {static_cast<MachineOpcode>(i.opcode), i.slot, 0, i.constant, i.enclosure};
 }
 
-// A push of a NaN constant stops the program before the operation would see it, and some
+// A push of a NaN constant would have stopped a program before the operation saw it, and some
 // operations (a NaN power of 1 is 1) would not pass it on: such a push is not joined.
+bool joinable(const EvalInstruction& i) {
+  return i.opcode == EvalOpcode::PushConstant && !std::isnan(i.constant) && !isUndefined(i.enclosure);
+}
+
+bool isPushSlot(const EvalInstruction& i) { return i.opcode == EvalOpcode::PushSlot; }
+
+// The longest run at `code[n]` that one fused instruction does, or a copy of the instruction.
+MachineInstruction joined(const std::vector<EvalInstruction>& code, std::size_t& n) {
+  const EvalInstruction& i = code[n];
+  if (n + 2 < code.size() && isPushSlot(i)) {
+    const EvalInstruction& second = code[n + 1];
+    const FusedForms& forms = kFusedForms[static_cast<std::size_t>(code[n + 2].opcode)];
+    if (joinable(second) && forms.withSlotConstant != MachineOpcode::Stop) {
+      n += 2;
+      return {forms.withSlotConstant, i.slot, 0, second.constant, second.enclosure};
+    }
+    if (isPushSlot(second) && forms.withSlotSlot != MachineOpcode::Stop) {
+      n += 2;
+      return {forms.withSlotSlot, i.slot, second.slot, 0.0, {0.0, 0.0}};
+    }
+  }
+  if (n + 1 < code.size()) {
+    const FusedForms& forms = kFusedForms[static_cast<std::size_t>(code[n + 1].opcode)];
+    if (joinable(i) && forms.withConstant != MachineOpcode::Stop) {
+      ++n;
+      return {forms.withConstant, 0, 0, i.constant, i.enclosure};
+    }
+    if (isPushSlot(i) && forms.withSlot != MachineOpcode::Stop) {
+      ++n;
+      return {forms.withSlot, i.slot, 0, 0.0, {0.0, 0.0}};
+    }
+    if (isPushSlot(i) && forms.withOfSlot != MachineOpcode::Stop) {
+      ++n;
+      return {forms.withOfSlot, i.slot, 0, 0.0, {0.0, 0.0}};
+    }
+  }
+  return machineInstruction(i);
+}
+
+// The slot whose value is the argument of a sine or cosine at `n`, or -1: the instruction reads
+// it (SinOfSlot), or a store of the accumulator into it comes just before.
+int argumentSlot(const std::vector<MachineInstruction>& code, std::size_t n) {
+  const MachineOpcode op = code[n].opcode;
+  if (op == MachineOpcode::SinOfSlot || op == MachineOpcode::CosOfSlot) return code[n].slot;
+  if ((op == MachineOpcode::Sin || op == MachineOpcode::Cos) && n > 0 &&
+      code[n - 1].opcode == MachineOpcode::Store)
+    return code[n - 1].slot;
+  return -1;
+}
+
+bool isSine(MachineOpcode op) { return op == MachineOpcode::Sin || op == MachineOpcode::SinOfSlot; }
+
+// sin s and cos s of one slot s, the second read from the slot later on, take one call: the first
+// computes both and keeps the other, which the second pushes. One pair is open at a time.
+std::vector<MachineInstruction> pairSinesWithCosines(const std::vector<MachineInstruction>& code) {
+  std::vector<MachineInstruction> paired;
+  paired.reserve(code.size() + 1);
+  std::size_t openUntil = 0; // the instruction that takes the kept value, while a pair is open
+  std::vector<std::size_t> takers;
+  for (std::size_t n = 0; n < code.size(); ++n) {
+    if (std::find(takers.begin(), takers.end(), n) != takers.end()) {
+      paired.push_back({MachineOpcode::PushKept, 0, 0, 0.0, {0.0, 0.0}});
+      continue;
+    }
+    const int slot = n >= openUntil ? argumentSlot(code, n) : -1;
+    std::size_t partner = 0;
+    if (slot >= 0) {
+      const MachineOpcode wanted =
+          isSine(code[n].opcode) ? MachineOpcode::CosOfSlot : MachineOpcode::SinOfSlot;
+      for (std::size_t m = n + 1; m < code.size(); ++m) {
+        if (code[m].opcode == MachineOpcode::Store && code[m].slot == slot) break;
+        if (code[m].opcode == wanted && code[m].slot == slot) {
+          partner = m;
+          break;
+        }
+      }
+    }
+    if (partner == 0) {
+      paired.push_back(code[n]);
+      continue;
+    }
+    if (code[n].opcode == MachineOpcode::SinOfSlot || code[n].opcode == MachineOpcode::CosOfSlot)
+      paired.push_back({MachineOpcode::PushSlot, slot, 0, 0.0, {0.0, 0.0}});
+    paired.push_back({isSine(code[n].opcode) ? MachineOpcode::SinKeepingCos : MachineOpcode::CosKeepingSin,
+                      0,
+                      0,
+                      0.0,
+                      {0.0, 0.0}});
+    takers.push_back(partner);
+    openUntil = partner + 1;
+  }
+  return paired;
+}
+
 std::vector<MachineInstruction> machineCodeOf(const std::vector<EvalInstruction>& code) {
   std::vector<MachineInstruction> machine;
   machine.reserve(code.size());
-  for (std::size_t n = 0; n < code.size(); ++n) {
-    const EvalInstruction& i = code[n];
-    if (n + 1 < code.size()) {
-      const FusedForms& forms = kFusedForms[static_cast<std::size_t>(code[n + 1].opcode)];
-      if (i.opcode == EvalOpcode::PushConstant && forms.withConstant != MachineOpcode::Stop &&
-          !std::isnan(i.constant) && !isUndefined(i.enclosure)) {
-        machine.push_back({forms.withConstant, 0, i.constant, i.enclosure});
-        ++n;
-        continue;
-      }
-      if (i.opcode == EvalOpcode::PushSlot && forms.withSlot != MachineOpcode::Stop) {
-        machine.push_back({forms.withSlot, i.slot, 0.0, {0.0, 0.0}});
-        ++n;
-        continue;
-      }
-    }
-    machine.push_back(machineInstruction(i));
-  }
-  return machine;
+  for (std::size_t n = 0; n < code.size(); ++n) machine.push_back(joined(code, n));
+  return pairSinesWithCosines(machine);
 }
 
 } // namespace
@@ -103,6 +181,7 @@ void EvalProgram::finish() {
     if (depth > maxStackDepth) maxStackDepth = depth;
   }
   machineCode = machineCodeOf(code);
+  ready = runnable();
 }
 
 std::string EvalProgram::listing() const {

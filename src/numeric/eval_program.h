@@ -55,6 +55,8 @@ struct EvalProgram {
   void finish();
   /// Whether the machines can run the program: well formed, and within the value stack.
   [[nodiscard]] bool runnable() const { return wellFormed && maxStackDepth < kStackLimit; }
+  /// Finished and runnable: the one test an evaluation makes.
+  bool ready = false;
   /// One instruction a line: "3: push slot 10".
   [[nodiscard]] std::string listing() const;
 };

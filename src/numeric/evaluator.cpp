@@ -156,20 +156,88 @@ namespace {
     return a;                                                                                                \
   }
 
-// The fused forms of a binary row (detail/machine_code.h): its right operand is the instruction's
-// constant, or a slot.
-#define VEXMAR_POINT_FUSED_None(OP, name, routine)
-#define VEXMAR_POINT_FUSED_Constant(OP, name, routine) OP(name##Constant, a = (routine)(a, ip->constant))
-#define VEXMAR_POINT_FUSED_Operand(OP, name, routine)                                                        \
-  VEXMAR_POINT_FUSED_Constant(OP, name, routine) OP(name##Slot, a = (routine)(a, slots[ip->slot]))
-#define VEXMAR_INTERVAL_FUSED_None(OP, name, routine)
-#define VEXMAR_INTERVAL_FUSED_Constant(OP, name, routine) OP(name##Constant, a = (routine)(a, ip->enclosure))
-#define VEXMAR_INTERVAL_FUSED_Operand(OP, name, routine)                                                     \
-  VEXMAR_INTERVAL_FUSED_Constant(OP, name, routine) OP(name##Slot, {                                         \
+// The fused forms of a binary row (detail/machine_code.h): operands from the instruction itself.
+#define VEXMAR_POINT_Constant(routine) a = (routine)(a, ip->constant)
+#define VEXMAR_POINT_Slot(routine) a = (routine)(a, slots[ip->slot])
+#define VEXMAR_POINT_SlotConstant(routine)                                                                   \
+  {                                                                                                          \
+    *top++ = a;                                                                                              \
+    a = (routine)(slots[ip->slot], ip->constant);                                                            \
+  }
+#define VEXMAR_POINT_SlotSlot(routine)                                                                       \
+  {                                                                                                          \
+    *top++ = a;                                                                                              \
+    a = (routine)(slots[ip->slot], slots[ip->otherSlot]);                                                    \
+  }
+#define VEXMAR_POINT_OfSlot(routine)                                                                         \
+  {                                                                                                          \
+    *top++ = a;                                                                                              \
+    a = (routine)(slots[ip->slot]);                                                                          \
+  }
+// A sine and a cosine of one value from one call (detail/machine_code.h).
+#define VEXMAR_POINT_SinKeepingCos                                                                           \
+  {                                                                                                          \
+    double sine, cosine;                                                                                     \
+    ::sincos(a, &sine, &cosine);                                                                             \
+    a = sine;                                                                                                \
+    kept = cosine;                                                                                           \
+  }
+#define VEXMAR_POINT_CosKeepingSin                                                                           \
+  {                                                                                                          \
+    double sine, cosine;                                                                                     \
+    ::sincos(a, &sine, &cosine);                                                                             \
+    a = cosine;                                                                                              \
+    kept = sine;                                                                                             \
+  }
+#define VEXMAR_POINT_PushKept                                                                                \
+  {                                                                                                          \
+    *top++ = a;                                                                                              \
+    a = kept;                                                                                                \
+  }
+// A slot may hold an undefined value (an input, say), which the interval routines do not take.
+#define VEXMAR_INTERVAL_Constant(routine) a = (routine)(a, ip->enclosure)
+#define VEXMAR_INTERVAL_Slot(routine)                                                                        \
+  {                                                                                                          \
     const IntervalValue operand = slots[ip->slot];                                                           \
     if (isUndefined(operand)) return undefinedInterval();                                                    \
     a = (routine)(a, operand);                                                                               \
-  })
+  }
+#define VEXMAR_INTERVAL_SlotConstant(routine)                                                                \
+  {                                                                                                          \
+    const IntervalValue operand = slots[ip->slot];                                                           \
+    if (isUndefined(operand)) return undefinedInterval();                                                    \
+    *top++ = a;                                                                                              \
+    a = (routine)(operand, ip->enclosure);                                                                   \
+  }
+#define VEXMAR_INTERVAL_SlotSlot(routine)                                                                    \
+  {                                                                                                          \
+    const IntervalValue first = slots[ip->slot], second = slots[ip->otherSlot];                              \
+    if (isUndefined(first) || isUndefined(second)) return undefinedInterval();                               \
+    *top++ = a;                                                                                              \
+    a = (routine)(first, second);                                                                            \
+  }
+#define VEXMAR_INTERVAL_OfSlot(routine)                                                                      \
+  {                                                                                                          \
+    const IntervalValue operand = slots[ip->slot];                                                           \
+    if (isUndefined(operand)) return undefinedInterval();                                                    \
+    *top++ = a;                                                                                              \
+    a = (routine)(operand);                                                                                  \
+  }
+#define VEXMAR_INTERVAL_SinKeepingCos                                                                        \
+  {                                                                                                          \
+    kept = upward::intervalCos(a);                                                                           \
+    a = upward::intervalSin(a);                                                                              \
+  }
+#define VEXMAR_INTERVAL_CosKeepingSin                                                                        \
+  {                                                                                                          \
+    kept = upward::intervalSin(a);                                                                           \
+    a = upward::intervalCos(a);                                                                              \
+  }
+#define VEXMAR_INTERVAL_PushKept                                                                             \
+  {                                                                                                          \
+    *top++ = a;                                                                                              \
+    a = kept;                                                                                                \
+  }
 
 // One case of a switch loop, and one label of a threaded loop (one indirect jump per instruction).
 #define VEXMAR_CASE(name, body)                                                                              \
@@ -186,9 +254,16 @@ namespace {
   ++ip;                                                                                                      \
   goto* kTargets[static_cast<std::uint32_t>(ip->opcode)];
 
-#define VEXMAR_TARGETS_None(name)
-#define VEXMAR_TARGETS_Constant(name) &&op_##name##Constant,
-#define VEXMAR_TARGETS_Operand(name) &&op_##name##Constant, &&op_##name##Slot,
+#define VEXMAR_TARGET(name, form, routine) &&op_##name##form,
+#define VEXMAR_SPECIALS(OP, prefix)                                                                          \
+  OP(SinKeepingCos, prefix##SinKeepingCos)                                                                   \
+  OP(CosKeepingSin, prefix##CosKeepingSin) OP(PushKept, prefix##PushKept)
+#define VEXMAR_POINT_FORM(name, form, routine) VEXMAR_POINT_LABEL(name##form, VEXMAR_POINT_##form(routine))
+#define VEXMAR_POINT_FORM_CASE(name, form, routine) VEXMAR_CASE(name##form, VEXMAR_POINT_##form(routine))
+#define VEXMAR_INTERVAL_FORM(name, form, routine)                                                            \
+  VEXMAR_INTERVAL_LABEL(name##form, VEXMAR_INTERVAL_##form(routine))
+#define VEXMAR_INTERVAL_FORM_CASE(name, form, routine)                                                       \
+  VEXMAR_CASE(name##form, VEXMAR_INTERVAL_##form(routine))
 
 // The point machine: one accumulator, a value stack on the frame, no allocation. An undefined
 // intermediate value makes the whole value undefined. The compiler keeps programs within the
@@ -197,28 +272,35 @@ double runPoint(const detail::MachineInstruction* ip, double* slots, const GridV
   double stack[kStackSize];
   double* top = stack;
   double a = kNaN;
+  double kept = kNaN; // the other of a sine and cosine computed together
 #if defined(__GNUC__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wpedantic" // labels as values
   static const void* const kTargets[detail::kMachineOpcodeCount] = {
 #define VEXMAR_OPCODE(name, listing, stack, shape, point, interval, fused) &&op_##name,
 #include "numeric/eval_opcodes.def"
-#define VEXMAR_OPCODE(name, listing, stack, shape, point, interval, fused) VEXMAR_TARGETS_##fused(name)
+#define VEXMAR_OPCODE(name, listing, stack, shape, point, interval, fused)                                   \
+  VEXMAR_ALL_FORMS(VEXMAR_TARGET, name, shape, fused, point)
 #include "numeric/eval_opcodes.def"
+      &&op_SinKeepingCos,
+      &&op_CosKeepingSin,
+      &&op_PushKept,
   };
   goto* kTargets[static_cast<std::uint32_t>(ip->opcode)];
 #define VEXMAR_OPCODE(name, listing, stack, shape, point, interval, fused)                                   \
   VEXMAR_STEP_##shape(VEXMAR_POINT_LABEL, VEXMAR_POINT_, name, point)                                        \
-      VEXMAR_POINT_FUSED_##fused(VEXMAR_POINT_LABEL, name, point)
+      VEXMAR_ALL_FORMS(VEXMAR_POINT_FORM, name, shape, fused, point)
 #include "numeric/eval_opcodes.def"
+  VEXMAR_SPECIALS(VEXMAR_POINT_LABEL, VEXMAR_POINT_)
 #pragma GCC diagnostic pop
 #else
   for (;; ++ip) {
     switch (ip->opcode) {
 #define VEXMAR_OPCODE(name, listing, stack, shape, point, interval, fused)                                   \
   VEXMAR_STEP_##shape(VEXMAR_CASE, VEXMAR_POINT_, name, point)                                               \
-      VEXMAR_POINT_FUSED_##fused(VEXMAR_CASE, name, point)
+      VEXMAR_ALL_FORMS(VEXMAR_POINT_FORM_CASE, name, shape, fused, point)
 #include "numeric/eval_opcodes.def"
+      VEXMAR_SPECIALS(VEXMAR_CASE, VEXMAR_POINT_)
     }
   }
 #endif
@@ -232,43 +314,63 @@ IntervalValue runInterval(const detail::MachineInstruction* ip, IntervalValue* s
   IntervalValue stack[kStackSize];
   IntervalValue* top = stack;
   IntervalValue a{kInfinity, -kInfinity};
+  IntervalValue kept = undefined(); // the other of a sine and cosine computed together
 #if defined(__GNUC__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wpedantic" // labels as values
   static const void* const kTargets[detail::kMachineOpcodeCount] = {
 #define VEXMAR_OPCODE(name, listing, stack, shape, point, interval, fused) &&op_##name,
 #include "numeric/eval_opcodes.def"
-#define VEXMAR_OPCODE(name, listing, stack, shape, point, interval, fused) VEXMAR_TARGETS_##fused(name)
+#define VEXMAR_OPCODE(name, listing, stack, shape, point, interval, fused)                                   \
+  VEXMAR_ALL_FORMS(VEXMAR_TARGET, name, shape, fused, point)
 #include "numeric/eval_opcodes.def"
+      &&op_SinKeepingCos,
+      &&op_CosKeepingSin,
+      &&op_PushKept,
   };
   goto* kTargets[static_cast<std::uint32_t>(ip->opcode)];
 #define VEXMAR_OPCODE(name, listing, stack, shape, point, interval, fused)                                   \
   VEXMAR_STEP_##shape(VEXMAR_INTERVAL_LABEL, VEXMAR_INTERVAL_, name, upward::interval)                       \
-      VEXMAR_INTERVAL_FUSED_##fused(VEXMAR_INTERVAL_LABEL, name, upward::interval)
+      VEXMAR_ALL_FORMS(VEXMAR_INTERVAL_FORM, name, shape, fused, upward::interval)
 #include "numeric/eval_opcodes.def"
+  VEXMAR_SPECIALS(VEXMAR_INTERVAL_LABEL, VEXMAR_INTERVAL_)
 #pragma GCC diagnostic pop
 #else
   for (;; ++ip) {
     switch (ip->opcode) {
 #define VEXMAR_OPCODE(name, listing, stack, shape, point, interval, fused)                                   \
   VEXMAR_STEP_##shape(VEXMAR_CASE, VEXMAR_INTERVAL_, name, upward::interval)                                 \
-      VEXMAR_INTERVAL_FUSED_##fused(VEXMAR_CASE, name, upward::interval)
+      VEXMAR_ALL_FORMS(VEXMAR_INTERVAL_FORM_CASE, name, shape, fused, upward::interval)
 #include "numeric/eval_opcodes.def"
+      VEXMAR_SPECIALS(VEXMAR_CASE, VEXMAR_INTERVAL_)
     }
     if (isUndefined(a)) return undefinedInterval();
   }
 #endif
 }
 
-#undef VEXMAR_TARGETS_Operand
-#undef VEXMAR_TARGETS_Constant
-#undef VEXMAR_TARGETS_None
-#undef VEXMAR_INTERVAL_FUSED_Operand
-#undef VEXMAR_INTERVAL_FUSED_Constant
-#undef VEXMAR_INTERVAL_FUSED_None
-#undef VEXMAR_POINT_FUSED_Operand
-#undef VEXMAR_POINT_FUSED_Constant
-#undef VEXMAR_POINT_FUSED_None
+#undef VEXMAR_INTERVAL_FORM_CASE
+#undef VEXMAR_INTERVAL_FORM
+#undef VEXMAR_POINT_FORM_CASE
+#undef VEXMAR_POINT_FORM
+#undef VEXMAR_SPECIALS
+#undef VEXMAR_TARGET
+#undef VEXMAR_INTERVAL_PushKept
+#undef VEXMAR_INTERVAL_CosKeepingSin
+#undef VEXMAR_INTERVAL_SinKeepingCos
+#undef VEXMAR_INTERVAL_OfSlot
+#undef VEXMAR_INTERVAL_SlotSlot
+#undef VEXMAR_INTERVAL_SlotConstant
+#undef VEXMAR_INTERVAL_Slot
+#undef VEXMAR_INTERVAL_Constant
+#undef VEXMAR_POINT_PushKept
+#undef VEXMAR_POINT_CosKeepingSin
+#undef VEXMAR_POINT_SinKeepingCos
+#undef VEXMAR_POINT_OfSlot
+#undef VEXMAR_POINT_SlotSlot
+#undef VEXMAR_POINT_SlotConstant
+#undef VEXMAR_POINT_Slot
+#undef VEXMAR_POINT_Constant
 #undef VEXMAR_INTERVAL_LABEL
 #undef VEXMAR_POINT_LABEL
 #undef VEXMAR_CASE
@@ -295,11 +397,15 @@ IntervalValue runInterval(const detail::MachineInstruction* ip, IntervalValue* s
 
 // A program the machines cannot run is undefined everywhere; one too deep for the stack also
 // reports the graph-memory error (the compiler has reported it already for its own programs).
-bool canRun(const EvalProgram* program) {
-  if (!program || program->machineCode.empty()) return false;
-  if (program->runnable()) return true;
-  if (program->wellFormed) raiseError(Error::GraphMemory);
+bool cannotRun(const EvalProgram* program) {
+  if (program && program->wellFormed && program->maxStackDepth >= kStackLimit) raiseError(Error::GraphMemory);
   return false;
+}
+
+inline bool canRun(const EvalProgram* program) {
+  if (program && program->ready) [[likely]]
+    return true;
+  return cannotRun(program);
 }
 
 inline double runPoint(const EvalProgram* program, double* slots, const GridView* grid = nullptr) {

@@ -523,6 +523,43 @@ TEST_F(EvaluatorTest, OddRootsOfNegativeNumbersAreReal) {
   EXPECT_EQ(compiled("sqrt[num[-8,\"-8\"]," + n(3) + "]")->program()->code.size(), 2u);
 }
 
+// A sine and a cosine of one value are computed by one call; the values are those of the two.
+TEST_F(EvaluatorTest, SinesAndCosinesOfOneValueShareACall) {
+  const auto kept = [](const EvalProgram& p) {
+    return std::count_if(p.machineCode.begin(), p.machineCode.end(), [](const detail::MachineInstruction& i) {
+      return i.opcode == detail::MachineOpcode::PushKept;
+    });
+  };
+  struct Row {
+    const char* name;
+    std::string text;
+    long pairs;
+    std::function<double(double x, double y)> native;
+  };
+  const std::string xy = "times[" + X + "," + Y + "]";
+  const Row rows[] = {
+      {"of a shared product", "plus[sin[" + xy + "],cos[" + xy + "]," + xy + "]", 1,
+       [](double x, double y) { return std::sin(x * y) + std::cos(x * y) + x * y; }},
+      {"of a variable, cosine first", "times[cos[" + X + "],sin[" + X + "]]", 1,
+       [](double x, double) { return std::cos(x) * std::sin(x); }},
+      {"two pairs, one inside the other", "plus[sin[" + X + "],sin[" + Y + "],cos[" + Y + "],cos[" + X + "]]",
+       1, [](double x, double y) { return std::sin(x) + std::sin(y) + std::cos(y) + std::cos(x); }},
+      {"different values", "plus[sin[" + X + "],cos[" + Y + "]]", 0,
+       [](double x, double y) { return std::sin(x) + std::cos(y); }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    auto e = compiled(row.text);
+    EXPECT_EQ(kept(*e->program()), row.pairs);
+    for (double x : {-2.5, 0.3, 7.0}) {
+      const double v = e->evalUVXYZ(0, 0, x, 1.25, 0);
+      EXPECT_NEAR(v, row.native(x, 1.25), 1e-14);
+      const IntervalValue range = e->evalIntervalXY(x, x, 1.25, 1.25);
+      EXPECT_TRUE(range.lower <= v && v <= range.upper);
+    }
+  }
+}
+
 // Interval evaluation rounds upward inside and gives the caller back its own rounding.
 TEST_F(EvaluatorTest, IntervalEvaluationRestoresTheCallersRounding) {
   auto e = compiled("plus[over[" + n(1) + "," + X + "],exp[" + X + "]]");
