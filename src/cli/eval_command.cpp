@@ -1,6 +1,7 @@
 #include "cli/active_line.h"
 #include "cli/option_parser.h"
 #include "cli/subcommands.h"
+#include "graph/equation_classifier.h"
 #include "model/object_kind.h"
 #include "numeric/error_word.h"
 #include "numeric/evaluator.h"
@@ -152,6 +153,8 @@ int runEvalCommand(const std::vector<std::string>& args, std::ostream& out, std:
   if (text ? !active.startFromText(expression, error) : !active.typeKeys(expression, error))
     return commandLineError(err, "eval: " + error);
   ObjectPtr tree = cloneTree(*active.line().root);
+  // Before the letters' values go in: the letters of a subscripted name are not letters.
+  substituteSubscriptedNames(*tree, state.parameters);
 
   Point point;
   const bool atRead = forEachItem(at, [&](std::string_view item) {

@@ -4,6 +4,7 @@
 #include "graph/equation_classifier.h"
 #include "graph/graph_builder.h"
 #include "graph/graph_container.h"
+#include "numeric/numeric_state.h"
 
 #include <cstdint>
 
@@ -11,6 +12,17 @@ namespace vexmar {
 namespace {
 
 constexpr std::int64_t kRebuildWorkMs = 60;
+
+// The compiler knows parameters only by letter: a subscripted name goes to it as its value, the
+// name listed first (with value 1 when new) as the builder lists the letters.
+ObjectPtr withSubscriptedNamesValued(const MathObject& equation) {
+  ObjectPtr copy = cloneTree(equation);
+  ParameterList& parameters = numericState().parameters;
+  for (const MathObject* n = copy.get(); n; n = nextPreorder(n, *copy))
+    if (isSubscriptedName(*n)) registerParameters(*n, parameters);
+  substituteSubscriptedNames(*copy, parameters);
+  return copy;
+}
 
 } // namespace
 
@@ -36,7 +48,8 @@ void rebuildAllGraphs(CGraphContainer& container, DocumentModel& document) {
     record.status = 0;
     record.graphIndex = -1;
     if (!record.insertionPoint || !record.insertionPoint->root) continue;
-    const ObjectPtr prepared = prepareForEvaluation(*record.insertionPoint->root);
+    const ObjectPtr prepared =
+        prepareForEvaluation(*withSubscriptedNamesValued(*record.insertionPoint->root));
     record.graphIndex = buildGraph(
         container, *prepared, for3D,
         {record.colourCode, record.resolutionA, record.resolutionB, record.curveMode, record.plotStyle});

@@ -1,10 +1,14 @@
 #include "graph/equation_classifier.h"
 
+#include "model/number_reading.h"
 #include "numeric/parameter_list.h"
 
 #include <algorithm>
 #include <array>
+#include <cctype>
+#include <cmath>
 #include <string>
+#include <vector>
 
 namespace vexmar {
 namespace {
@@ -55,8 +59,47 @@ bool isAlwaysGraphable(const MathObject& node) {
   }
 }
 
+bool isLetterCode(std::uint16_t code) {
+  return (code < 0x80 && std::isalpha(code)) || isSpecialCharacterCode(code);
+}
+
+// The name a letter goes by as a parameter. A Greek letter goes by its name: its Symbol-face
+// character would clash with a Latin one.
+std::string letterName(std::uint16_t code) {
+  return isSpecialCharacterCode(code) ? std::string(specialCharacter(code - kFirstSpecialCode).name)
+                                      : std::string(1, static_cast<char>(code & 0xFF));
+}
+
+// Appends what a digit string or a letter of a subscript reads as; false for anything else.
+bool appendSubscriptPart(const MathObject& part, std::string& text) {
+  if (part.kind == ObjectKind::char_ && isLetterCode(part.characterCode())) {
+    text += letterName(part.characterCode());
+    return true;
+  }
+  if (part.kind != ObjectKind::num || !part.number) return false;
+  const double value = part.number->value;
+  if (!(value >= 0 && value < 1e15) || std::trunc(value) != value) return false;
+  text += std::to_string(static_cast<long long>(value));
+  return true;
+}
+
+// A subscripted name counts as one node: its letters name a parameter and stand for nothing of
+// their own, so walks of the tree step over them.
+MathObject* nextAfterSubtree(const MathObject& node, const MathObject& root) {
+  for (const MathObject* n = &node; n != &root && n->parent; n = n->parent) {
+    const MathObject* p = n->parent;
+    for (int i = n->indexInParent + 1; i < p->childCount(); ++i)
+      if (MathObject* sibling = p->child(i)) return sibling;
+  }
+  return nullptr;
+}
+
+MathObject* nextNode(const MathObject& node, const MathObject& root) {
+  return isSubscriptedName(node) ? nextAfterSubtree(node, root) : nextPreorder(node, root);
+}
+
 template <typename Test> bool anyNode(const MathObject& tree, Test test) {
-  for (const MathObject* n = &tree; n; n = nextPreorder(n, tree))
+  for (const MathObject* n = &tree; n; n = nextNode(*n, tree))
     if (test(*n)) return true;
   return false;
 }
@@ -225,7 +268,7 @@ bool isGraphableNode(const MathObject& node, unsigned options) {
   if ((options & Graphable::ConditionStructure) && isInequality(node)) return true;
   const unsigned anyLetter =
       Graphable::EquationStructure | Graphable::ConditionStructure | Graphable::PlainOperands;
-  return (options & anyLetter) && kind == ObjectKind::char_;
+  return (options & anyLetter) && (kind == ObjectKind::char_ || isSubscriptedName(node));
 }
 
 bool isGraphableTree(const MathObject& tree, unsigned options) {
@@ -234,10 +277,32 @@ bool isGraphableTree(const MathObject& tree, unsigned options) {
 
 bool dependsOnlyOn(const MathObject& tree, const SymbolSet& symbols) {
   return !anyNode(tree, [symbols](const MathObject& n) {
-    if (isGraphableNode(n, Graphable::Derivatives)) return false;
+    if (isGraphableNode(n, Graphable::Derivatives) || isSubscriptedName(n)) return false;
     if (!isChar(n)) return true;
     return isCoordinateCode(n.characterCode()) && !contains(symbols, n.characterCode());
   });
+}
+
+std::string subscriptedName(const MathObject& node) {
+  if (node.kind != ObjectKind::indexes || node.childCount() != 2 || node.lowerIndexCount() != 1 ||
+      node.upperIndexCount() != 0)
+    return {};
+  const MathObject* base = node.child(0);
+  const MathObject* index = node.child(1);
+  if (!base || !index || !isChar(*base) || !isLetterCode(base->characterCode())) return {};
+  std::string subscript;
+  if (index->kind == ObjectKind::times) {
+    for (int i = 0; i < index->childCount(); ++i)
+      if (!index->child(i) || !appendSubscriptPart(*index->child(i), subscript)) return {};
+  } else if (!appendSubscriptPart(*index, subscript)) {
+    return {};
+  }
+  if (subscript.empty()) return {};
+  return letterName(base->characterCode()) + "_" + subscript;
+}
+
+bool isSubscriptedName(const MathObject& node) {
+  return node.kind == ObjectKind::indexes && !subscriptedName(node).empty();
 }
 
 bool isParameterLetter(const MathObject& node) {
@@ -311,15 +376,23 @@ bool isLoneVariable(const MathObject& node) {
 }
 
 void registerParameters(const MathObject& tree, ParameterList& parameters) {
-  for (const MathObject* n = &tree; n; n = nextPreorder(n, tree)) {
-    if (!isParameterLetter(*n)) continue;
-    // A Greek letter goes by its name: its Symbol-face character would clash with a Latin one.
-    const std::uint16_t code = n->characterCode();
-    const std::string name = isSpecialCharacterCode(code)
-                                 ? std::string(specialCharacter(code - kFirstSpecialCode).name)
-                                 : std::string(1, static_cast<char>(code & 0xFF));
+  for (const MathObject* n = &tree; n; n = nextNode(*n, tree)) {
+    const std::string name = isParameterLetter(*n) ? letterName(n->characterCode()) : subscriptedName(*n);
+    if (name.empty()) continue;
     if (!parameters.find(name)) parameters.set(name, "1");
     parameters.find(name)->inUse = true;
+  }
+}
+
+void substituteSubscriptedNames(MathObject& tree, const ParameterList& parameters) {
+  std::vector<MathObject*> names;
+  for (MathObject* n = &tree; n; n = nextNode(*n, tree))
+    if (isSubscriptedName(*n)) names.push_back(n);
+  for (MathObject* name : names) {
+    const Parameter* parameter = parameters.find(subscriptedName(*name));
+    // As the compiler takes a letter's parameter: 0 when there is none, its text's value else.
+    const std::string text = parameter ? parameter->valueText : "0";
+    replaceObject(makeNumber(parseNumber(text), text), *name);
   }
 }
 

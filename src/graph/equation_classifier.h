@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 namespace vexmar {
 
@@ -52,6 +53,11 @@ inline constexpr unsigned PlainOperands = 16;     ///< any letter
 [[nodiscard]] bool isInequalityCondition(const MathObject& condition);
 /// True for a `char` that is a parameter: neither a coordinate letter nor e, π or the degree sign.
 [[nodiscard]] bool isParameterLetter(const MathObject& node);
+/// The parameter name of a letter with one subscript of digits and letters (`a_1`, `x_n`,
+/// `alpha_12`): a parameter of its own, apart from its letter (x_1 is no coordinate); empty for
+/// any other node. The letters inside play no part of their own in graphing.
+[[nodiscard]] std::string subscriptedName(const MathObject& node);
+[[nodiscard]] bool isSubscriptedName(const MathObject& node);
 
 /// The form of the equation `tree`; for3D leaves out the forms drawn only in the plane.
 [[nodiscard]] GraphForm classify(const MathObject& tree, bool for3D);
@@ -59,7 +65,11 @@ inline constexpr unsigned PlainOperands = 16;     ///< any letter
 [[nodiscard]] GraphForm classifyWithConditions(const MathObject& tree, bool for3D);
 /// Why an equation that got no graph cannot be graphed (WrongForm when nothing more precise).
 [[nodiscard]] CanGraphReason whyNotGraphable(const MathObject& tree, bool for3D);
-/// Marks the equation's parameter letters in use, adding those not yet listed with value 1.
+/// Marks the equation's parameter letters and subscripted names in use, adding those not yet
+/// listed with value 1.
 void registerParameters(const MathObject& tree, ParameterList& parameters);
+/// Puts each subscripted name's parameter value in its place (0 when the name is not listed), as
+/// the compiler does for a letter; the compiler itself knows parameters only by letter.
+void substituteSubscriptedNames(MathObject& tree, const ParameterList& parameters);
 
 } // namespace vexmar

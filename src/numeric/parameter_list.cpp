@@ -26,7 +26,9 @@ const Parameter* ParameterList::find(std::string_view name) const {
 
 const Parameter* ParameterList::findByFirstCharacter(unsigned char first) const {
   for (const Parameter& p : parameters_)
-    if (!p.name.empty() && static_cast<unsigned char>(p.name.front()) == first) return &p;
+    if (!p.name.empty() && static_cast<unsigned char>(p.name.front()) == first &&
+        p.name.find('_') == std::string::npos)
+      return &p;
   return nullptr;
 }
 

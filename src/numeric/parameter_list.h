@@ -19,7 +19,8 @@ class ParameterList {
 public:
   /// Adds a parameter, or changes the value of the one with that name.
   void set(std::string_view name, std::string_view valueText);
-  /// The parameter whose name begins with the character `first`, if any.
+  /// The parameter whose name begins with the character `first`, if any; not a subscripted name
+  /// (a_1), which is a parameter of its own.
   [[nodiscard]] const Parameter* findByFirstCharacter(unsigned char first) const;
   [[nodiscard]] Parameter* find(std::string_view name);
   [[nodiscard]] const Parameter* find(std::string_view name) const;

@@ -80,5 +80,26 @@ TEST_F(TypesettingSubcommands, EverySubcommandThatTypesKeysTakesClassicTyping) {
   EXPECT_NE(drawn[0].size(), drawn[1].size());
 }
 
+// y = a_1 x graphs as y = a x does: a_1 is a parameter of its own with the same first value; so
+// does y = x_1 x, x_1 being no x.
+TEST_F(TypesettingSubcommands, RenderGraphsSubscriptedNamesAsParameters) {
+  ASSERT_TRUE(folder.isValid());
+  const struct {
+    const char* keys;
+    const char* file;
+  } rows[] = {{"y=a x", "plain.png"}, {"y=a_1{Right}x", "subscripted.png"}, {"y=x_1{Right}x", "x1.png"}};
+  QImage pictures[3];
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE(rows[i].keys);
+    const std::string file = folder.filePath(rows[i].file).toStdString();
+    const Outcome o = vexmar({"render", "-e", rows[i].keys, "--size", "200x150", "-o", file});
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(o.out, "1: form 1 graph 0 status 0\n");
+    ASSERT_TRUE(pictures[i].load(QString::fromStdString(file)));
+  }
+  EXPECT_TRUE(pictures[1] == pictures[0]);
+  EXPECT_TRUE(pictures[2] == pictures[0]);
+}
+
 } // namespace
 } // namespace vexmar

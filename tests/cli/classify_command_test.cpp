@@ -37,6 +37,8 @@ TEST(ClassifyCommand, PrintsTheFormOrTheReason) {
        {"classify", "--text", "comma[equal[char[y],char[x]],greaterthan[char[x],num[0,\"0\"]]]"},
        "reason 7: A condition after the comma is not appropriate here\n"},
       {"keys after --", {"classify", "--", "x"}, "form 27\n"},
+      {"subscripted name", {"classify", "y=a_1{Right}x"}, "form 1\n"},
+      {"x_1 is no x: y = x_1, not x = y", {"classify", "x_1=y"}, "form 1\n"},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);

@@ -83,5 +83,25 @@ TEST_F(DocumentGraphs, RebuildStoresIndexesAndDropsSurfacePatternsInThePlane) {
   EXPECT_EQ(document.equation(3).status, 0);
 }
 
+// y = a_1 x is graphed with a_1 a parameter of its own, listed as letters are, and y = x_1 x
+// with x_1 no x: both are lines through the origin of slope 1 at first.
+TEST_F(DocumentGraphs, ASubscriptedNameIsGraphedAsAParameterOfItsOwn) {
+  DocumentModel document;
+  const std::string texts[] = {eq(c("y"), k("times", {"indexes[1,0,char[a],num[1,\"1\"]]", c("x")})),
+                               eq(c("y"), k("times", {"indexes[1,0,char[x],num[1,\"1\"]]", c("x")}))};
+  for (int i = 0; i < 2; ++i) document.addEquation(i - 1).insertionPoint->setRoot(read(texts[i]));
+  rebuildAllGraphs(container, document);
+  EXPECT_EQ(document.equation(0).graphIndex, 0);
+  EXPECT_EQ(document.equation(1).graphIndex, 1);
+  const ParameterList& parameters = numericState().parameters;
+  ASSERT_NE(parameters.find("a_1"), nullptr);
+  EXPECT_EQ(parameters.find("a_1")->valueText, "1");
+  EXPECT_TRUE(parameters.find("a_1")->inUse);
+  ASSERT_NE(parameters.find("x_1"), nullptr);
+  EXPECT_EQ(parameters.find("a"), nullptr);
+  // The line's own tree keeps its names.
+  EXPECT_EQ(writeObjectText(*document.equation(0).insertionPoint->root), texts[0]);
+}
+
 } // namespace
 } // namespace vexmar

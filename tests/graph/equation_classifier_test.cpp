@@ -226,5 +226,67 @@ TEST(EquationClassifier, OnlyParametersAreRegistered) {
   EXPECT_TRUE(parameters.find("alpha")->inUse);
 }
 
+std::string sub(const std::string& letter, const std::string& index) {
+  return "indexes[1,0," + letter + "," + index + "]";
+}
+
+// A letter with a subscript of digits and letters names a parameter of its own: a_1 x graphs as
+// a x does, and x_1 and t_1 are neither x nor t.
+TEST(EquationClassifier, SubscriptedNamesAreParametersOfTheirOwn) {
+  const std::string x = c("x"), y = c("y");
+  const Row rows[] = {
+      {"y = a_1 x", eq(y, k("times", {sub(c("a"), n(1)), x})), form(1), form(7)},
+      {"y = x_1 x", eq(y, k("times", {sub(x, n(1)), x})), form(1), form(7)},
+      {"y = x_1 is a constant", eq(y, sub(x, n(1))), form(1), form(7)},
+      {"y_1 = x is x = y_1, not y = x", eq(sub(y, n(1)), x), form(2), form(6)},
+      {"t_1 is no curve parameter", eq(y, k("plus", {sub(c("t"), n(1)), x})), form(1), form(7)},
+      {"Greek letter and letters", eq(y, k("times", {sub(c("alpha"), k("times", {c("i"), c("j")})), x})),
+       form(1), form(7)},
+      {"a subscript that computes", eq(y, sub(c("a"), k("plus", {n(1), n(2)}))), why(R::WrongForm),
+       why(R::WrongForm)},
+      {"an upper index", eq(y, "indexes[0,1,char[a],num[1,\"1\"]]"), why(R::WrongForm), why(R::WrongForm)},
+      {"two subscripts", eq(y, "indexes[2,0,char[a],num[1,\"1\"],num[2,\"2\"]]"), why(R::WrongForm),
+       why(R::WrongForm)},
+  };
+  for (const Row& row : rows) check(row);
+
+  const struct {
+    std::string text;
+    const char* name;
+  } names[] = {
+      {sub(c("a"), n(1)), "a_1"},
+      {sub(c("x"), c("n")), "x_n"},
+      {sub(c("alpha"), n(12)), "alpha_12"},
+      {sub(c("a"), k("times", {c("i"), n(2)})), "a_i2"},
+      {sub(c("a"), "num[1.5,\"1.5\"]"), ""},
+      {sub(n(2), n(1)), ""},
+      {c("a"), ""},
+  };
+  for (const auto& row : names) {
+    const ObjectPtr tree = read(row.text);
+    ASSERT_TRUE(tree);
+    EXPECT_EQ(subscriptedName(*tree), row.name) << row.text;
+  }
+}
+
+TEST(EquationClassifier, SubscriptedNamesAreRegisteredAndValuedByName) {
+  const ObjectPtr tree = read(eq(c("y"), k("plus", {k("times", {sub(c("a"), n(1)), c("x")}),
+                                                    sub(c("b"), n(2)), sub(c("x"), n(1)), c("c")})));
+  ASSERT_TRUE(tree);
+  ParameterList parameters;
+  parameters.set("a_1", "3");
+  registerParameters(*tree, parameters);
+  // The letters inside a name are not parameters: no a, b or x_1's x.
+  std::vector<std::string> listed;
+  for (const Parameter& p : parameters.all()) listed.push_back(p.name);
+  EXPECT_EQ(listed, (std::vector<std::string>{"a_1", "b_2", "x_1", "c"}));
+  EXPECT_EQ(parameters.find("b_2")->valueText, "1");
+
+  parameters.set("x_1", "-2.5");
+  substituteSubscriptedNames(*tree, parameters);
+  EXPECT_EQ(writeObjectText(*tree), eq(c("y"), k("plus", {k("times", {"num[3,\"3\"]", c("x")}),
+                                                          "num[1,\"1\"]", "num[-2.5,\"-2.5\"]", c("c")})));
+}
+
 } // namespace
 } // namespace vexmar

@@ -46,5 +46,16 @@ TEST(ParameterList, ValuesByLetterAndByName) {
   EXPECT_TRUE(std::isnan(list.valueForName("k")));
 }
 
+// a_1 is a parameter of its own: listed before a, it still gives a no value.
+TEST(ParameterList, ASubscriptedNameIsNoLettersParameter) {
+  resetModelState();
+  ParameterList list;
+  list.set("b_1", "3");
+  EXPECT_EQ(list.valueForLetter('b'), 0.0);
+  list.set("b", "2");
+  EXPECT_EQ(list.valueForLetter('b'), 2.0);
+  EXPECT_EQ(list.valueForName("b_1"), 3.0);
+}
+
 } // namespace
 } // namespace vexmar
