@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Renders a gallery of typeset equations with the real fonts into build/gallery/*.png, for looking
-# at the typesetting by eye. Builds the vexmar executable first when it is missing.
-#   bash scripts/gallery.sh [BUILD_DIR]
+# Renders a gallery of typeset equations with the real fonts into build/gallery/*.png (or OUT_DIR),
+# for looking at the typesetting by eye. Builds the vexmar executable first when it is missing.
+#   bash scripts/gallery.sh [BUILD_DIR [OUT_DIR]]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/check}
@@ -10,7 +10,7 @@ if [ ! -x "$vexmar" ]; then
   cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   cmake --build "$build" --target vexmar
 fi
-out=build/gallery
+out=${2:-build/gallery}
 mkdir -p "$out"
 
 n() { printf 'num[%s,"%s"]' "$1" "$1"; } # a number in text form
@@ -35,7 +35,7 @@ gallery=(
   "tall-delimiters|equal[abs[over[char[a],char[b]]],id[over[plus[char[a],char[b]],char[c]]],norm[matrix[2,1,char[x],char[y]]]]"
   "relations|list[leq[char[a],char[b]],notequal[char[x],char[y]],Rightarrow[char[p],char[q]],in[char[x],char[A]],approx[char[pi],$(n 3.14)]]"
   "limit|equal[lim[over[sin[char[x]],char[x]],rightarrow[char[x],$(n 0)]],$(n 1)]"
-  "derivatives|equal[optotal[power[char[x],$(n 3)],char[x]],times[$(n 3),power[char[x],$(n 2)]],oppartial[char[f],char[t]]]"
+  "derivatives|equal[function[optotal[char[x]],power[char[x],$(n 3)]],times[$(n 3),power[char[x],$(n 2)]],function[oppartial[char[t]],char[f]]]"
   "indices|list[indexes[1,1,char[x],char[i],$(n 2)],power[indexes[1,0,char[x],char[i]],$(n 2)],indexes[2,0,char[a],char[i],char[j]],power[indexes[0,1,char[x],char[j]],$(n 2)],tensor[1,char[T],char[i],char[j]],chem[1,1,1,0,char[C],$(n 6),$(n 12),$(n 2)]]"
   "exponents|list[power[char[e],minus[over[power[char[x],$(n 2)],$(n 2)]]],power[char[x],over[$(n 1),$(n 2)]],power[char[x],power[char[y],power[char[z],char[w]]]]]"
   "scientific|equal[char[N],num[6.02214076e23,\"0\"]]"
@@ -48,9 +48,24 @@ for entry in "${gallery[@]}"; do
   tree=${entry#*|}
   "$vexmar" render-equation '' --start "$tree" -o "$out/$name.png"
 done
-# Typed as keys, with the caret; and a long line broken at 300 pixels.
-"$vexmar" render-equation 'y=x^2{Right}+1/2{Right}-sqrt' --caret -o "$out/typed-with-caret.png"
-"$vexmar" render-equation 'a+b+c+d{S-Left}{S-Left}' --caret -o "$out/selection.png"
-"$vexmar" render-equation 'y=1+2x+3x^2{Right}+4x^3{Right}+5x^4{Right}+6x^5{Right}+7x^6{Right}+8x^7{Right}+9x^8' \
-  --wrap 300 -o "$out/broken-line.png"
+
+# An equation typed as KEYS: it must come out whole, with no slot left to fill, or the keys no
+# longer mean what they were written for (as when the typing habits gave a word a meaning).
+typed() { # NAME KEYS [OPTION...]
+  local name=$1 keys=$2
+  shift 2
+  local tree
+  tree=$("$vexmar" type "$keys")
+  if [[ $tree == *'prompt['* ]]; then
+    echo "gallery: $name: the keys '$keys' leave a slot to fill" >&2
+    exit 1
+  fi
+  "$vexmar" render-equation "$keys" "$@" -o "$out/$name.png"
+}
+# With the caret: a power, a fraction and a root (sqrt typed as a word makes the root, which then
+# takes its radicand); a selection; and a long line broken at 300 pixels.
+typed typed-with-caret 'y=x^2{Right}+1/2{Right}-sqrt x' --caret
+typed selection 'a+b+c+d{S-Left}{S-Left}' --caret
+typed broken-line 'y=1+2x+3x^2{Right}+4x^3{Right}+5x^4{Right}+6x^5{Right}+7x^6{Right}+8x^7{Right}+9x^8' \
+  --wrap 300
 echo "gallery: $(ls "$out"/*.png | wc -l) images in $out"
