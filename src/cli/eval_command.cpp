@@ -76,6 +76,14 @@ std::string formatValue(double v) {
   return std::string(buffer, end);
 }
 
+// Why a code raised while compiling or evaluating left the expression without a value.
+std::string refusal(ErrorCode code) {
+  if (code == Error::GraphMemory)
+    return "the expression is too large to evaluate: its program would not fit the evaluator's stack "
+           "(error 7)";
+  return std::string(errorMessage(code)) + " (error " + std::to_string(code) + ")";
+}
+
 struct Point {
   std::array<double, 5> values{}; // u v x y z
 };
@@ -209,16 +217,21 @@ int runEvalCommand(const std::vector<std::string>& args, std::ostream& out, std:
   Evaluator evaluator(std::move(tree));
   compileBatch({&evaluator});
   if (listing) out << evaluator.program()->listing();
+  std::string value;
   if (anyInterval) {
     state.intervalSlots[0] = box[0];
     state.intervalSlots[1] = box[1];
     const IntervalValue v = evaluator.evalIntervalXYZ(box[2].lower, box[2].upper, box[3].lower, box[3].upper,
                                                       box[4].lower, box[4].upper);
-    out << '[' << formatValue(v.lower) << ", " << formatValue(v.upper) << "]\n";
+    value = '[' + formatValue(v.lower) + ", " + formatValue(v.upper) + ']';
   } else {
     const auto& p = point.values;
-    out << formatValue(evaluator.evalUVXYZ(p[0], p[1], p[2], p[3], p[4])) << '\n';
+    value = formatValue(evaluator.evalUVXYZ(p[0], p[1], p[2], p[3], p[4]));
   }
+  // A program the compiler refused evaluates to NaN everywhere: that is no value of the expression.
+  if (const ErrorCode code = takeError(); code != Error::None)
+    return commandLineError(err, "eval: " + refusal(code));
+  out << value << '\n';
   return 0;
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 namespace vexmar {
@@ -233,6 +234,31 @@ TEST(CommandLine, EvalRejectsBadArguments) {
     EXPECT_EQ(r.status, 2);
     EXPECT_FALSE(r.err.empty());
   }
+}
+
+// A program the compiler refuses (error 7: its values would not fit the evaluator's stack) has no
+// value to print: the message says so and the status is 2, for a point and for an interval alike,
+// however often it happens in one process.
+TEST(CommandLine, EvalReportsAProgramTheCompilerRefuses) {
+  std::string manyValues = "comma[char[x]";
+  for (int i = 0; i < 250; ++i) manyValues += ",char[x]";
+  manyValues += "]";
+  const std::vector<std::string> rows[] = {
+      {"eval", "--text", manyValues, "--at", "x=1"},
+      {"eval", "--text", manyValues, "--interval", "x=1:2"},
+      {"eval", "--text", manyValues},
+  };
+  for (const auto& args : rows) {
+    SCOPED_TRACE(args.back());
+    const Outcome r = vexmar(args);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err.rfind("vexmar: eval: ", 0), 0u) << r.err;
+    EXPECT_NE(r.err.find("error 7"), std::string::npos) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+  }
+  // An expression that fits still gets its value after a refused one.
+  EXPECT_EQ(vexmar({"eval", "--text", "comma[char[x],char[x]]", "--at", "x=1"}).status, 0);
 }
 
 TEST(CommandLine, HelpGoesToStandardOutput) {
