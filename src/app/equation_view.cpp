@@ -343,6 +343,8 @@ template <typename Work> void CVexmarView::guarded(Work&& work) {
   } catch (const std::bad_alloc&) {
     raiseError(Error::MemoryLow);
   }
+  if (const std::string_view refusal = takeRefusal(); !refusal.empty())
+    emit commandRefused(QString::fromUtf8(refusal.data(), static_cast<qsizetype>(refusal.size())));
 }
 
 void CVexmarView::setSizeTable(const SizeTable& sizes) {

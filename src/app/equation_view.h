@@ -89,6 +89,8 @@ public:
 signals:
   /// An editor command ran: menus update what they enable.
   void commandPerformed();
+  /// An editor command was refused, and why (for the status bar).
+  void commandRefused(const QString& message);
 
 protected:
   bool event(QEvent* event) override;

@@ -126,6 +126,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
   restoreWindowLayout();
 
   connect(view_, &CVexmarView::commandPerformed, this, &MainWindow::updateCommandStates);
+  connect(view_, &CVexmarView::commandRefused, this,
+          [this](const QString& message) { statusBar()->showMessage(message); });
   connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &MainWindow::updateCommandStates);
   // Quitting without closing the window (the session ends) still keeps the layout.
   connect(qApp, &QCoreApplication::aboutToQuit, this, &MainWindow::saveWindowLayout);

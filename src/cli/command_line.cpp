@@ -2,6 +2,7 @@
 
 #include "algebra/actions/algebra_actions.h"
 #include "cli/subcommands.h"
+#include "editor/dispatcher.h"
 #include "model/insertion_point.h"
 #include "model/memory_reserve.h"
 #include "text/object_text.h"
@@ -123,6 +124,10 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     status = commandLineError(err, "not enough memory to finish the command");
   }
   installAlgebraActions();
+  if (const std::string_view refusal = takeRefusal(); !refusal.empty()) {
+    err << "vexmar: " << refusal << '\n';
+    stopped = true;
+  }
   return stopped && status == 0 ? kUsageError : status;
 }
 

@@ -12,6 +12,8 @@
 #include "model/model_state.h"
 #include "model/pattern_rule.h"
 
+#include <utility>
+
 namespace vexmar {
 namespace {
 
@@ -141,9 +143,7 @@ int edit(EditorState& s, InsertionPoint& ip, EditorCommand code) {
   return 0;
 }
 
-} // namespace
-
-int dispatch(EditorCommand code) {
+int route(EditorCommand code) {
   EditorState& s = editorState();
   InsertionPoint* ip = modelState().activeInsertionPoint;
   // Work on another line is a step of its own, and no run of deletions or term moves goes on.
@@ -207,6 +207,18 @@ int dispatch(EditorCommand code) {
   return edit(s, *ip, code);
 }
 
+} // namespace
+
+int dispatch(EditorCommand code) {
+  try {
+    return route(code);
+  } catch (const TooManyChildren&) {
+    // Thrown before the object was changed: the command is refused and says so.
+    editorState().refusal = "Not done: one object can hold at most 10000 items";
+    return 0;
+  }
+}
+
 namespace {
 
 bool stepHistory(bool forward) {
@@ -224,5 +236,7 @@ bool stepHistory(bool forward) {
 bool undo() { return stepHistory(false); }
 
 bool redo() { return stepHistory(true); }
+
+std::string_view takeRefusal() { return std::exchange(editorState().refusal, {}); }
 
 } // namespace vexmar

@@ -112,8 +112,17 @@ MathObject* caretOperand(InsertionPoint& ip) {
   }
 }
 
+namespace {
+
+// How many factors `o` brings into a product it joins.
+int factorCount(const MathObject& o) { return o.kind == ObjectKind::times ? o.childCount() : 1; }
+
+} // namespace
+
 void joinOperands(InsertionPoint& ip, MathObject& object, int i) {
   if (i < 0 || i + 1 >= object.childCount()) return;
+  if (factorCount(*object.child(i)) + factorCount(*object.child(i + 1)) > kMaxChildren)
+    throw TooManyChildren();
   ObjectPtr left = removeChild(object, i);
   MathObject* right = object.child(i);
   if (object.childCount() == 1) {
@@ -392,6 +401,7 @@ void deleteBeforeObject(InsertionPoint& ip) {
   }
   if (shape == KindShape::Binary && o->indexInParent == 1 && parent->childCount() == 2) {
     // The binary operator goes; the second operand becomes a leading factor of the first.
+    if (factorCount(*parent->child(0)) + 1 > kMaxChildren) throw TooManyChildren();
     ObjectPtr second = removeChild(*parent, 1);
     MathObject* secondRaw = second.get();
     ObjectPtr first = removeChild(*parent, 0);

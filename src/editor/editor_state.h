@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <string_view>
 
 namespace vexmar {
 
@@ -47,6 +48,8 @@ struct EditorState {
   AlgebraActionHandler algebraAction;
   /// Term moves are performed by the term-move module when it is installed.
   AlgebraActionHandler termMove;
+  /// Why the last refused command was refused (empty when none was); see takeRefusal.
+  std::string_view refusal;
 };
 
 [[nodiscard]] EditorState& editorState();

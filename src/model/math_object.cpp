@@ -132,6 +132,7 @@ std::size_t objectsInUse() { return objectPool().inUse(); }
 std::size_t objectsFree() { return objectPool().freeCount(); }
 
 ObjectPtr makeObject(ObjectKind kind, int slotCount) {
+  if (slotCount > kMaxChildren) throw TooManyChildren();
   auto node = std::make_unique<MathObject>(kind);
   if (slotCount > 0) node->children.resize(static_cast<std::size_t>(slotCount));
   return node;
@@ -221,11 +222,13 @@ void setChildCount(MathObject& node, int count) {
     node.children.clear();
     return;
   }
+  if (count > kMaxChildren) throw TooManyChildren();
   node.children.resize(static_cast<std::size_t>(count));
 }
 
 MathObject* insertChild(MathObject& node, int index, ObjectPtr child) {
   assert(index >= 0 && index <= node.childCount());
+  if (node.childCount() >= kMaxChildren) throw TooManyChildren();
   MathObject* raw = child.get();
   node.children.insert(node.children.begin() + index, std::move(child));
   relink(node, index);

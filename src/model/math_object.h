@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -127,9 +128,18 @@ MathObject* makePromptChild(MathObject& parent, int index);
 [[nodiscard]] ObjectPtr makeString(std::string_view text);
 
 // Structure.
+/// Thrown where an object would get more than kMaxChildren children: the text form holds no
+/// such object, so copy, paste and saving would fail on it. The command that met it catches it
+/// and puts back what was there.
+class TooManyChildren : public std::length_error {
+public:
+  TooManyChildren() : std::length_error("an object would have more than 10000 children") {}
+};
+
 /// Puts `child` into slot `index` (which must exist), linking its parent and index.
 MathObject* setChild(MathObject& parent, int index, ObjectPtr child);
 /// Resizes the children array; the first min(old, n) children stay, new slots are empty.
+/// Above kMaxChildren it throws TooManyChildren, as do the insertions and makeObject.
 void setChildCount(MathObject& node, int count);
 /// Inserts a child at `index`, renumbering the later ones.
 MathObject* insertChild(MathObject& node, int index, ObjectPtr child);

@@ -50,6 +50,20 @@ TEST(MathObject, SetChildCountKeepsLeadingChildrenAndReleasesAtZero) {
   EXPECT_EQ(objectsInUse(), before - 3);
 }
 
+TEST(MathObject, NoObjectGetsMoreThanTheMostChildrenTheTextFormHolds) {
+  ObjectPtr full = makeObject(ObjectKind::plus, kMaxChildren);
+  for (int i = 0; i < kMaxChildren; ++i) setChild(*full, i, makePrompt());
+  EXPECT_THROW(appendChild(*full, makePrompt()), TooManyChildren);
+  EXPECT_THROW(insertChild(*full, 0, makePrompt()), TooManyChildren);
+  EXPECT_THROW(setChildCount(*full, kMaxChildren + 1), TooManyChildren);
+  EXPECT_THROW((void)makeObject(ObjectKind::plus, kMaxChildren + 1), TooManyChildren);
+  // Refused before anything moved.
+  ASSERT_EQ(full->childCount(), kMaxChildren);
+  for (int i = 0; i < kMaxChildren; ++i) ASSERT_EQ(full->child(i)->indexInParent, i);
+  removeChild(*full, 0);
+  EXPECT_NO_THROW(appendChild(*full, makePrompt()));
+}
+
 TEST(MathObject, CloneOfANumberSharesNoRecord) {
   ObjectPtr source = makeNumber(2.5, "2.5");
   ObjectPtr copy = cloneTree(*source);

@@ -14,7 +14,7 @@ struct MessageRow {
   const char* text;       ///< "{}" stands for the report's detail
 };
 
-constexpr std::array<MessageRow, 8> kMessages = {{
+constexpr std::array<MessageRow, 9> kMessages = {{
     {ActionOutcome::FreeLetters, true, "Nothing to evaluate: the selection has free letters ({})"},
     {ActionOutcome::NotInEquation, true,
      "Nothing to isolate: the selection is not in an equation with two sides"},
@@ -25,6 +25,8 @@ constexpr std::array<MessageRow, 8> kMessages = {{
     {ActionOutcome::TooMuchWork, false,
      "Stopped: the result would be too large to work with; nothing was changed"},
     {ActionOutcome::OutOfMemory, false, "Stopped: there is not enough memory; nothing was changed"},
+    {ActionOutcome::TooManyItems, false,
+     "Stopped: one object would hold more than 10000 items; nothing was changed"},
 }};
 
 const MessageRow* findMessage(ActionOutcome outcome) {

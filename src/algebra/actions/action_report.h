@@ -17,6 +17,7 @@ enum class ActionOutcome : std::uint8_t {
   PowerTooHigh,    ///< Expand: a power of a sum left whole, its exponent too large
   TooMuchWork,     ///< any action: stopped by its work budget, the line put back as it was
   OutOfMemory,     ///< any action: memory ran out, the line put back as it was
+  TooManyItems,    ///< any action: an object would hold more than kMaxChildren, the line put back
 };
 
 /// What an algebra action reports: the outcome and its particulars (the free letters' names).

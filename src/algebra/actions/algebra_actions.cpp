@@ -97,6 +97,9 @@ ActionReport performAlgebraAction(InsertionPoint& ip, EditorCommand code) {
   } catch (const WorkBudgetSpent&) {
     before.restore(ip);
     return {ActionOutcome::TooMuchWork, {}};
+  } catch (const TooManyChildren&) {
+    before.restore(ip);
+    return {ActionOutcome::TooManyItems, {}};
   } catch (const std::bad_alloc&) {
     memoryReserve().release();
     before.restore(ip);
