@@ -34,8 +34,14 @@ bool readSize(const std::string& text, int& width, int& height) {
          readDimension(std::string_view(text).substr(x + 1), height);
 }
 
+// One equation of the document: typed as KEYS (-e) or read as a text form (--text).
+struct EquationSource {
+  std::string words;
+  bool textForm = false;
+};
+
 struct RenderArguments {
-  std::vector<std::string> equations;
+  std::vector<EquationSource> equations;
   int width = 640;
   int height = 480;
   double curveMode = 2.0;
@@ -45,6 +51,7 @@ struct RenderArguments {
 
 bool readRenderArguments(const std::vector<std::string>& args, RenderArguments& out, std::string& error) {
   static constexpr OptionRow kOptions[] = {{"-e", "KEYS", Occurs::Repeatable},
+                                           {"--text", "TREE", Occurs::Repeatable},
                                            {"--size", "WxH"},
                                            {"--curve-mode", "0|1|2"},
                                            kClassicTypingOption,
@@ -54,7 +61,9 @@ bool readRenderArguments(const std::vector<std::string>& args, RenderArguments& 
     error = parsed.error;
     return false;
   }
-  out.equations = parsed.values("-e");
+  // The equations in the order given, whichever way each is written.
+  for (const auto& [name, value] : parsed.given)
+    if (name == "-e" || name == "--text") out.equations.push_back({value, name == "--text"});
   out.habits = typingHabitsOf(parsed);
   if (const std::string* size = parsed.value("--size"); size && !readSize(*size, out.width, out.height)) {
     error = "render: --size needs WIDTHxHEIGHT in pixels, each 1 to 16384 ('" + *size + "')";
@@ -82,7 +91,8 @@ int runRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
   DocumentModel document;
   for (std::size_t i = 0; i < arguments.equations.size(); ++i) {
     ActiveLine active(arguments.habits);
-    if (!active.typeKeys(arguments.equations[i], error))
+    const EquationSource& source = arguments.equations[i];
+    if (source.textForm ? !active.startFromText(source.words, error) : !active.typeKeys(source.words, error))
       return commandLineError(err, "render: equation " + std::to_string(i + 1) + ": " + error);
     EquationRecord& record = document.addEquation(static_cast<int>(i) - 1);
     record.insertionPoint->setRoot(cloneTree(*active.line().root));

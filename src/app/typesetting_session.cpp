@@ -114,11 +114,12 @@ std::span<const SubcommandRow> typesettingSubcommands() {
        "    draws the typeset equation black on white into a PNG, with the caret or\n"
        "    selection when asked; --wrap breaks lines wider than PIXELS\n"},
       {"render", runRenderCommand,
-       "vexmar render [-e KEYS]... [--size WxH] [--curve-mode 0|1|2] [--classic-typing]\n"
-       "              -o FILE.png\n"
-       "    builds one equation per -e, in order, computes every graph to completion and\n"
-       "    writes the graph pane's picture (default 640x480); prints for each equation\n"
-       "    'N: form F graph G status S [MESSAGE]' or 'N: reason R MESSAGE'\n"},
+       "vexmar render [-e KEYS | --text TREE]... [--size WxH] [--curve-mode 0|1|2]\n"
+       "              [--classic-typing] -o FILE.png\n"
+       "    builds one equation per -e (typed as KEYS) or --text (a text form), in the order\n"
+       "    given, computes every graph to completion and writes the graph pane's picture\n"
+       "    (default 640x480); prints for each equation 'N: form F graph G status S [MESSAGE]'\n"
+       "    or 'N: reason R MESSAGE'\n"},
   };
   // clang-format on
   return kRows;

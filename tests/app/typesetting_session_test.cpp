@@ -101,5 +101,29 @@ TEST_F(TypesettingSubcommands, RenderGraphsSubscriptedNamesAsParameters) {
   EXPECT_TRUE(pictures[2] == pictures[0]);
 }
 
+// --text gives an equation in its text form where -e types it; both in the order given.
+TEST_F(TypesettingSubcommands, RenderTakesEquationsAsTextFormsToo) {
+  ASSERT_TRUE(folder.isValid());
+  const std::string typed = folder.filePath("typed.png").toStdString();
+  const std::string text = folder.filePath("text.png").toStdString();
+  const Outcome keys = vexmar({"render", "-e", "y=x^2", "-e", "y=?", "-e", "y=x", "-o", typed});
+  ASSERT_EQ(keys.status, 0) << keys.err;
+  const Outcome trees = vexmar({"render", "--text", "equal[char[y],power[char[x],num[2,\"2\"]]]", "-e", "y=?",
+                                "--text", "equal[char[y],char[x]]", "-o", text});
+  ASSERT_EQ(trees.status, 0) << trees.err;
+  EXPECT_EQ(trees.out, keys.out);
+  EXPECT_EQ(trees.out.rfind("1: form 1 graph 0 status 0\n2: reason 1 ", 0), 0u) << trees.out;
+  QImage fromKeys, fromText;
+  ASSERT_TRUE(fromKeys.load(QString::fromStdString(typed)));
+  ASSERT_TRUE(fromText.load(QString::fromStdString(text)));
+  EXPECT_TRUE(fromKeys == fromText);
+
+  // A text form that does not read is bad input, named by its place.
+  const Outcome bad = vexmar({"render", "-e", "y=x", "--text", "plus[", "-o", text});
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_EQ(bad.err.rfind("vexmar: render: equation 2: ", 0), 0u) << bad.err;
+  EXPECT_EQ(vexmar({"render", "--text", "-o", text}).status, 2); // --text takes the next word
+}
+
 } // namespace
 } // namespace vexmar
