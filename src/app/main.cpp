@@ -15,12 +15,33 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <exception>
 #include <iostream>
 #include <new>
 #include <string>
 #include <vector>
 
 namespace {
+
+// Exceptions never cross the event loop: whatever a window command let through is stopped here.
+// Memory that ran out is reported from idle time like every other error, with the reserve given
+// back so that the message can be shown; the document stays open as it was.
+class VexmarApplication final : public QApplication {
+public:
+  using QApplication::QApplication;
+
+  bool notify(QObject* receiver, QEvent* event) override {
+    try {
+      return QApplication::notify(receiver, event);
+    } catch (const std::bad_alloc&) {
+      vexmar::memoryReserve().release();
+      vexmar::raiseError(vexmar::Error::MemoryLow);
+    } catch (const std::exception&) {
+      vexmar::raiseError(vexmar::Error::Unknown); // the general message; the program goes on
+    }
+    return false;
+  }
+};
 
 // Start-up failures end the program before any window shows, with a stop box and no caption.
 int failStartUp(const QString& message) {
@@ -48,7 +69,7 @@ void scheduleScreenshot(vexmar::MainWindow& frame) {
 }
 
 int runWindow(int argc, char* argv[]) {
-  QApplication app(argc, argv);
+  VexmarApplication app(argc, argv);
   QApplication::setOrganizationName("Orvenda");
   QApplication::setApplicationName("Vexmar");
   if (!vexmar::memoryReserve().hasReserve())
