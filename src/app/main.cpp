@@ -6,6 +6,7 @@
 #include "app/typesetting_session.h"
 #include "cli/command_line.h"
 #include "cli/key_script.h"
+#include "cli/printable_text.h"
 #include "model/memory_reserve.h"
 #include "numeric/error_word.h"
 
@@ -58,12 +59,14 @@ void scheduleScreenshot(vexmar::MainWindow& frame) {
   if (file.isEmpty()) return;
   const vexmar::KeyScript script =
       vexmar::parseKeyScript(qEnvironmentVariable("VEXMAR_SCREENSHOT_KEYS").toStdString());
-  if (!script.error.empty()) std::cerr << "vexmar: VEXMAR_SCREENSHOT_KEYS: " << script.error << '\n';
+  if (!script.error.empty())
+    std::cerr << "vexmar: VEXMAR_SCREENSHOT_KEYS: " << vexmar::printableText(script.error) << '\n';
   QTimer::singleShot(200, &frame, [&frame, strokes = script.strokes] {
     for (const vexmar::KeyStroke& stroke : strokes) frame.equationView().typeKeyStroke(stroke);
   });
   QTimer::singleShot(2000, &frame, [&frame, file] {
-    if (!frame.grab().save(file)) std::cerr << "vexmar: cannot write " << file.toStdString() << '\n';
+    if (!frame.grab().save(file))
+      std::cerr << "vexmar: cannot write " << vexmar::printableText(file.toStdString()) << '\n';
     QApplication::quit();
   });
 }

@@ -1,6 +1,7 @@
 #include "cli/command_line.h"
 
 #include "algebra/actions/algebra_actions.h"
+#include "cli/printable_text.h"
 #include "cli/subcommands.h"
 #include "editor/dispatcher.h"
 #include "model/insertion_point.h"
@@ -69,7 +70,7 @@ std::string pathText(const MathObject& object) {
 } // namespace
 
 int commandLineError(std::ostream& err, const std::string& message) {
-  err << "vexmar: " << message << '\n';
+  err << "vexmar: " << printableText(message) << '\n';
   return kUsageError;
 }
 

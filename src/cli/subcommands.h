@@ -23,7 +23,8 @@ int runTypeCommand(const std::vector<std::string>& args, std::ostream& out, std:
 int runEvalCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int runClassifyCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
-/// Writes "vexmar: MESSAGE" on `err` and returns kUsageError.
+/// Writes "vexmar: MESSAGE" on `err`, MESSAGE as one line (see printableText), and returns
+/// kUsageError.
 int commandLineError(std::ostream& err, const std::string& message);
 /// The line's text form, followed with `caret` by its caret line.
 [[nodiscard]] std::string describeLine(const struct InsertionPoint& ip, bool caret);

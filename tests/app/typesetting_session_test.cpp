@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -78,6 +79,32 @@ TEST_F(TypesettingSubcommands, EverySubcommandThatTypesKeysTakesClassicTyping) {
     ASSERT_TRUE(drawn[classic].load(QString::fromStdString(picture)));
   }
   EXPECT_NE(drawn[0].size(), drawn[1].size());
+}
+
+// Words a user gave keep their message on one line, control characters written out.
+TEST_F(TypesettingSubcommands, MessagesShowControlCharactersInTheInputWrittenOut) {
+  ASSERT_TRUE(folder.isValid());
+  const std::string unwritable = folder.filePath("no\nfolder/x.png").toStdString();
+  struct Row {
+    const char* name;
+    std::vector<std::string> args;
+    const char* shown;
+  };
+  const Row rows[] = {
+      {"layout --wrap", {"layout", "x", "--wrap", "1\n0"}, "'1\\n0'"},
+      {"layout unknown option", {"layout", "x", "-\t"}, "'-\\t'"},
+      {"render-equation output", {"render-equation", "x", "-o", unwritable}, "no\\nfolder"},
+      {"render --size", {"render", "-e", "x", "--size", "2\t2", "-o", unwritable}, "'2\\t2'"},
+      {"render --curve-mode", {"render", "-e", "x", "--curve-mode", "\x01", "-o", unwritable}, "'\\x01'"},
+      {"render keys", {"render", "-e", "{\r}", "-o", unwritable}, "'{\\r}'"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    const Outcome o = vexmar(r.args);
+    EXPECT_EQ(o.status, 2);
+    EXPECT_EQ(std::count(o.err.begin(), o.err.end(), '\n'), 1) << o.err;
+    EXPECT_NE(o.err.find(r.shown), std::string::npos) << o.err;
+  }
 }
 
 // y = a_1 x graphs as y = a x does: a_1 is a parameter of its own with the same first value; so

@@ -181,6 +181,33 @@ TEST(CommandLine, BadInputExitsTwoWithAOneLineMessage) {
   }
 }
 
+// Words a user gave are shown in the message with their control characters written out, so the
+// message stays one line whatever they hold.
+TEST(CommandLine, MessagesShowControlCharactersInTheInputWrittenOut) {
+  struct Row {
+    const char* name;
+    std::vector<std::string> args;
+    const char* shown; ///< in the message
+  };
+  const Row rows[] = {
+      {"unknown subcommand", {"ty\npe", "x"}, "'ty\\npe'"},
+      {"unknown option", {"type", "x", "--ca\tret"}, "'--ca\\tret'"},
+      {"second KEYS", {"type", "x", "y\r\n"}, "('y\\r\\n')"},
+      {"unknown key name", {"type", "{Ne\x1Bp}"}, "'{Ne\\x1Bp}'"},
+      {"bad --at", {"eval", "x", "--at", "x=1\n2"}, "'x=1\\n2'"},
+      {"bad --param", {"eval", "a", "--param", "a=\x7F"}, "'a=\\x7F'"},
+      {"bad --interval", {"eval", "x", "--interval", "x=1:\n"}, "'x=1:\\n'"},
+      {"bad keys in classify", {"classify", "{\n}"}, "'{\\n}'"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    const Outcome run = vexmar(r.args);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_NE(run.err.find(r.shown), std::string::npos) << run.err;
+  }
+}
+
 TEST(CommandLine, EvalPrintsValuesEnclosuresAndPrograms) {
   struct Row {
     const char* name;
