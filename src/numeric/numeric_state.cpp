@@ -9,6 +9,12 @@ const bool registered = (registerStateReset(StateLayer::Numeric, resetNumericSta
 
 } // namespace
 
+NumericState& detail::firstNumericState() {
+  static NumericState state;
+  numericStateInstance.store(&state, std::memory_order_release);
+  return state;
+}
+
 void resetNumericState() { numericState() = NumericState{}; }
 
 void NumericState::ensureSlots(int count) {

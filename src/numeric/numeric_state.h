@@ -4,6 +4,7 @@
 #include "numeric/interval.h"
 #include "numeric/parameter_list.h"
 
+#include <atomic>
 #include <vector>
 
 namespace vexmar {
@@ -42,10 +43,19 @@ struct NumericState {
   void ensureSlots(int count);
 };
 
+namespace detail {
+/// Made on first use; after that every evaluation reads it through this pointer, with no guard
+/// nor call in its way.
+inline std::atomic<NumericState*> numericStateInstance{nullptr};
+[[gnu::cold, gnu::noinline]] NumericState& firstNumericState();
+} // namespace detail
+
 /// Inline: every evaluation reads it.
 [[nodiscard]] inline NumericState& numericState() {
-  static NumericState state;
-  return state;
+  NumericState* state = detail::numericStateInstance.load(std::memory_order_acquire);
+  if (!state) [[unlikely]]
+    state = &detail::firstNumericState();
+  return *state;
 }
 void resetNumericState();
 
