@@ -1,5 +1,7 @@
 #include "numeric/eval_program.h"
 
+#include "numeric/detail/machines.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -122,7 +124,12 @@ std::vector<MachineInstruction> pairSinesWithCosines(const std::vector<MachineIn
   std::vector<std::size_t> takers;
   for (std::size_t n = 0; n < code.size(); ++n) {
     if (std::find(takers.begin(), takers.end(), n) != takers.end()) {
-      paired.push_back({MachineOpcode::PushKept, 0, 0, 0.0, {0.0, 0.0}});
+      const bool cosine = code[n].opcode == MachineOpcode::CosOfSlot;
+      paired.push_back({cosine ? MachineOpcode::PushKeptCos : MachineOpcode::PushKeptSin,
+                        code[n].slot,
+                        0,
+                        0.0,
+                        {0.0, 0.0}});
       continue;
     }
     const int slot = n >= openUntil ? argumentSlot(code, n) : -1;
@@ -155,11 +162,18 @@ std::vector<MachineInstruction> pairSinesWithCosines(const std::vector<MachineIn
   return paired;
 }
 
-std::vector<MachineInstruction> machineCodeOf(const std::vector<EvalInstruction>& code) {
+// `finalDepth` values on the stack at the end: the first is the accumulator the machine starts
+// with, and any more were passed through by a kind and are checked.
+std::vector<MachineInstruction> machineCodeOf(const std::vector<EvalInstruction>& code, int finalDepth) {
   std::vector<MachineInstruction> machine;
   machine.reserve(code.size());
   for (std::size_t n = 0; n < code.size(); ++n) machine.push_back(joined(code, n));
-  return pairSinesWithCosines(machine);
+  machine = pairSinesWithCosines(machine);
+  if (finalDepth <= 1 && !machine.empty() && machine.back().opcode == MachineOpcode::Stop)
+    machine.back().opcode = MachineOpcode::Return;
+  if (const void* const* entries = detail::pointMachineEntries())
+    for (MachineInstruction& i : machine) i.pointEntry = entries[static_cast<std::size_t>(i.opcode)];
+  return machine;
 }
 
 } // namespace
@@ -180,7 +194,7 @@ void EvalProgram::finish() {
     depth += stackEffect(i.opcode);
     if (depth > maxStackDepth) maxStackDepth = depth;
   }
-  machineCode = machineCodeOf(code);
+  machineCode = machineCodeOf(code, depth);
   ready = runnable();
 }
 

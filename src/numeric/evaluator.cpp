@@ -189,11 +189,13 @@ namespace {
     a = cosine;                                                                                              \
     kept = sine;                                                                                             \
   }
-#define VEXMAR_POINT_PushKept                                                                                \
+#define VEXMAR_POINT_Return return a
+#define VEXMAR_POINT_PushKeptCos                                                                             \
   {                                                                                                          \
     *top++ = a;                                                                                              \
     a = kept;                                                                                                \
   }
+#define VEXMAR_POINT_PushKeptSin VEXMAR_POINT_PushKeptCos
 // A slot may hold an undefined value (an input, say), which the interval routines do not take.
 #define VEXMAR_INTERVAL_Constant(routine) a = (routine)(a, ip->enclosure)
 #define VEXMAR_INTERVAL_Slot(routine)                                                                        \
@@ -223,21 +225,11 @@ namespace {
     *top++ = a;                                                                                              \
     a = (routine)(operand);                                                                                  \
   }
-#define VEXMAR_INTERVAL_SinKeepingCos                                                                        \
-  {                                                                                                          \
-    kept = upward::intervalCos(a);                                                                           \
-    a = upward::intervalSin(a);                                                                              \
-  }
-#define VEXMAR_INTERVAL_CosKeepingSin                                                                        \
-  {                                                                                                          \
-    kept = upward::intervalSin(a);                                                                           \
-    a = upward::intervalCos(a);                                                                              \
-  }
-#define VEXMAR_INTERVAL_PushKept                                                                             \
-  {                                                                                                          \
-    *top++ = a;                                                                                              \
-    a = kept;                                                                                                \
-  }
+#define VEXMAR_INTERVAL_Return VEXMAR_INTERVAL_Stop
+#define VEXMAR_INTERVAL_SinKeepingCos a = upward::intervalSin(a)
+#define VEXMAR_INTERVAL_CosKeepingSin a = upward::intervalCos(a)
+#define VEXMAR_INTERVAL_PushKeptCos VEXMAR_INTERVAL_OfSlot(upward::intervalCos)
+#define VEXMAR_INTERVAL_PushKeptSin VEXMAR_INTERVAL_OfSlot(upward::intervalSin)
 
 // One case of a switch loop, and one label of a threaded loop (one indirect jump per instruction).
 #define VEXMAR_CASE(name, body)                                                                              \
@@ -247,7 +239,7 @@ namespace {
 #define VEXMAR_POINT_LABEL(name, body)                                                                       \
   op_##name : body;                                                                                          \
   ++ip;                                                                                                      \
-  goto* kTargets[static_cast<std::uint32_t>(ip->opcode)];
+  goto * ip->pointEntry;
 #define VEXMAR_INTERVAL_LABEL(name, body)                                                                    \
   op_##name : body;                                                                                          \
   if (isUndefined(a)) return undefinedInterval();                                                            \
@@ -257,7 +249,8 @@ namespace {
 #define VEXMAR_TARGET(name, form, routine) &&op_##name##form,
 #define VEXMAR_SPECIALS(OP, prefix)                                                                          \
   OP(SinKeepingCos, prefix##SinKeepingCos)                                                                   \
-  OP(CosKeepingSin, prefix##CosKeepingSin) OP(PushKept, prefix##PushKept)
+  OP(CosKeepingSin, prefix##CosKeepingSin)                                                                   \
+  OP(PushKeptCos, prefix##PushKeptCos) OP(PushKeptSin, prefix##PushKeptSin) OP(Return, prefix##Return)
 #define VEXMAR_POINT_FORM(name, form, routine) VEXMAR_POINT_LABEL(name##form, VEXMAR_POINT_##form(routine))
 #define VEXMAR_POINT_FORM_CASE(name, form, routine) VEXMAR_CASE(name##form, VEXMAR_POINT_##form(routine))
 #define VEXMAR_INTERVAL_FORM(name, form, routine)                                                            \
@@ -265,10 +258,21 @@ namespace {
 #define VEXMAR_INTERVAL_FORM_CASE(name, form, routine)                                                       \
   VEXMAR_CASE(name##form, VEXMAR_INTERVAL_##form(routine))
 
+// The point machine's entries, once it has been asked for them (pointMachineEntries).
+const void* const* pointEntries = nullptr;
+
+#if defined(__GNUC__) && !defined(__clang__)
+#define VEXMAR_ONE_COPY __attribute__((noinline, noclone))
+#else
+#define VEXMAR_ONE_COPY __attribute__((noinline))
+#endif
+
 // The point machine: one accumulator, a value stack on the frame, no allocation. An undefined
 // intermediate value makes the whole value undefined. The compiler keeps programs within the
-// stack, so neither machine watches its depth.
-double runPoint(const detail::MachineInstruction* ip, double* slots, const GridView* grid) {
+// stack, so neither machine watches its depth. Each instruction holds the address of its code
+// here, so the machine must be one copy: never inlined nor cloned. A null program asks for the
+// entries.
+VEXMAR_ONE_COPY double runPoint(const detail::MachineInstruction* ip, double* slots, const GridView* grid) {
   double stack[kStackSize];
   double* top = stack;
   double a = kNaN;
@@ -282,11 +286,13 @@ double runPoint(const detail::MachineInstruction* ip, double* slots, const GridV
 #define VEXMAR_OPCODE(name, listing, stack, shape, point, interval, fused)                                   \
   VEXMAR_ALL_FORMS(VEXMAR_TARGET, name, shape, fused, point)
 #include "numeric/eval_opcodes.def"
-      &&op_SinKeepingCos,
-      &&op_CosKeepingSin,
-      &&op_PushKept,
+      &&op_SinKeepingCos, &&op_CosKeepingSin, &&op_PushKeptCos, &&op_PushKeptSin, &&op_Return,
   };
-  goto* kTargets[static_cast<std::uint32_t>(ip->opcode)];
+  if (!ip) [[unlikely]] {
+    pointEntries = kTargets;
+    return kNaN;
+  }
+  goto * ip->pointEntry;
 #define VEXMAR_OPCODE(name, listing, stack, shape, point, interval, fused)                                   \
   VEXMAR_STEP_##shape(VEXMAR_POINT_LABEL, VEXMAR_POINT_, name, point)                                        \
       VEXMAR_ALL_FORMS(VEXMAR_POINT_FORM, name, shape, fused, point)
@@ -294,6 +300,7 @@ double runPoint(const detail::MachineInstruction* ip, double* slots, const GridV
   VEXMAR_SPECIALS(VEXMAR_POINT_LABEL, VEXMAR_POINT_)
 #pragma GCC diagnostic pop
 #else
+  if (!ip) return kNaN;
   for (;; ++ip) {
     switch (ip->opcode) {
 #define VEXMAR_OPCODE(name, listing, stack, shape, point, interval, fused)                                   \
@@ -314,7 +321,6 @@ IntervalValue runInterval(const detail::MachineInstruction* ip, IntervalValue* s
   IntervalValue stack[kStackSize];
   IntervalValue* top = stack;
   IntervalValue a{kInfinity, -kInfinity};
-  IntervalValue kept = undefined(); // the other of a sine and cosine computed together
 #if defined(__GNUC__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wpedantic" // labels as values
@@ -324,9 +330,7 @@ IntervalValue runInterval(const detail::MachineInstruction* ip, IntervalValue* s
 #define VEXMAR_OPCODE(name, listing, stack, shape, point, interval, fused)                                   \
   VEXMAR_ALL_FORMS(VEXMAR_TARGET, name, shape, fused, point)
 #include "numeric/eval_opcodes.def"
-      &&op_SinKeepingCos,
-      &&op_CosKeepingSin,
-      &&op_PushKept,
+      &&op_SinKeepingCos, &&op_CosKeepingSin, &&op_PushKeptCos, &&op_PushKeptSin, &&op_Return,
   };
   goto* kTargets[static_cast<std::uint32_t>(ip->opcode)];
 #define VEXMAR_OPCODE(name, listing, stack, shape, point, interval, fused)                                   \
@@ -355,7 +359,10 @@ IntervalValue runInterval(const detail::MachineInstruction* ip, IntervalValue* s
 #undef VEXMAR_POINT_FORM
 #undef VEXMAR_SPECIALS
 #undef VEXMAR_TARGET
-#undef VEXMAR_INTERVAL_PushKept
+#undef VEXMAR_ONE_COPY
+#undef VEXMAR_INTERVAL_PushKeptSin
+#undef VEXMAR_INTERVAL_PushKeptCos
+#undef VEXMAR_INTERVAL_Return
 #undef VEXMAR_INTERVAL_CosKeepingSin
 #undef VEXMAR_INTERVAL_SinKeepingCos
 #undef VEXMAR_INTERVAL_OfSlot
@@ -363,7 +370,9 @@ IntervalValue runInterval(const detail::MachineInstruction* ip, IntervalValue* s
 #undef VEXMAR_INTERVAL_SlotConstant
 #undef VEXMAR_INTERVAL_Slot
 #undef VEXMAR_INTERVAL_Constant
-#undef VEXMAR_POINT_PushKept
+#undef VEXMAR_POINT_PushKeptSin
+#undef VEXMAR_POINT_PushKeptCos
+#undef VEXMAR_POINT_Return
 #undef VEXMAR_POINT_CosKeepingSin
 #undef VEXMAR_POINT_SinKeepingCos
 #undef VEXMAR_POINT_OfSlot
@@ -421,6 +430,11 @@ IntervalValue point(double v) { return {v, v}; }
 } // namespace
 
 namespace detail {
+
+const void* const* pointMachineEntries() {
+  if (!pointEntries) (void)runPoint(static_cast<const MachineInstruction*>(nullptr), nullptr, nullptr);
+  return pointEntries;
+}
 
 double runPointProgram(const EvalProgram& program, double* slots) { return runPoint(&program, slots); }
 

@@ -527,7 +527,7 @@ TEST_F(EvaluatorTest, OddRootsOfNegativeNumbersAreReal) {
 TEST_F(EvaluatorTest, SinesAndCosinesOfOneValueShareACall) {
   const auto kept = [](const EvalProgram& p) {
     return std::count_if(p.machineCode.begin(), p.machineCode.end(), [](const detail::MachineInstruction& i) {
-      return i.opcode == detail::MachineOpcode::PushKept;
+      return i.opcode == detail::MachineOpcode::PushKeptCos || i.opcode == detail::MachineOpcode::PushKeptSin;
     });
   };
   struct Row {

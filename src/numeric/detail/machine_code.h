@@ -38,14 +38,18 @@ enum class MachineOpcode : std::uint32_t {
   VEXMAR_ALL_FORMS(VEXMAR_FORM, name, shape, fused, point)
 #include "numeric/eval_opcodes.def"
 #undef VEXMAR_FORM
-  // The sine and cosine of one value from one call: the first computes both and keeps the one it
-  // does not leave in the accumulator, which the second pushes (see pairSinesWithCosines).
+  // The sine and cosine of one slot's value from one call: the first computes both and keeps the
+  // one it does not leave in the accumulator, which the second pushes (see pairSinesWithCosines).
+  // The interval machine keeps nothing: it computes the second from the slot.
   SinKeepingCos,
   CosKeepingSin,
-  PushKept,
+  PushKeptCos,
+  PushKeptSin,
+  // Stop where no value passed through is left on the stack to check.
+  Return,
 };
 
-inline constexpr int kMachineOpcodeCount = static_cast<int>(MachineOpcode::PushKept) + 1;
+inline constexpr int kMachineOpcodeCount = static_cast<int>(MachineOpcode::Return) + 1;
 
 struct MachineInstruction {
   MachineOpcode opcode;
@@ -53,6 +57,9 @@ struct MachineInstruction {
   std::int32_t otherSlot;  ///< a SlotSlot form's second slot operand
   double constant;         ///< as the instruction's; a fused form's constant operand
   IntervalValue enclosure; ///< the constant's enclosure
+  /// Where the point machine's code for the opcode begins, where the compiler can jump to labels:
+  /// the machine goes from instruction to instruction without looking the opcode up.
+  const void* pointEntry = nullptr;
 };
 
 } // namespace vexmar::detail
