@@ -56,7 +56,7 @@ bool readRenderArguments(const std::vector<std::string>& args, RenderArguments& 
                                            {"--curve-mode", "0|1|2"},
                                            kClassicTypingOption,
                                            {"-o", "FILE.png", Occurs::Required}};
-  const ParsedOptions parsed = parseOptions(args, {"render", kOptions, {}, OptionWords::Dash});
+  const ParsedOptions parsed = parseOptions(args, {"render", kOptions, {}});
   if (!parsed.error.empty()) {
     error = parsed.error;
     return false;

@@ -65,7 +65,7 @@ bool readEquationArguments(std::string_view command, const std::vector<std::stri
   static constexpr std::string_view kPositionals[] = {"KEYS"};
   const std::span<const OptionRow> options(kOptions,
                                            takesOutput ? std::size(kOptions) : std::size(kOptions) - 1);
-  const ParsedOptions parsed = parseOptions(args, {command, options, kPositionals, OptionWords::Dash});
+  const ParsedOptions parsed = parseOptions(args, {command, options, kPositionals});
   if (!parsed.error.empty()) {
     error = parsed.error;
     return false;

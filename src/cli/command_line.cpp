@@ -46,7 +46,10 @@ constexpr std::string_view kKeysHelp =
     "  {Up} {Down} {Home} {End} {Tab} {BS} {Del} {Enter}, with modifiers C- (Control),\n"
     "  S- (Shift), A- (Alt) as in {C-x} {S-Tab} {C-S-Left} {S-A-p}; {cmd:0x2000} issues an\n"
     "  editor command; {lbrace} {rbrace} type braces. Every subcommand that takes KEYS\n"
-    "  types them with the typing habits, or as they always were with --classic-typing.\n";
+    "  types them with the typing habits, or as they always were with --classic-typing.\n"
+    "\n"
+    "Every word that begins with '-' is an option; '--' ends the options, so that KEYS or\n"
+    "EXPR after it may begin with '-': vexmar eval --at x=3 -- -x\n";
 
 void printUsage(std::ostream& out, std::span<const SubcommandRow> platformSubcommands) {
   out << "usage: vexmar                      open the window\n";

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <cctype>
 
 namespace vexmar {
 namespace {
@@ -12,9 +13,12 @@ const OptionRow* findOption(std::span<const OptionRow> options, std::string_view
   return row == options.end() ? nullptr : &*row;
 }
 
-bool isOptionWord(std::string_view word, OptionWords words) {
-  if (words == OptionWords::DoubleDash) return word.starts_with("--");
-  return word.size() > 1 && word.front() == '-';
+// A lone "-" is never an option: it is KEYS, a minus sign.
+bool isOptionWord(std::string_view word) { return word.size() > 1 && word.front() == '-'; }
+
+// An unknown word such as "-x" or "---2" may be KEYS meant as typed: say how to give it.
+bool mayBeMeantAsPositional(std::string_view word) {
+  return !(word.size() > 2 && word.starts_with("--") && std::isalpha(static_cast<unsigned char>(word[2])));
 }
 
 } // namespace
@@ -50,15 +54,14 @@ ParsedOptions parseOptions(const std::vector<std::string>& args, const CommandSy
     return parsed;
   };
 
-  // Without positionals there is nothing for "--" to separate, so it is an unknown option there.
   bool optionsEnded = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& word = args[i];
-    if (!optionsEnded && !syntax.positionals.empty() && word == "--") {
+    if (!optionsEnded && word == "--") {
       optionsEnded = true;
       continue;
     }
-    if (optionsEnded || !isOptionWord(word, syntax.optionWords)) {
+    if (optionsEnded || !isOptionWord(word)) {
       if (parsed.positionals.size() == syntax.positionals.size()) {
         if (syntax.positionals.size() == 1)
           return fail("more than one " + std::string(syntax.positionals.front()) + " argument ('" + word +
@@ -69,7 +72,13 @@ ParsedOptions parseOptions(const std::vector<std::string>& args, const CommandSy
       continue;
     }
     const OptionRow* row = findOption(syntax.options, word);
-    if (!row) return fail("unknown option '" + word + "'");
+    if (!row) {
+      std::string message = "unknown option '" + word + "'";
+      if (!syntax.positionals.empty() && mayBeMeantAsPositional(word))
+        message += " (to give " + std::string(syntax.positionals.back()) +
+                   " beginning with '-', put '--' before it)";
+      return fail(message);
+    }
     const bool givenBefore = parsed.has(row->name);
     if (row->valueName.empty()) {
       if (!givenBefore) parsed.given.emplace_back(row->name, std::string());

@@ -27,18 +27,11 @@ struct OptionRow {
   Occurs occurs;
 };
 
-/// Which words are read as options rather than positionals.
-enum class OptionWords : unsigned char {
-  DoubleDash, ///< only words that begin "--", so a positional may begin with a minus sign
-  Dash,       ///< every word of two or more characters that begins '-'
-};
-
 /// What a subcommand accepts after its name.
 struct CommandSyntax {
   std::string_view command; ///< starts every message: "type: ..."
   std::span<const OptionRow> options;
   std::span<const std::string_view> positionals; ///< all required, in order ("KEYS")
-  OptionWords optionWords = OptionWords::DoubleDash;
 };
 
 /// A command line split into options and positionals, or the message saying why it could not be.
@@ -57,9 +50,9 @@ struct ParsedOptions {
 };
 
 /// Splits `args` (the words after the subcommand's name) by `syntax`. An option's value is the
-/// next word, taken as it is even when it begins '-'. "--" ends the options when the command takes
-/// positionals. A flag given twice counts once; a later value of an option that is not Repeatable
-/// replaces the earlier one.
+/// next word, taken as it is even when it begins '-'. Any other word of two or more characters that
+/// begins '-' is an option, known or not, up to a "--", after which every word is a positional. A flag given
+/// twice counts once; a later value of an option that is not Repeatable replaces the earlier one.
 [[nodiscard]] ParsedOptions parseOptions(const std::vector<std::string>& args, const CommandSyntax& syntax);
 
 } // namespace vexmar

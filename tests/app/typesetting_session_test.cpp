@@ -81,6 +81,35 @@ TEST_F(TypesettingSubcommands, EverySubcommandThatTypesKeysTakesClassicTyping) {
   EXPECT_NE(drawn[0].size(), drawn[1].size());
 }
 
+// As in type, eval and classify: a word that begins with '-' is an option, unknown if no option has
+// its name, and KEYS after "--".
+TEST_F(TypesettingSubcommands, DoubleDashEndsTheOptions) {
+  ASSERT_TRUE(folder.isValid());
+  const std::string picture = folder.filePath("minus.png").toStdString();
+  const std::vector<std::string> rows[] = {
+      {"layout", "-x"}, {"layout", "--wrap", "300", "---2"}, {"render-equation", "-o", picture, "-x"}};
+  for (const auto& args : rows) {
+    SCOPED_TRACE(args.front() + " " + args.back());
+    const Outcome bare = vexmar(args);
+    EXPECT_EQ(bare.status, 2);
+    EXPECT_EQ(bare.err, "vexmar: " + args.front() + ": unknown option '" + args.back() +
+                            "' (to give KEYS beginning with '-', put '--' before it)\n");
+    std::vector<std::string> ended = args;
+    ended.insert(ended.end() - 1, "--");
+    const Outcome typed = vexmar(ended);
+    EXPECT_EQ(typed.status, 0) << typed.err;
+    if (args.front() == "layout") {
+      EXPECT_NE(typed.out.find("\n- minus "), std::string::npos) << typed.out;
+    }
+  }
+  // render takes no KEYS: "--" ends its options all the same, and nothing may follow.
+  const std::string graph = folder.filePath("graph.png").toStdString();
+  EXPECT_EQ(vexmar({"render", "-e", "y=-x", "-o", graph, "--"}).status, 0);
+  const Outcome extra = vexmar({"render", "-o", graph, "--", "-e", "y=x"});
+  EXPECT_EQ(extra.status, 2);
+  EXPECT_EQ(extra.err, "vexmar: render: unexpected argument '-e'\n");
+}
+
 // Words a user gave keep their message on one line, control characters written out.
 TEST_F(TypesettingSubcommands, MessagesShowControlCharactersInTheInputWrittenOut) {
   ASSERT_TRUE(folder.isValid());

@@ -181,6 +181,37 @@ TEST(CommandLine, BadInputExitsTwoWithAOneLineMessage) {
   }
 }
 
+// A word that begins with '-' is an option in every subcommand, unknown if no option has its
+// name; after "--" it is KEYS or EXPR, typed or evaluated.
+TEST(CommandLine, DoubleDashEndsTheOptionsInEverySubcommand) {
+  struct Row {
+    const char* name;
+    std::vector<std::string> options; ///< before the word
+    const char* word;
+    const char* out; ///< after "--"
+  };
+  const Row rows[] = {
+      {"type", {"type"}, "---2", "minus[minus[minus[num[2,\"2\"]]]]\n"},
+      {"type with an option", {"type", "--start", "char[x]"}, "-y", "plus[char[x],minus[char[y]]]\n"},
+      {"eval", {"eval", "--at", "x=3"}, "-x", "-3\n"},
+      {"classify", {"classify"}, "-y=x", "form 2\n"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    std::vector<std::string> args = r.options;
+    args.push_back(r.word);
+    const Outcome bare = vexmar(args);
+    EXPECT_EQ(bare.status, 2);
+    EXPECT_EQ(
+        bare.err.rfind("vexmar: " + r.options.front() + ": unknown option '" + r.word + "' (to give ", 0), 0u)
+        << bare.err;
+    args.insert(args.end() - 1, "--");
+    const Outcome ended = vexmar(args);
+    EXPECT_EQ(ended.status, 0) << ended.err;
+    EXPECT_EQ(ended.out, r.out);
+  }
+}
+
 // Words a user gave are shown in the message with their control characters written out, so the
 // message stays one line whatever they hold.
 TEST(CommandLine, MessagesShowControlCharactersInTheInputWrittenOut) {
@@ -292,6 +323,7 @@ TEST(CommandLine, HelpGoesToStandardOutput) {
   const Outcome r = vexmar({"--help"});
   EXPECT_EQ(r.status, 0);
   EXPECT_NE(r.out.find("vexmar type KEYS"), std::string::npos);
+  EXPECT_NE(r.out.find("'--' ends the options"), std::string::npos);
 }
 
 } // namespace

@@ -8,18 +8,18 @@
 namespace vexmar {
 namespace {
 
-// Options only after "--", KEYS may begin with a minus sign (as type, eval, classify).
+// KEYS and options (as type, eval, classify).
 constexpr OptionRow kKeysOptions[] = {{"--flag"}, {"--value", "V"}, {"--list", "ITEMS", Occurs::Repeatable}};
 constexpr std::string_view kKeys[] = {"KEYS"};
 constexpr CommandSyntax kKeysSyntax{"keys", kKeysOptions, kKeys};
 
-// Any dashed word is an option (as layout and render-equation).
+// KEYS and a required option (as layout and render-equation).
 constexpr OptionRow kDashOptions[] = {{"--flag"}, {"-o", "FILE", Occurs::Required}};
-constexpr CommandSyntax kDashSyntax{"dash", kDashOptions, kKeys, OptionWords::Dash};
+constexpr CommandSyntax kDashSyntax{"dash", kDashOptions, kKeys};
 
 // Options only (as render).
 constexpr OptionRow kOnlyOptions[] = {{"-e", "KEYS", Occurs::Repeatable}, {"-o", "FILE", Occurs::Required}};
-constexpr CommandSyntax kOnlySyntax{"only", kOnlyOptions, {}, OptionWords::Dash};
+constexpr CommandSyntax kOnlySyntax{"only", kOnlyOptions, {}};
 
 // "NAME=VALUE ... | POSITIONAL ...", or the error.
 std::string describe(const ParsedOptions& parsed) {
@@ -44,7 +44,20 @@ TEST(OptionParser, SplitsOptionsFromPositionalsOrSaysWhatIsWrong) {
       {"flag twice counts once", kKeysSyntax, {"--flag", "x", "--flag"}, "--flag | x"},
       {"repeatable keeps order", kKeysSyntax, {"--list", "a", "x", "--list", "b"}, "--list=a --list=b | x"},
       {"value taken as it is", kKeysSyntax, {"--value", "--flag", "x"}, "--value=--flag | x"},
-      {"minus sign starts KEYS", kKeysSyntax, {"-x"}, "| -x"},
+      {"KEYS with a minus sign after double dash", kKeysSyntax, {"--", "-x"}, "| -x"},
+      {"KEYS with dashes after double dash", kKeysSyntax, {"--flag", "--", "---2"}, "--flag | ---2"},
+      {"options before double dash only",
+       kKeysSyntax,
+       {"--", "x", "--flag"},
+       "keys: more than one KEYS argument ('--flag')"},
+      {"minus sign is an option",
+       kKeysSyntax,
+       {"-x"},
+       "keys: unknown option '-x' (to give KEYS beginning with '-', put '--' before it)"},
+      {"dashes are an option",
+       kKeysSyntax,
+       {"---2"},
+       "keys: unknown option '---2' (to give KEYS beginning with '-', put '--' before it)"},
       {"double dash ends options", kKeysSyntax, {"--flag", "--", "--value"}, "--flag | --value"},
       {"second double dash is KEYS", kKeysSyntax, {"--", "--"}, "| --"},
       {"unknown option", kKeysSyntax, {"x", "--bogus"}, "keys: unknown option '--bogus'"},
@@ -54,11 +67,16 @@ TEST(OptionParser, SplitsOptionsFromPositionalsOrSaysWhatIsWrong) {
       {"second KEYS", kKeysSyntax, {"x", "y"}, "keys: more than one KEYS argument ('y')"},
       {"dash alone is KEYS", kDashSyntax, {"-", "-o", "f"}, "-o=f | -"},
       {"dashed word after double dash", kDashSyntax, {"-o", "f", "--", "-x"}, "-o=f | -x"},
-      {"dashed word is an option", kDashSyntax, {"-x", "-o", "f"}, "dash: unknown option '-x'"},
+      {"dashed word is an option",
+       kDashSyntax,
+       {"-x", "-o", "f"},
+       "dash: unknown option '-x' (to give KEYS beginning with '-', put '--' before it)"},
       {"required option missing", kDashSyntax, {"x"}, "dash: missing -o FILE"},
       {"KEYS missing before -o", kDashSyntax, {}, "dash: missing KEYS (see 'vexmar --help')"},
       {"options only", kOnlySyntax, {"-e", "-o", "-o", "f", "-e", "b"}, "-e=-o -o=f -e=b |"},
-      {"nothing to separate", kOnlySyntax, {"--", "-o", "f"}, "only: unknown option '--'"},
+      {"double dash without positionals", kOnlySyntax, {"-o", "f", "--"}, "-o=f |"},
+      {"nothing taken after double dash", kOnlySyntax, {"--", "-o", "f"}, "only: unexpected argument '-o'"},
+      {"unknown option needs no hint", kOnlySyntax, {"-x", "-o", "f"}, "only: unknown option '-x'"},
       {"no positional taken", kOnlySyntax, {"-o", "f", "x"}, "only: unexpected argument 'x'"},
       {"required option given twice", kOnlySyntax, {"-o", "f", "-o", "g"}, "-o=g |"},
   };
