@@ -43,6 +43,24 @@ bool parseDouble(std::string_view text, double& value) {
   return ec == std::errc() && end == text.data() + text.size();
 }
 
+// "bad --at item 'x=abc' (WHY)": an item of a list option and why it was refused.
+std::string badItem(std::string_view option, std::string_view item, std::string_view why) {
+  return "bad " + std::string(option) + " item '" + std::string(item) + "' (" + std::string(why) + ")";
+}
+
+// A value at one point (of a coordinate, a parameter, the animated letter) must be a real number:
+// NaN and the infinities are none.
+constexpr std::string_view kNotFinite = "VALUE must be a finite number";
+
+// Why LO:HI is no range of real numbers to evaluate over; empty when it is one. An infinite bound
+// stands for no bound, as the interval functions take their own results at a pole; but both
+// bounds at the same infinity hold no real number.
+std::string_view badRange(double lo, double hi) {
+  if (std::isnan(lo) || std::isnan(hi)) return "LO and HI must be numbers";
+  if (lo == hi && std::isinf(lo)) return "the range holds no real number";
+  return {};
+}
+
 const VariableName* findVariable(std::string_view name) {
   for (const VariableName& v : kVariables)
     if (v.name == name) return &v;
@@ -137,7 +155,8 @@ int runEvalCommand(const std::vector<std::string>& args, std::ostream& out, std:
   std::optional<double> animation;
   if (const std::string* item = options.value("--anim")) {
     double v = 0;
-    if (!parseDouble(*item, v)) return commandLineError(err, "eval: --anim needs a number");
+    if (!parseDouble(*item, v) || !std::isfinite(v))
+      return commandLineError(err, "eval: --anim needs a finite number");
     animation = v;
   }
 
@@ -148,7 +167,11 @@ int runEvalCommand(const std::vector<std::string>& args, std::ostream& out, std:
     const std::size_t eq = item.find('=');
     double v = 0;
     if (eq == 0 || eq == std::string_view::npos || !parseDouble(item.substr(eq + 1), v)) {
-      error = "bad --param item '" + std::string(item) + "' (NAME=VALUE)";
+      error = badItem("--param", item, "NAME=VALUE");
+      return false;
+    }
+    if (!std::isfinite(v)) {
+      error = badItem("--param", item, kNotFinite);
       return false;
     }
     state.parameters.set(item.substr(0, eq), item.substr(eq + 1));
@@ -170,8 +193,11 @@ int runEvalCommand(const std::vector<std::string>& args, std::ostream& out, std:
     const VariableName* var = eq == std::string_view::npos ? nullptr : findVariable(item.substr(0, eq));
     double v = 0;
     if (!var || !parseDouble(item.substr(eq + 1), v)) {
-      error =
-          "bad --at item '" + std::string(item) + "' (NAME=VALUE with NAME one of x y z u v theta phi rho)";
+      error = badItem("--at", item, "NAME=VALUE with NAME one of x y z u v theta phi rho");
+      return false;
+    }
+    if (!std::isfinite(v)) {
+      error = badItem("--at", item, kNotFinite);
       return false;
     }
     if (const int slot = slotIndex(var->code); slot >= 0)
@@ -192,6 +218,10 @@ int runEvalCommand(const std::vector<std::string>& args, std::ostream& out, std:
     const bool ok = var && colon != std::string_view::npos && colon > eq &&
                     parseDouble(item.substr(eq + 1, colon - eq - 1), lo) &&
                     parseDouble(item.substr(colon + 1), hi);
+    if (const std::string_view bad = ok ? badRange(lo, hi) : std::string_view(); !bad.empty()) {
+      error = badItem("--interval", item, bad);
+      return false;
+    }
     int slot = var ? slotIndex(var->code) : -1;
     if (ok && slot < 0) {
       // An interval of theta, phi or rho is given to u, which the expression must not use.
@@ -204,8 +234,10 @@ int runEvalCommand(const std::vector<std::string>& args, std::ostream& out, std:
       }
     }
     if (!ok || slot < 0 || lo > hi) {
-      error = "bad --interval item '" + std::string(item) + "' (NAME=LO:HI with LO <= HI" +
-              (slot == -2 ? ", and no interval of theta, phi or rho when the expression uses u)" : ")");
+      error = badItem("--interval", item,
+                      slot == -2 ? "NAME=LO:HI with LO <= HI, and no interval of theta, phi or rho when the "
+                                   "expression uses u"
+                                 : "NAME=LO:HI with LO <= HI");
       return false;
     }
     box[static_cast<std::size_t>(slot)] = {lo, hi};

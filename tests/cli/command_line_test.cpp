@@ -294,6 +294,73 @@ TEST(CommandLine, EvalRejectsBadArguments) {
   }
 }
 
+// A point is a real number and a range holds one: NaN, an infinite point and a range of one
+// infinity are refused by name. An infinite bound stands for no bound.
+TEST(CommandLine, EvalTakesOnlyRealPointsAndRanges) {
+  struct Row {
+    const char* name;
+    std::vector<std::string> args;
+    const char* out; ///< or, with status 2, the message after "vexmar: eval: "
+    bool refused;
+  };
+  const Row rows[] = {
+      {"NaN bounds",
+       {"sqrt x", "--interval", "x=nan:nan"},
+       "bad --interval item 'x=nan:nan' (LO and HI must be numbers)",
+       true},
+      {"one NaN bound",
+       {"sqrt x", "--interval", "y=0:1,x=1:NaN"},
+       "bad --interval item 'x=1:NaN' (LO and HI must be numbers)",
+       true},
+      {"reversed bounds",
+       {"x", "--interval", "x=3:1"},
+       "bad --interval item 'x=3:1' (NAME=LO:HI with LO <= HI)",
+       true},
+      {"reversed infinite bounds",
+       {"x", "--interval", "x=inf:-inf"},
+       "bad --interval item 'x=inf:-inf' (NAME=LO:HI with LO <= HI)",
+       true},
+      {"only infinity",
+       {"x", "--interval", "x=inf:inf"},
+       "bad --interval item 'x=inf:inf' (the range holds no real number)",
+       true},
+      {"only minus infinity",
+       {"e^x", "--interval", "x=-inf:-inf"},
+       "bad --interval item 'x=-inf:-inf' (the range holds no real number)",
+       true},
+      {"NaN point", {"x", "--at", "x=nan"}, "bad --at item 'x=nan' (VALUE must be a finite number)", true},
+      {"infinite theta",
+       {"2theta", "--at", "theta=-inf"},
+       "bad --at item 'theta=-inf' (VALUE must be a finite number)",
+       true},
+      {"NaN parameter",
+       {"a", "--param", "a=nan"},
+       "bad --param item 'a=nan' (VALUE must be a finite number)",
+       true},
+      {"infinite parameter",
+       {"a", "--param", "a=inf"},
+       "bad --param item 'a=inf' (VALUE must be a finite number)",
+       true},
+      {"NaN animation", {"n", "--anim", "nan"}, "--anim needs a finite number", true},
+      {"no upper bound", {"sqrt x", "--interval", "x=0:inf"}, "[0, inf]\n", false},
+      {"no bounds", {"sin x", "--interval", "x=-inf:inf"}, "[-1, 1]\n", false},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    std::vector<std::string> args = r.args;
+    args.insert(args.begin(), "eval");
+    const Outcome run = vexmar(args);
+    if (r.refused) {
+      EXPECT_EQ(run.status, 2);
+      EXPECT_EQ(run.out, "");
+      EXPECT_EQ(run.err, "vexmar: eval: " + std::string(r.out) + "\n");
+    } else {
+      EXPECT_EQ(run.status, 0) << run.err;
+      EXPECT_EQ(run.out, r.out);
+    }
+  }
+}
+
 // A program the compiler refuses (error 7: its values would not fit the evaluator's stack) has no
 // value to print: the message says so and the status is 2, for a point and for an interval alike,
 // however often it happens in one process.
