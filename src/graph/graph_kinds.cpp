@@ -1,6 +1,7 @@
 #include "graph/graph_kinds.h"
 
 #include "graph/plane/explicit_curve.h"
+#include "graph/plane/parametric_curve_2d.h"
 
 #include <array>
 #include <cstddef>
@@ -9,10 +10,10 @@ namespace vexmar {
 namespace {
 
 // One row per form: the factory that builds it in the plane and the one that builds it in space.
-// A null factory marks a form that is recognised but has no graph kind there yet: polar and
-// parametric curves, implicit curves and regions, vector fields, density and contour plots, and
-// every graph in space. Such an equation makes no graph, and the equation view explains nothing
-// more than that. A new kind adds its own file and fills its rows here.
+// A null factory marks a form that is recognised but has no graph kind there yet: implicit curves
+// and regions, vector fields, density and contour plots, and every graph in space. Such an equation makes no
+// graph, and the equation view explains nothing more than that. A new kind adds its own file and fills its
+// rows here.
 struct GraphKindRow {
   GraphForm form;
   GraphKindFactory plane;
@@ -23,8 +24,8 @@ constexpr std::array<GraphKindRow, kGraphFormCount> kGraphKinds = {{
     {GraphForm::None, nullptr, nullptr},
     {GraphForm::ExplicitYOfX, addCurveYOfX, nullptr},
     {GraphForm::ExplicitXOfY, addCurveXOfY, nullptr},
-    {GraphForm::PolarROfTheta, nullptr, nullptr},
-    {GraphForm::PolarThetaOfR, nullptr, nullptr},
+    {GraphForm::PolarROfTheta, addPolarROfTheta, nullptr},
+    {GraphForm::PolarThetaOfR, addPolarThetaOfR, nullptr},
     {GraphForm::ZOfXY, nullptr, nullptr},
     {GraphForm::XOfYZ, nullptr, nullptr},
     {GraphForm::YOfXZ, nullptr, nullptr},
@@ -35,10 +36,10 @@ constexpr std::array<GraphKindRow, kGraphFormCount> kGraphKinds = {{
     {GraphForm::CylindricalZOfRTheta, nullptr, nullptr},
     {GraphForm::ZOfMixed, nullptr, nullptr},
     {GraphForm::CylindricalThetaOfRZ, nullptr, nullptr},
-    {GraphForm::PolarCurve, nullptr, nullptr},
+    {GraphForm::PolarCurve, addPolarCurveOfT, nullptr},
     {GraphForm::VectorField2D, nullptr, nullptr},
     {GraphForm::VectorField3D, nullptr, nullptr},
-    {GraphForm::ParametricCurveXY, nullptr, nullptr},
+    {GraphForm::ParametricCurveXY, addParametricCurveXY, nullptr},
     {GraphForm::ParametricCurveXYZ, nullptr, nullptr},
     {GraphForm::SphericalCurve, nullptr, nullptr},
     {GraphForm::CylindricalCurve, nullptr, nullptr},

@@ -2,6 +2,7 @@
 
 #include "graph/graph_container.h"
 #include "graph/plane/explicit_curve.h"
+#include "graph/plane/parametric_curve_2d.h"
 #include "model/clock.h"
 #include "numeric/numeric_state.h"
 #include "text/object_text.h"
@@ -111,6 +112,45 @@ TEST_F(GraphKindFactoryTest, BuildingShowsTheSpaceTheGraphWentInto) {
   const ObjectPtr parabola = prepareForEvaluation(*read(eq(c("y"), kSquareOfX)));
   EXPECT_EQ(buildGraph(container, *parabola, false, settings), 0);
   EXPECT_FALSE(container.is3DActive());
+}
+
+TEST_F(GraphKindFactoryTest, CurvesAlongAParameterRunOverTheRangeTheyShow) {
+  const std::string pair = "matrix[2,1," + c("t") + ",sin[" + c("t") + "]]";
+  const struct {
+    const char* name;
+    GraphForm form;
+    std::string text;
+    ParameterKind kind;
+    Coordinate shown;
+  } cases[] = {
+      {"r = f(theta)", GraphForm::PolarROfTheta, eq(c("r"), c("theta")), ParameterKind::ROfTheta,
+       Coordinate::Theta},
+      {"theta = f(r)", GraphForm::PolarThetaOfR, eq(c("theta"), c("r")), ParameterKind::ThetaOfR,
+       Coordinate::R},
+      {"[r, theta] of t", GraphForm::PolarCurve, eq("matrix[2,1," + c("r") + "," + c("theta") + "]", pair),
+       ParameterKind::RThetaOfT, Coordinate::T},
+      {"[x, y] of t", GraphForm::ParametricCurveXY, eq("matrix[2,1," + c("x") + "," + c("y") + "]", pair),
+       ParameterKind::XYOfT, Coordinate::T},
+  };
+  settings.resolutionA = 0.25;
+  for (const auto& row : cases) {
+    SCOPED_TRACE(row.name);
+    container.clearGraphs();
+    container.showRange(-1);
+    container.setActive3D(true);
+    const ObjectPtr equation = read(row.text);
+    const GraphKindFactory factory = graphKindFactory(row.form, false);
+    ASSERT_NE(factory, nullptr);
+    EXPECT_EQ(graphKindFactory(row.form, true), nullptr) << "no curves in space yet";
+    ASSERT_EQ(add(factory, *equation, equation->child(1), 0x0000FF), 0);
+    EXPECT_FALSE(container.is3DActive());
+    EXPECT_EQ(container.shownRanges(), std::vector<int>{static_cast<int>(row.shown)});
+    const auto* curve = dynamic_cast<const CParametricCurve2D*>(container.plane().graph(0));
+    ASSERT_NE(curve, nullptr);
+    EXPECT_EQ(curve->parameterKind(), row.kind);
+    EXPECT_EQ(curve->samples().size(), 400u);
+    EXPECT_EQ(curve->style().colour, 0x0000FFu);
+  }
 }
 
 } // namespace

@@ -6,20 +6,14 @@
 #include "graph/graph_kinds.h"
 #include "graph/plane/graph_plane.h"
 #include "model/clock.h"
-#include "model/model_state.h"
-#include "model/object_kind.h"
 #include "numeric/error_word.h"
-#include "numeric/numeric_state.h"
 #include "raster/drawing_port.h"
-#include "text/number_text.h"
 
 #include <algorithm>
 #include <cassert>
-#include <charconv>
 #include <cmath>
 #include <limits>
 #include <new>
-#include <string>
 
 namespace vexmar {
 namespace {
@@ -52,37 +46,6 @@ bool isFiniteInterval(IntervalValue v) { return std::isfinite(v.lower) && std::i
 // Where drawing and hit testing start: only these kinds put a segment on the screen.
 bool isDrawn(SampleKind kind) {
   return kind == SampleKind::EdgeSegment || kind == SampleKind::RangeSegment || kind == SampleKind::Unbounded;
-}
-
-// The compiler bakes parameters in from the parameter list, so a new value has to be there before
-// the program is compiled again.
-void storeParameterValue(std::uint16_t name, double value) {
-  ParameterList& list = numericState().parameters;
-  std::string key;
-  if (isSpecialCharacterCode(name)) {
-    key = std::string(specialCharacter(name - kFirstSpecialCode).name);
-  } else {
-    const auto letter = static_cast<unsigned char>(name & 0xFF);
-    const Parameter* byLetter = list.findByFirstCharacter(letter);
-    key = byLetter ? byLetter->name : std::string(1, static_cast<char>(letter));
-  }
-  if (const Parameter* existing = list.find(key)) {
-    const double current = parseNumber(existing->valueText);
-    if (current == value || (std::isnan(current) && std::isnan(value))) return;
-  }
-  std::string text;
-  if (std::isnan(value)) {
-    text = "NaN";
-  } else if (std::isinf(value)) {
-    text = value > 0 ? "Infinity" : "-Infinity";
-  } else {
-    char buffer[32];
-    const auto written = std::to_chars(buffer, buffer + sizeof buffer, value);
-    text.assign(buffer, written.ptr);
-    // Parameter texts are read with the user's separator.
-    std::replace(text.begin(), text.end(), '.', modelState().decimalSeparator);
-  }
-  list.set(key, text);
 }
 
 } // namespace
@@ -366,12 +329,7 @@ GraphStatus CExplicitCurve::status() const {
 
 void CExplicitCurve::parameterChanged(std::uint16_t name, double value) {
   if (!function_->dependsOnVariable(name)) return;
-  NumericState& state = numericState();
-  // The animated letter is read live by the programs; any other is baked in at compilation.
-  if (static_cast<double>(name) == state.animatedVariable) {
-    state.animationValue = value;
-  } else {
-    storeParameterValue(name, value);
+  if (applyParameterValue(name, value)) {
     compileBatch({function_.get()});
     if (derivative_) compileBatch({derivative_.get()});
   }

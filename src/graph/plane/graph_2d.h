@@ -38,7 +38,7 @@ struct ReadoutRecord {
   double x = 0.0;
   double y = 0.0;
   int lineCount = 0;
-  std::array<ReadoutLine, 4> lines{};
+  std::array<ReadoutLine, 5> lines{}; ///< at most x, y, r, theta and t
 
   void add(ReadoutLine line) {
     if (lineCount < static_cast<int>(lines.size())) lines[static_cast<std::size_t>(lineCount++)] = line;
@@ -101,6 +101,10 @@ protected:
 
 /// Pixels around a graph that still count as on it, for hit tests and readout snapping.
 inline constexpr int kHitTolerancePixels = 4;
+
+/// Puts a parameter's new value where the evaluators read it: the animated letter's live slot, or
+/// the parameter list that compilation bakes in. True when the evaluators must be compiled again.
+bool applyParameterValue(std::uint16_t name, double value);
 
 /// The style's colour as the drawing routines take it.
 [[nodiscard]] Rgb colourOf(const GraphStyle& style);
