@@ -32,7 +32,8 @@ const std::array kSubcommands = {
      "            [--param NAME=VALUE,...] [--anim VALUE] [--program] [--classic-typing]\n"
      "    compiles EXPR (typed as KEYS, or with --text a text form) and prints its value, or\n"
      "    with --interval its enclosure [LO, HI]; NAME is x y z u v theta phi rho; --param\n"
-     "    sets parameters, --anim the animated letter's value; --program lists the program\n"},
+     "    sets parameters EXPR uses, --anim the animated letter's value; --program lists the\n"
+     "    program\n"},
     SubcommandRow{"classify", runClassifyCommand,
      "vexmar classify [--text] KEYS [--3d] [--style 1|2|3] [--classic-typing]\n"
      "    classifies the equation (typed as KEYS, or with --text a text form) and prints\n"

@@ -67,6 +67,27 @@ const VariableName* findVariable(std::string_view name) {
   return nullptr;
 }
 
+// Why a --param names no parameter of the expression (the first such), or empty when each names
+// one: a value nothing reads would go unnoticed. The animated letter reads --anim's value, never
+// a parameter's.
+std::string unusedParameter(const MathObject& tree, const NumericState& state) {
+  ParameterList used, animated;
+  registerParameters(tree, used);
+  registerParameters(*makeChar(static_cast<std::uint16_t>(state.animatedVariable)), animated);
+  for (const Parameter& given : state.parameters.all()) {
+    if (animated.find(given.name))
+      return "--param " + given.name + ": " + given.name +
+             " is the animated letter (give its value with --anim)";
+    if (used.find(given.name)) continue;
+    std::string names;
+    for (const Parameter& parameter : used.all())
+      if (!animated.find(parameter.name)) names += (names.empty() ? "" : ", ") + parameter.name;
+    return "--param " + given.name + ": the expression has no parameter " + given.name +
+           (names.empty() ? " (it has none)" : " (its parameters: " + names + ")");
+  }
+  return {};
+}
+
 // Splits "a=1,b=2" into its items, each passed to `item`; false at the first bad one.
 template <typename Item> bool forEachItem(std::string_view list, Item item) {
   while (!list.empty()) {
@@ -184,6 +205,8 @@ int runEvalCommand(const std::vector<std::string>& args, std::ostream& out, std:
   if (text ? !active.startFromText(expression, error) : !active.typeKeys(expression, error))
     return commandLineError(err, "eval: " + error);
   ObjectPtr tree = cloneTree(*active.line().root);
+  if (const std::string unused = unusedParameter(*tree, state); !unused.empty())
+    return commandLineError(err, "eval: " + unused);
   // Before the letters' values go in: the letters of a subscripted name are not letters.
   substituteSubscriptedNames(*tree, state.parameters);
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <span>
 #include <sstream>
 
 namespace vexmar {
@@ -294,16 +295,36 @@ TEST(CommandLine, EvalRejectsBadArguments) {
   }
 }
 
+// Runs `vexmar eval ARGS...` for each row and checks what it prints, or that it refuses the
+// arguments with status 2 and the row's message.
+struct EvalRow {
+  const char* name;
+  std::vector<std::string> args;
+  const char* out; ///< or, refused, the message after "vexmar: eval: "
+  bool refused;
+};
+
+void expectEvalRuns(std::span<const EvalRow> rows) {
+  for (const EvalRow& r : rows) {
+    SCOPED_TRACE(r.name);
+    std::vector<std::string> args = r.args;
+    args.insert(args.begin(), "eval");
+    const Outcome run = vexmar(args);
+    if (r.refused) {
+      EXPECT_EQ(run.status, 2);
+      EXPECT_EQ(run.out, "");
+      EXPECT_EQ(run.err, "vexmar: eval: " + std::string(r.out) + "\n");
+    } else {
+      EXPECT_EQ(run.status, 0) << run.err;
+      EXPECT_EQ(run.out, r.out);
+    }
+  }
+}
+
 // A point is a real number and a range holds one: NaN, an infinite point and a range of one
 // infinity are refused by name. An infinite bound stands for no bound.
 TEST(CommandLine, EvalTakesOnlyRealPointsAndRanges) {
-  struct Row {
-    const char* name;
-    std::vector<std::string> args;
-    const char* out; ///< or, with status 2, the message after "vexmar: eval: "
-    bool refused;
-  };
-  const Row rows[] = {
+  const EvalRow rows[] = {
       {"NaN bounds",
        {"sqrt x", "--interval", "x=nan:nan"},
        "bad --interval item 'x=nan:nan' (LO and HI must be numbers)",
@@ -345,20 +366,41 @@ TEST(CommandLine, EvalTakesOnlyRealPointsAndRanges) {
       {"no upper bound", {"sqrt x", "--interval", "x=0:inf"}, "[0, inf]\n", false},
       {"no bounds", {"sin x", "--interval", "x=-inf:inf"}, "[-1, 1]\n", false},
   };
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.name);
-    std::vector<std::string> args = r.args;
-    args.insert(args.begin(), "eval");
-    const Outcome run = vexmar(args);
-    if (r.refused) {
-      EXPECT_EQ(run.status, 2);
-      EXPECT_EQ(run.out, "");
-      EXPECT_EQ(run.err, "vexmar: eval: " + std::string(r.out) + "\n");
-    } else {
-      EXPECT_EQ(run.status, 0) << run.err;
-      EXPECT_EQ(run.out, r.out);
-    }
-  }
+  expectEvalRuns(rows);
+}
+
+// --param sets only the parameters the expression uses, letters or subscripted names; a value that
+// nothing would read is refused by name.
+TEST(CommandLine, EvalSetsOnlyParametersTheExpressionUses) {
+  const EvalRow rows[] = {
+      {"unknown name",
+       {"a+b", "--param", "a=1,q=2"},
+       "--param q: the expression has no parameter q (its parameters: a, b)",
+       true},
+      {"no parameters at all",
+       {"x", "--param", "a=1"},
+       "--param a: the expression has no parameter a (it has none)",
+       true},
+      {"the letter of a subscripted name",
+       {"a_1", "--param", "a=1"},
+       "--param a: the expression has no parameter a (its parameters: a_1)",
+       true},
+      {"a coordinate's subscripted name",
+       {"x_2{Right}+x", "--param", "x=1"},
+       "--param x: the expression has no parameter x (its parameters: x_2)",
+       true},
+      {"a product is no name",
+       {"ab", "--param", "ab=2"},
+       "--param ab: the expression has no parameter ab (its parameters: a, b)",
+       true},
+      {"the animated letter",
+       {"a+n", "--param", "n=1"},
+       "--param n: n is the animated letter (give its value with --anim)",
+       true},
+      {"a Greek letter", {"2alpha", "--param", "alpha=1.5"}, "3\n", false},
+      {"a repeated option", {"a+b", "--param", "a=1", "--param", "b=2"}, "3\n", false},
+  };
+  expectEvalRuns(rows);
 }
 
 // A program the compiler refuses (error 7: its values would not fit the evaluator's stack) has no
