@@ -8,6 +8,7 @@
 #include "model/insertion_point.h"
 #include "model/memory_reserve.h"
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -64,11 +65,32 @@ ActionReport peelAction(InsertionPoint& ip, MathObject& selection) {
   return {};
 }
 
+// An equation whose left side has no value, y = 2 + 3, names what its right side computes: the
+// left side stays and each side after it is evaluated in place, as Evaluate would.
+ActionReport evaluateRightSides(InsertionPoint& ip, MathObject& equation) {
+  std::vector<std::uint16_t> letters;
+  for (int i = 1; i < equation.childCount(); ++i) {
+    MathObject* side = equation.child(i);
+    if (!side) continue;
+    for (const std::uint16_t letter : freeLetters(*side))
+      if (std::find(letters.begin(), letters.end(), letter) == letters.end()) letters.push_back(letter);
+    setInsertionPoint(ip, *side, SelectionMode::Object);
+    evaluateSelection(ip, *side, {.switches = simplifySwitches()});
+  }
+  if (MathObject* last = equation.child(equation.childCount() - 1))
+    setInsertionPoint(ip, *last, SelectionMode::Object);
+  return evaluated(letters);
+}
+
 // The expression, "=", and its evaluated copy on the right; as Evaluate, it tells when free
-// letters left that copy as it was.
+// letters left that copy as it was. An equation is evaluated again from its left side, the right
+// side being the value written last time; unless the left side has no value to give.
 ActionReport evaluateIntoEquationAction(InsertionPoint& ip, MathObject&) {
   if (!ip.root) return {};
   MathObject& root = *ip.root;
+  if (root.kind == K::equal && root.childCount() >= 2 && root.child(0) &&
+      !freeLetters(*root.child(0)).empty())
+    return evaluateRightSides(ip, root);
   const MathObject& expression = root.kind == K::equal && root.childCount() >= 1 ? *root.child(0) : root;
   const std::vector<std::uint16_t> letters = freeLetters(expression);
   ObjectPtr equation = makeObject(K::equal, cloneTree(expression), cloneTree(expression));
