@@ -288,7 +288,9 @@ void CParametricCurve2D::draw(DrawingPort& port) {
   const PlaneMapping& m = mapping();
   const PixelRect clip = intersect(port.clip(), m.rect);
   if (clip.isEmpty()) return;
-  const Rgb colour = colourOf(*style_);
+  // The pen overwrites: the shading routines would darken every pixel where two pieces meet.
+  port.setClip(clip);
+  port.setPen(colourOf(*style_));
   // Clipped first to the 16-bit pixel limits, so that every end converts to a pixel exactly.
   const Box limits{m.xAtLeftLimit, m.xAtRightLimit, m.yAtBottomLimit, m.yAtTopLimit};
   const std::span<const TracedPoint> points = trace();
@@ -298,7 +300,8 @@ void CParametricCurve2D::draw(DrawingPort& port) {
     if (isBreak(a) || isBreak(b)) continue;
     double x0 = a.x, y0 = a.y, x1 = b.x, y1 = b.y;
     if (!clipToBox(limits, x0, y0, x1, y1)) continue;
-    port.plotLine(clip, {m.columnOf(x0), m.rowOf(y0)}, {m.columnOf(x1), m.rowOf(y1)}, colour);
+    port.moveTo(m.columnOf(x0), m.rowOf(y0));
+    port.lineTo(m.columnOf(x1), m.rowOf(y1));
   }
 }
 
