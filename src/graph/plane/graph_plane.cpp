@@ -270,6 +270,45 @@ bool CGraphPlane::zoomAbout(int kind, double pixelX, double pixelY, double x, do
   return true;
 }
 
+bool CGraphPlane::showRegion(double xMin, double xMax, double yMin, double yMax) {
+  const PixelRect& rect = mapping_.rect;
+  if (rect.isEmpty() || !std::isfinite(xMin) || !std::isfinite(xMax) || !std::isfinite(yMin) ||
+      !std::isfinite(yMax) || !(xMin < xMax) || !(yMin < yMax))
+    return false;
+  // The ladder value (twice the scale) that would just fit the region, and the rungs about it.
+  const double fitting =
+      2.0 * 16.0 * pixelRatio_ * std::max((xMax - xMin) / rect.width(), (yMax - yMin) / rect.height());
+  if (!std::isnormal(fitting)) return false;
+  const int exponent = static_cast<int>(std::floor(std::log10(fitting)));
+  double nearest = 0.0;
+  std::int32_t tickStepCode = 1;
+  for (int power = exponent - 1; power <= exponent + 1; ++power) {
+    for (const LadderRow& row : kLadder) {
+      const double value = timesPowerOfTen(row.mantissa, power);
+      if (nearest == 0.0 || std::fabs(std::log(value / fitting)) < std::fabs(std::log(nearest / fitting))) {
+        nearest = value;
+        tickStepCode = row.tickStepCode;
+      }
+    }
+  }
+  PlaneSettings shown = settings_;
+  shown.scale = nearest / 2.0;
+  shown.tickStepCode = tickStepCode;
+  const double unitsPerPixel = shown.scale / (16.0 * pixelRatio_);
+  const double centreX = xMin * 0.5 + xMax * 0.5;
+  const double centreY = yMin * 0.5 + yMax * 0.5;
+  // Halves rounded down, as a reset puts the origin in the middle.
+  shown.xMin = centreX - (rect.width() / 2) * unitsPerPixel;
+  shown.yMin = centreY - (rect.height() / 2) * unitsPerPixel;
+  if (!std::isnormal(shown.scale) || !withinDoubleLimits(shown)) return false;
+  settings_ = shown;
+  centred_ = centreX == 0.0 && centreY == 0.0;
+  recomputeMapping();
+  readout_ = {};
+  invalidateGraphs();
+  return true;
+}
+
 bool CGraphPlane::withinDoubleLimits(const PlaneSettings& settings) const {
   const PixelRect& rect = mapping_.rect;
   const double unitsPerPixel = settings.scale / (16.0 * pixelRatio_);

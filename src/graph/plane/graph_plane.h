@@ -101,6 +101,10 @@ public:
   /// Zoom in or out one step of the ladder keeping the point under `pixel` where it is (the
   /// mouse wheel and the double click).
   void zoomAt(int kind, PixelPoint pixel);
+  /// Shows the region [xMin, xMax] x [yMin, yMax] as nearly as the ladder allows: the scale nearest
+  /// to the one that fits it, centred on it. False, with the view unchanged, for a region that is
+  /// empty or not numbers, or that the view cannot show within the range of doubles.
+  bool showRegion(double xMin, double xMax, double yMin, double yMax);
   /// Device pixels per screen-independent pixel: the scale counts the latter, so a view looks the
   /// same on every screen, while graphs sample every device pixel.
   void setPixelRatio(double ratio);

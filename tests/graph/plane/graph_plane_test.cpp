@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <initializer_list>
 #include <limits>
 #include <memory>
 #include <vector>
@@ -326,6 +328,50 @@ TEST(GraphPlane, ResetRestoresTheDefaults) {
   plane.setSettings(broken);
   plane.zoom(CGraphPlane::Reset);
   expectSameSettings(plane.settings(), fresh.settings());
+}
+
+TEST(GraphPlane, ARegionIsShownAtTheNearestScaleOfTheLadderCentredOnIt) {
+  // The window is 600 x 400 pixels; the region shown is [xMin, xMin + 600 u] x [yMin, yMin + 400 u]
+  // for u units per pixel.
+  const struct {
+    const char* name;
+    double xMin, xMax, yMin, yMax;
+    double scale;
+    std::int32_t tickStepCode;
+    double shownXMin, shownYMin;
+  } cases[] = {
+      {"the default view", -4.6875, 4.6875, -3.125, 3.125, 0.25, 1, -4.6875, -3.125},
+      {"a square needing 0.8: 1 is nearer than 0.5", -5, 5, -5, 5, 0.5, 2, -9.375, -6.25},
+      {"the unit square off the origin", 0, 1, 0, 1, 0.05, 2, -0.4375, -0.125},
+      {"wide and flat: the width decides", -100, 100, -1, 1, 5, 2, -93.75, -62.5},
+      {"a ladder value of 2", -23, 27, 10, 20, 1, 5, -16.75, 2.5},
+      {"a ladder value of 5", -40, 44, 0, 1, 2.5, 1, -44.875, -30.75},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    CGraphPlane plane(kWindow);
+    ASSERT_TRUE(plane.showRegion(c.xMin, c.xMax, c.yMin, c.yMax));
+    EXPECT_DOUBLE_EQ(plane.settings().scale, c.scale);
+    EXPECT_EQ(plane.settings().tickStepCode, c.tickStepCode);
+    EXPECT_DOUBLE_EQ(plane.settings().xMin, c.shownXMin);
+    EXPECT_DOUBLE_EQ(plane.settings().yMin, c.shownYMin);
+    EXPECT_DOUBLE_EQ(plane.mapping().xOf(kWindow.left), c.shownXMin);
+  }
+
+  CGraphPlane plane(kWindow);
+  const PlaneSettings before = plane.settings();
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  for (const std::array<double, 4>& bad :
+       std::initializer_list<std::array<double, 4>>{{1, 1, 0, 1},
+                                                    {2, 1, 0, 1},
+                                                    {0, 1, 1, 0},
+                                                    {nan, 1, 0, 1},
+                                                    {0, 1, -kInf, 1},
+                                                    {-1e308, 1e308, 0, 1}}) {
+    SCOPED_TRACE(bad[0]);
+    EXPECT_FALSE(plane.showRegion(bad[0], bad[1], bad[2], bad[3]));
+    expectSameSettings(plane.settings(), before);
+  }
 }
 
 TEST(GraphPlane, MovingTheAxesShiftsEveryPixelByTheMouseOffset) {
