@@ -13,7 +13,11 @@
 #include "model/clock.h"
 #include "raster/frame_buffer.h"
 
+#include <array>
 #include <charconv>
+#include <cmath>
+#include <numbers>
+#include <optional>
 #include <ostream>
 
 namespace vexmar {
@@ -34,6 +38,75 @@ bool readSize(const std::string& text, int& width, int& height) {
          readDimension(std::string_view(text).substr(x + 1), height);
 }
 
+// A number as scripts write it, with an optional factor of pi for angles: 2.5, -1e3, pi, -2pi, 0.5pi.
+bool readCoordinate(std::string_view text, double& value) {
+  double factor = 1.0;
+  if (text.ends_with("pi")) {
+    factor = std::numbers::pi;
+    text.remove_suffix(2);
+    if (text.empty() || text == "-" || text == "+") text = std::string_view(text == "-" ? "-1" : "1");
+  }
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  value *= factor;
+  return !text.empty() && ec == std::errc() && end == text.data() + text.size() && std::isfinite(value);
+}
+
+// LO:HI with LO < HI.
+bool readInterval(std::string_view text, double& low, double& high) {
+  const std::size_t colon = text.find(':');
+  return colon != std::string_view::npos && readCoordinate(text.substr(0, colon), low) &&
+         readCoordinate(text.substr(colon + 1), high) && low < high;
+}
+
+// The plane's ranges that --range sets, by the names scripts use.
+struct RangeName {
+  std::string_view name;
+  Coordinate coordinate;
+};
+
+constexpr std::array<RangeName, 3> kRangeNames = {{
+    {"t", Coordinate::T},
+    {"r", Coordinate::R},
+    {"theta", Coordinate::Theta},
+}};
+
+struct RangeSetting {
+  Coordinate coordinate;
+  CoordinateRange range;
+};
+
+std::optional<RangeSetting> readRangeSetting(std::string_view text) {
+  const std::size_t equals = text.find('=');
+  if (equals == std::string_view::npos) return std::nullopt;
+  const std::string_view name = text.substr(0, equals);
+  for (const RangeName& row : kRangeNames) {
+    if (row.name != name) continue;
+    CoordinateRange range;
+    if (!readInterval(text.substr(equals + 1), range.min, range.max)) return std::nullopt;
+    return RangeSetting{row.coordinate, range};
+  }
+  return std::nullopt;
+}
+
+// The region of the plane: XMIN:XMAX,YMIN:YMAX.
+struct Region {
+  double xMin = 0, xMax = 0, yMin = 0, yMax = 0;
+};
+
+bool readRegion(std::string_view text, Region& region) {
+  const std::size_t comma = text.find(',');
+  return comma != std::string_view::npos && readInterval(text.substr(0, comma), region.xMin, region.xMax) &&
+         readInterval(text.substr(comma + 1), region.yMin, region.yMax);
+}
+
+// The shortest text that reads back as the same double.
+std::string numberText(double value) {
+  char buffer[32];
+  const auto written = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, written.ptr);
+}
+
 // One equation of the document: typed as KEYS (-e) or read as a text form (--text).
 struct EquationSource {
   std::string words;
@@ -45,6 +118,9 @@ struct RenderArguments {
   int width = 640;
   int height = 480;
   double curveMode = 2.0;
+  std::optional<double> resolution;
+  std::vector<RangeSetting> ranges;
+  std::optional<Region> window;
   std::string output;
   TypingHabits habits;
 };
@@ -54,6 +130,9 @@ bool readRenderArguments(const std::vector<std::string>& args, RenderArguments& 
                                            {"--text", "TREE", Occurs::Repeatable},
                                            {"--size", "WxH"},
                                            {"--curve-mode", "0|1|2"},
+                                           {"--range", "NAME=LO:HI", Occurs::Repeatable},
+                                           {"--window", "XMIN:XMAX,YMIN:YMAX"},
+                                           {"--resolution", "A"},
                                            kClassicTypingOption,
                                            {"-o", "FILE.png", Occurs::Required}};
   const ParsedOptions parsed = parseOptions(args, {"render", kOptions, {}});
@@ -76,6 +155,31 @@ bool readRenderArguments(const std::vector<std::string>& args, RenderArguments& 
     }
     out.curveMode = (*mode)[0] - '0';
   }
+  for (const std::string& text : parsed.values("--range")) {
+    const std::optional<RangeSetting> setting = readRangeSetting(text);
+    if (!setting) {
+      error = "render: --range needs NAME=LO:HI with NAME t, r or theta and numbers LO < HI ('" + text + "')";
+      return false;
+    }
+    out.ranges.push_back(*setting);
+  }
+  if (const std::string* window = parsed.value("--window")) {
+    Region region;
+    if (!readRegion(*window, region)) {
+      error = "render: --window needs XMIN:XMAX,YMIN:YMAX with numbers XMIN < XMAX and YMIN < YMAX ('" +
+              *window + "')";
+      return false;
+    }
+    out.window = region;
+  }
+  if (const std::string* resolution = parsed.value("--resolution")) {
+    double value = 0.0;
+    if (!readCoordinate(*resolution, value) || resolution->ends_with("pi") || value < 0.0 || value > 1.0) {
+      error = "render: --resolution needs a number from 0 to 1 ('" + *resolution + "')";
+      return false;
+    }
+    out.resolution = value;
+  }
   out.output = *parsed.value("-o");
   return true;
 }
@@ -97,10 +201,19 @@ int runRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
     EquationRecord& record = document.addEquation(static_cast<int>(i) - 1);
     record.insertionPoint->setRoot(cloneTree(*active.line().root));
     record.curveMode = arguments.curveMode;
+    if (arguments.resolution) record.resolutionA = *arguments.resolution;
   }
 
   const PixelRect rect{0, 0, arguments.height, arguments.width};
   CGraphContainer container(rect);
+  CGraphPlane& plane = container.plane();
+  for (const RangeSetting& setting : arguments.ranges) {
+    plane.setRange(static_cast<int>(setting.coordinate), false, setting.range.min);
+    plane.setRange(static_cast<int>(setting.coordinate), true, setting.range.max);
+  }
+  if (const std::optional<Region>& region = arguments.window;
+      region && !plane.showRegion(region->xMin, region->xMax, region->yMin, region->yMax))
+    return commandLineError(err, "render: the window cannot be shown within the range of doubles");
   rebuildAllGraphs(container, document);
   Clock& clock = steadyClock();
   const std::int64_t end = clock.nowMs() + kMaximumWorkMs;
@@ -123,6 +236,14 @@ int runRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
     out << "form " << formCode(form) << " graph " << record.graphIndex << " status " << record.status;
     if (status != GraphStatus::None) out << ' ' << graphStatusMessage(status);
     out << '\n';
+  }
+  if (arguments.window) {
+    // The region the plane shows: from the left and bottom edges, one window's width and height on.
+    const PlaneSettings& shown = plane.settings();
+    const double unitsPerPixel = plane.mapping().unitsPerPixelY;
+    out << "window: " << numberText(shown.xMin) << ' '
+        << numberText(shown.xMin + arguments.width * unitsPerPixel) << ' ' << numberText(shown.yMin) << ' '
+        << numberText(shown.yMin + arguments.height * unitsPerPixel) << '\n';
   }
 
   FrameBuffer frame;

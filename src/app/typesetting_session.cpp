@@ -115,11 +115,15 @@ std::span<const SubcommandRow> typesettingSubcommands() {
        "    selection when asked; --wrap breaks lines wider than PIXELS\n"},
       {"render", runRenderCommand,
        "vexmar render [-e KEYS | --text TREE]... [--size WxH] [--curve-mode 0|1|2]\n"
+       "              [--range NAME=LO:HI]... [--window XMIN:XMAX,YMIN:YMAX] [--resolution A]\n"
        "              [--classic-typing] -o FILE.png\n"
        "    builds one equation per -e (typed as KEYS) or --text (a text form), in the order\n"
        "    given, computes every graph to completion and writes the graph pane's picture\n"
        "    (default 640x480); prints for each equation 'N: form F graph G status S [MESSAGE]'\n"
-       "    or 'N: reason R MESSAGE'\n"},
+       "    or 'N: reason R MESSAGE'; --range sets the t, r or theta range (LO and HI may end\n"
+       "    in pi: 0:2pi), --window shows the region at the nearest scale and prints it as\n"
+       "    'window: XMIN XMAX YMIN YMAX', --resolution (0 to 1) sets every equation's\n"
+       "    resolution A\n"},
   };
   // clang-format on
   return kRows;
