@@ -1,6 +1,7 @@
 #include "document/document_model.h"
 
 #include "editor/editor_state.h"
+#include "graph/equation_classifier.h"
 #include "numeric/numeric_state.h"
 
 #include <algorithm>
@@ -134,7 +135,7 @@ bool DocumentModel::anyUsesAnimationVariable() const {
   const auto code = static_cast<std::uint16_t>(letter);
   return std::any_of(equations_.begin(), equations_.end(), [code](const auto& e) {
     const InsertionPoint& ip = *e->insertionPoint;
-    return ip.root && dependsOnVariable(*ip.root, code);
+    return ip.root && usesLetter(*ip.root, code);
   });
 }
 

@@ -43,7 +43,7 @@ public:
   }
 
   [[nodiscard]] bool anyUsesTexture() const;
-  /// True when some equation's tree contains the animated letter.
+  /// True when some equation uses the animated letter, not counting the n of a name such as n_1.
   [[nodiscard]] bool anyUsesAnimationVariable() const;
   /// The index of the record holding `ip`; 0 when none does.
   [[nodiscard]] int equationIndexOf(const InsertionPoint* ip) const;

@@ -104,10 +104,6 @@ template <typename Test> bool anyNode(const MathObject& tree, Test test) {
   return false;
 }
 
-bool usesLetter(const MathObject& tree, std::uint16_t code) {
-  return anyNode(tree, [code](const MathObject& n) { return isChar(n, code); });
-}
-
 // A matrix of `rows` rows and one column, holding exactly that many entries.
 bool isColumnVector(const MathObject& node, int rows) {
   return node.kind == ObjectKind::matrix && node.matrixRows() == rows && node.matrixColumns() == 1 &&
@@ -369,6 +365,10 @@ CanGraphReason whyNotGraphable(const MathObject& tree, bool for3D) {
   }
   if (usesLetter(*node, Z) && usesLetter(*node, Phi)) return CanGraphReason::MixedCoordinateSystems;
   return CanGraphReason::WrongForm;
+}
+
+bool usesLetter(const MathObject& tree, std::uint16_t code) {
+  return anyNode(tree, [code](const MathObject& n) { return isChar(n, code); });
 }
 
 bool isLoneVariable(const MathObject& node) {

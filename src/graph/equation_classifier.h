@@ -51,6 +51,9 @@ inline constexpr unsigned PlainOperands = 16;     ///< any letter
 [[nodiscard]] bool isColourFormula(const MathObject& condition);
 /// True for a condition `a < b` (or a chain) whose whole subtree can be graphed.
 [[nodiscard]] bool isInequalityCondition(const MathObject& condition);
+/// True when the letter `code` stands for itself somewhere in the tree; the letters of a
+/// subscripted name (the n of n_1) do not.
+[[nodiscard]] bool usesLetter(const MathObject& tree, std::uint16_t code);
 /// True for a `char` that is a parameter: neither a coordinate letter nor e, π or the degree sign.
 [[nodiscard]] bool isParameterLetter(const MathObject& node);
 /// The parameter name of a letter with one subscript of digits and letters (`a_1`, `x_n`,

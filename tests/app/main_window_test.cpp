@@ -321,6 +321,23 @@ TEST_F(MainWindowTest, KindsOfGraphNotDrawnYetSaySoRatherThanThatTheyCannotBe) {
   EXPECT_GT(inked(), 200);
 }
 
+// The animated letter is in use where it stands for itself, not as the letter of a name such as
+// n_1, which is a parameter of its own.
+TEST_F(MainWindowTest, TheAnimatedLetterIsInUseOnlyWhereItStandsForItself) {
+  open();
+  CVexmarView& view = window->equationView();
+  const auto type = [&](const std::string& keys) {
+    for (const char c : keys) QTest::keyClick(&view, c);
+  };
+  type("y=n_1");
+  QTest::keyClick(&view, Qt::Key_Right);
+  type("x");
+  EXPECT_EQ(text(0), "equal[char[y],times[indexes[1,0,char[n],num[1,\"1\"]],char[x]]]");
+  EXPECT_FALSE(window->document().model().anyUsesAnimationVariable());
+  type("+n");
+  EXPECT_TRUE(window->document().model().anyUsesAnimationVariable());
+}
+
 TEST_F(MainWindowTest, HelpOpensTheGettingStartedPageNamingEveryShortcut) {
   open();
   QAction* help = nullptr;

@@ -269,6 +269,27 @@ TEST(EquationClassifier, SubscriptedNamesAreParametersOfTheirOwn) {
   }
 }
 
+// A letter is used where it stands for itself, not as the letter of a subscripted name.
+TEST(EquationClassifier, UsesLetterLooksPastSubscriptedNames) {
+  const struct {
+    std::string text;
+    bool usesN;
+  } rows[] = {
+      {c("n"), true},
+      {sub(c("n"), n(1)), false},
+      {k("times", {sub(c("n"), n(1)), c("x")}), false},
+      {k("plus", {sub(c("n"), n(1)), c("n")}), true},
+      {sub(c("a"), c("n")), false},                 // a_n: the subscript's n is part of the name
+      {sub(c("n"), k("plus", {n(1), n(2)})), true}, // n_(1+2) is no name: n stands for itself
+      {k("times", {c("m"), c("x")}), false},
+  };
+  for (const auto& row : rows) {
+    const ObjectPtr tree = read(row.text);
+    ASSERT_TRUE(tree);
+    EXPECT_EQ(usesLetter(*tree, 'n'), row.usesN) << row.text;
+  }
+}
+
 TEST(EquationClassifier, SubscriptedNamesAreRegisteredAndValuedByName) {
   const ObjectPtr tree = read(eq(c("y"), k("plus", {k("times", {sub(c("a"), n(1)), c("x")}),
                                                     sub(c("b"), n(2)), sub(c("x"), n(1)), c("c")})));
