@@ -79,28 +79,31 @@ int buildGraph(CGraphContainer& container, const MathObject& tree, bool for3D,
   auto style = std::make_unique<GraphStyle>();
   style->setFromColourIndex(settings.colourIndex);
 
+  // Every parameter is listed before anything compiles: the compiler bakes a parameter's value
+  // in, and one not listed yet would compile as 0 rather than the 1 a new parameter starts with.
+  const bool withConditions = tree.kind == ObjectKind::comma && tree.childCount() > 0 && tree.firstChild();
+  const MathObject* equation = withConditions ? tree.firstChild() : &tree;
+  registerParameters(*equation, numericState().parameters);
+
   // Conditions after the comma: colour formulas go into the style, inequalities are joined.
-  const MathObject* equation = &tree;
   std::vector<ObjectPtr> conditions;
   std::vector<ObjectPtr> boundaries;
-  if (tree.kind == ObjectKind::comma && tree.childCount() > 0 && tree.firstChild()) {
-    for (int i = 1; i < tree.childCount(); ++i) {
-      const MathObject* condition = tree.child(i);
-      if (!condition) continue;
-      if (isColourFormula(*condition)) {
-        const bool rgb = condition->child(0)->child(0)->characterCode() == 'r';
-        style->mode =
-            rgb ? static_cast<int>(GraphStyleMode::RgbFormula) : static_cast<int>(GraphStyleMode::HsvFormula);
-        const MathObject& entries = *condition->child(1);
-        for (int k = 0; k < 3; ++k)
-          style->colourEvaluators[static_cast<std::size_t>(k)] =
-              compileRenamed(*entries.child(k), {{R, Rho}});
-        registerParameters(entries, numericState().parameters);
-      } else if (isInequalityCondition(*condition)) {
-        collect(splitInequality(*condition), conditions, boundaries);
-      }
+  for (int i = 1; withConditions && i < tree.childCount(); ++i) {
+    const MathObject* condition = tree.child(i);
+    if (!condition) continue;
+    if (isColourFormula(*condition)) {
+      const bool rgb = condition->child(0)->child(0)->characterCode() == 'r';
+      style->mode =
+          rgb ? static_cast<int>(GraphStyleMode::RgbFormula) : static_cast<int>(GraphStyleMode::HsvFormula);
+      // The entries only: the colour letters on the left (g, b, h, s) are no parameters.
+      const MathObject& entries = *condition->child(1);
+      registerParameters(entries, numericState().parameters);
+      for (int k = 0; k < 3; ++k)
+        style->colourEvaluators[static_cast<std::size_t>(k)] = compileRenamed(*entries.child(k), {{R, Rho}});
+    } else if (isInequalityCondition(*condition)) {
+      registerParameters(*condition, numericState().parameters);
+      collect(splitInequality(*condition), conditions, boundaries);
     }
-    equation = tree.firstChild();
   }
 
   std::unique_ptr<Evaluator> condition;
@@ -115,8 +118,6 @@ int buildGraph(CGraphContainer& container, const MathObject& tree, bool for3D,
     ObjectPtr joined = joinConjunction(std::move(conditions));
     condition = compileRenamed(*joined, {{R, Rho}});
   }
-
-  registerParameters(*equation, numericState().parameters);
 
   // An equation written with the lone variable on the right is read the other way round.
   ObjectPtr exchanged;

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace vexmar {
 namespace {
@@ -103,6 +104,48 @@ TEST_F(GraphBuilderTest, ParametersAreRegistered) {
   ASSERT_EQ(build(eq(c("y"), "times[" + c("a") + "," + c("x") + "]")), 0);
   ASSERT_NE(numericState().parameters.find("a"), nullptr);
   EXPECT_TRUE(numericState().parameters.find("a")->inUse);
+}
+
+// Letters used only after the comma are parameters as well, listed with the value every new
+// parameter starts with; a colour formula's own letters (r, g, b) are not.
+TEST_F(GraphBuilderTest, LettersOfConditionsAndColourFormulasAreRegistered) {
+  const std::string equation = eq(c("z"), "times[" + c("x") + "," + c("y") + "]");
+  const std::string colours =
+      eq("matrix[3,1,char[r],char[g],char[b]]", "matrix[3,1," + c("k") + "," + n(0) + ",char[x]]");
+  const struct {
+    const char* name;
+    std::string text;
+    bool for3D;
+    std::vector<std::string> listed;
+  } rows[] = {
+      {"a condition",
+       "comma[" + eq(c("y"), c("x")) + ",lessthan[" + c("x") + "," + c("a") + "]]",
+       false,
+       {"a"}},
+      {"a chain of conditions",
+       "comma[" + eq(c("y"), "times[" + c("m") + "," + c("x") + "]") + ",lessthan[" + c("a") + "," + c("x") +
+           "," + c("b") + "]]",
+       false,
+       {"m", "a", "b"}},
+      {"a colour formula and a condition",
+       "comma[" + equation + "," + colours + ",greaterthan[" + c("x") + "," + c("q") + "]]",
+       true,
+       {"k", "q"}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    resetNumericState();
+    const ObjectPtr tree = read(row.text);
+    ASSERT_TRUE(tree);
+    (void)buildGraph(container, *prepareForEvaluation(*tree), row.for3D, {});
+    std::vector<std::string> listed;
+    for (const Parameter& p : numericState().parameters.all()) {
+      listed.push_back(p.name);
+      EXPECT_EQ(p.valueText, "1") << p.name;
+      EXPECT_TRUE(p.inUse) << p.name;
+    }
+    EXPECT_EQ(listed, row.listed);
+  }
 }
 
 } // namespace
