@@ -31,6 +31,9 @@ constexpr std::size_t kMaxSamples = 100000;
 constexpr double kFinePixels = 3.0;
 // How many times the parameter step between two samples may be halved in search of that.
 constexpr int kMaxHalvings = 10;
+// Past this many points drawn no step is halved any more, so that a curve wound densely through
+// the window (r = theta to 10,000) keeps within a few tens of megabytes.
+constexpr std::size_t kMaxTracePoints = std::size_t{1} << 20;
 // Pieces reaching no further than this outside the window still matter: a line is one pixel wide.
 constexpr double kWindowMarginPixels = 2.0;
 // The mean value check allows for the rounding of the components' point values.
@@ -171,21 +174,28 @@ void CParametricCurve2D::work(std::int64_t budgetMs) {
   const std::int64_t deadline = clock.nowMs() + budgetMs;
   const std::size_t count = samples_.size();
   if (progress_ == 0) startTrace();
-  for (std::size_t i = progress_; i < count; ++i) {
-    if (clock.nowMs() >= deadline) {
-      progress_ = i;
-      return;
+  try {
+    for (std::size_t i = progress_; i < count; ++i) {
+      if (clock.nowMs() >= deadline) {
+        progress_ = i;
+        return;
+      }
+      if (i >= sampled_) {
+        const TracedPoint p = pointAt(parameterAt(i));
+        samples_[i] = {p.x, p.y};
+        sampled_ = i + 1;
+      }
+      if (i == 0) continue;
+      const TracedPoint a{parameterAt(i - 1), samples_[i - 1].x, samples_[i - 1].y};
+      const TracedPoint b{parameterAt(i), samples_[i].x, samples_[i].y};
+      if (isFinitePoint(a) && isFinitePoint(b)) anyFinitePair_ = true;
+      traceSpan(a, b, 0);
     }
-    if (i >= sampled_) {
-      const TracedPoint p = pointAt(parameterAt(i));
-      samples_[i] = {p.x, p.y};
-      sampled_ = i + 1;
-    }
-    if (i == 0) continue;
-    const TracedPoint a{parameterAt(i - 1), samples_[i - 1].x, samples_[i - 1].y};
-    const TracedPoint b{parameterAt(i), samples_[i].x, samples_[i].y};
-    if (isFinitePoint(a) && isFinitePoint(b)) anyFinitePair_ = true;
-    traceSpan(a, b, 0);
+  } catch (const std::bad_alloc&) {
+    // Part of a picture could mislead: show none.
+    trace_.clear();
+    trace_.shrink_to_fit();
+    raiseError(Error::GraphMemory);
   }
   progress_ = count;
   retained_.clear();
@@ -224,12 +234,13 @@ void CParametricCurve2D::traceSpan(const TracedPoint& a, const TracedPoint& b, i
     emit(a, b);
     return;
   }
-  if (depth == kMaxHalvings) {
+  if (depth == kMaxHalvings || trace_.size() >= kMaxTracePoints) {
     // At the finest step only a join that cannot be told from the curve, or one across which the
     // curve is shown to be continuous, is drawn; anything else is a pole, a jump or a domain edge.
-    const bool short_ =
+    // A long join cut short by the point limit could stray far from the curve: it is left out.
+    const bool isShort =
         endsFinite && std::fabs(b.x - a.x) <= frame_.fineX && std::fabs(b.y - a.y) <= frame_.fineY;
-    if (endsFinite && (short_ || continuityCertified(a, b))) {
+    if (isShort || (endsFinite && depth == kMaxHalvings && continuityCertified(a, b))) {
       emit(a, b);
     } else {
       leaveOut(a);
