@@ -1,5 +1,8 @@
 #include "run_command_line.h"
 
+#include "model/memory_reserve.h"
+#include "model/work_budget.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -426,6 +429,54 @@ TEST(CommandLine, EvalReportsAProgramTheCompilerRefuses) {
   }
   // An expression that fits still gets its value after a refused one.
   EXPECT_EQ(vexmar({"eval", "--text", "comma[char[x],char[x]]", "--at", "x=1"}).status, 0);
+}
+
+// Memory that runs out partway (here an object budget, spent as allocation failure is) ends the
+// command with status 2 and whole lines only: what it printed is all of its output or none of it,
+// or the line as it was before an action that could not finish.
+TEST(CommandLine, RunningOutOfObjectsLeavesWholeOutputOrNone) {
+  const std::vector<std::string> commands[] = {
+      {"type", "y=(a+b)^2{C-a}{C-e}"},
+      {"type", "x+1{C-a}{C-=}", "--start", "plus[char[x],num[1,\"1\"]]", "--caret"},
+      {"eval", "x^2+sin x", "--at", "x=2", "--program"},
+      {"eval", "--text", "sqrt[char[x]]", "--interval", "x=4:9"},
+      {"classify", "y=x_1{Right}x^2"},
+  };
+  for (const auto& args : commands) {
+    SCOPED_TRACE(args[1]);
+    const Outcome whole = vexmar(args);
+    ASSERT_EQ(whole.status, 0) << whole.err;
+    bool finished = false;
+    for (std::int64_t objects = 0; objects < 400 && !finished; ++objects) {
+      Outcome run{};
+      {
+        const WorkBudgetScope budget(objects, WorkBudget::kUnlimited);
+        run = vexmar(args);
+      }
+      memoryReserve().reset();
+      SCOPED_TRACE(objects);
+      finished = run.status == 0;
+      if (finished) {
+        EXPECT_EQ(run.out, whole.out);
+        EXPECT_EQ(run.err, "");
+        continue;
+      }
+      EXPECT_EQ(run.status, 2);
+      // Every message whole, on a line of its own.
+      ASSERT_FALSE(run.err.empty());
+      EXPECT_EQ(run.err.back(), '\n');
+      std::istringstream messages(run.err);
+      for (std::string line; std::getline(messages, line);) EXPECT_EQ(line.rfind("vexmar: ", 0), 0u) << line;
+      // Output whole lines only, a prefix of what the command prints when it finishes.
+      if (args.front() != "type") {
+        EXPECT_EQ(whole.out.rfind(run.out, 0), 0u) << run.out;
+      }
+      if (!run.out.empty()) {
+        EXPECT_EQ(run.out.back(), '\n') << run.out;
+      }
+    }
+    EXPECT_TRUE(finished);
+  }
 }
 
 TEST(CommandLine, HelpGoesToStandardOutput) {
