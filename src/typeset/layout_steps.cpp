@@ -135,7 +135,10 @@ void insertDisplayParentheses(InsertionPoint& ip) {
   for (MathObject* n = ip.root.get(); n; n = nextPreorder(*n, *ip.root)) {
     for (int i = 0; i < n->childCount(); ++i) {
       MathObject* c = n->child(i);
-      if (c && needsDisplayParentheses(*n, *c)) wrapObject(ip, *c, ObjectKind::id);
+      if (!c || !needsDisplayParentheses(*n, *c)) continue;
+      MathObject* parentheses = wrapObject(ip, *c, ObjectKind::id);
+      // A caret between two factors stands on the left one, which is now the parenthesised one.
+      if (ip.current == c && ip.mode == SelectionMode::BetweenFactors) ip.current = parentheses;
     }
   }
 }

@@ -61,6 +61,30 @@ TEST_F(LayoutSteps, DisplayParenthesesWhereTheStructureNeedsThem) {
   }
 }
 
+TEST_F(LayoutSteps, ACaretBetweenFactorsStaysBetweenThemWhenTheLeftOneGetsParentheses) {
+  // A caret between two factors is mode 5 on the left one; parentheses put round that factor
+  // must take the caret with them, or it would stand on an object that is no factor at all.
+  const CaretRow rows[] = {
+      {"negative factor", "times[minus[char[b]],char[a]]", {0}, SelectionMode::BetweenFactors, 0, 0},
+      {"sum factor",
+       "times[char[a],plus[char[b],char[c]],char[d]]",
+       {1},
+       SelectionMode::BetweenFactors,
+       0,
+       0},
+  };
+  for (const CaretRow& row : rows) {
+    SCOPED_TRACE(row.name);
+    line->setRoot(readObjectText(row.tree));
+    putCaret(*line, row);
+    insertDisplayParentheses(*line);
+    ASSERT_TRUE(line->current->parent);
+    EXPECT_EQ(line->current->parent->kind, ObjectKind::times);
+    EXPECT_EQ(line->current->kind, ObjectKind::id);
+    EXPECT_EQ(line->mode, SelectionMode::BetweenFactors);
+  }
+}
+
 TEST_F(LayoutSteps, ComputedNumbersAreFormattedAgain) {
   struct Row {
     const char* name;
