@@ -1,6 +1,8 @@
-// Long random command sequences, checking after every command that the tree and caret are sound,
-// that the text form reads back, and that Undo then Redo changes nothing. VEXMAR_SOAK_COMMANDS sets
-// the number of commands (default a few seconds' worth); VEXMAR_SOAK_SEED the seed.
+// Long random command sequences, with bursts that build sums of thousands of terms and nesting
+// thousands of levels deep, checking after every command (every so many on large trees) that the
+// tree and caret are sound, that the text form reads back, that the line lays out, draws and
+// evaluates, and that Undo then Redo changes nothing. VEXMAR_SOAK_COMMANDS sets the number of
+// commands (default a few seconds' worth); VEXMAR_SOAK_SEED the seed.
 #include "soak_actions.h"
 
 namespace vexmar {

@@ -50,9 +50,10 @@ std::string caretProblem(const InsertionPoint& ip) {
   if (!isAncestorOrSelf(*ip.root, *ip.current)) return "current object is not in the tree";
   const MathObject& c = *ip.current;
   const int count = c.childCount();
-  const std::string where = describe(c) + " mode " + std::to_string(static_cast<int>(ip.mode));
+  // Described only for a failure: the path is as long as the tree is deep.
+  const auto where = [&] { return describe(c) + " mode " + std::to_string(static_cast<int>(ip.mode)); };
   if (c.kind == ObjectKind::prompt && ip.mode != SelectionMode::Object)
-    return where + ": a prompt not selected";
+    return where() + ": a prompt not selected";
   switch (ip.mode) {
   case SelectionMode::Object:
   case SelectionMode::After:
@@ -60,30 +61,30 @@ std::string caretProblem(const InsertionPoint& ip) {
     return {};
   case SelectionMode::Range:
     if (c.shape() != KindShape::Infix || ip.selFirst < 0 || ip.selFirst > ip.selLast || ip.selLast >= count)
-      return where + ": bad range";
+      return where() + ": bad range";
     return {};
   case SelectionMode::Operator:
     if (c.shape() == KindShape::Infix && ip.selFirst >= 0 && ip.selFirst + 1 < count) return {};
     if (count >= 1 && c.shape() != KindShape::Infix && c.shape() != KindShape::Atom) return {};
-    return where + ": no operator there";
+    return where() + ": no operator there";
   case SelectionMode::BetweenFactors:
     if (!c.parent || c.parent->kind != ObjectKind::times || c.isLastChild())
-      return where + ": not between factors";
+      return where() + ": not between factors";
     return {};
   case SelectionMode::Cells:
     if (c.kind != ObjectKind::matrix || ip.selFirst < 0 || ip.selLast < 0 || ip.selFirst >= count ||
         ip.selLast >= count)
-      return where + ": bad cells";
+      return where() + ": bad cells";
     return {};
   case SelectionMode::Text: {
     const int length = static_cast<int>(c.text.size());
     if (c.kind != ObjectKind::string || ip.selFirst < 0 || ip.selLast < 0 || ip.selFirst > length ||
         ip.selLast > length)
-      return where + ": bad text caret";
+      return where() + ": bad text caret";
     return {};
   }
   }
-  return where + ": unknown mode";
+  return where() + ": unknown mode";
 }
 
 } // namespace vexmar::test
