@@ -171,14 +171,8 @@ std::vector<MachineInstruction> machineCodeOf(const std::vector<EvalInstruction>
   machine = pairSinesWithCosines(machine);
   if (finalDepth <= 1 && !machine.empty() && machine.back().opcode == MachineOpcode::Stop)
     machine.back().opcode = MachineOpcode::Return;
-  const void* const* pointEntries = detail::pointMachineEntries();
-  const void* const* intervalEntries = detail::intervalMachineEntries();
-  if (pointEntries && intervalEntries) {
-    for (MachineInstruction& i : machine) {
-      i.pointEntry = pointEntries[static_cast<std::size_t>(i.opcode)];
-      i.intervalEntry = intervalEntries[static_cast<std::size_t>(i.opcode)];
-    }
-  }
+  if (const void* const* entries = detail::pointMachineEntries())
+    for (MachineInstruction& i : machine) i.pointEntry = entries[static_cast<std::size_t>(i.opcode)];
   return machine;
 }
 

@@ -244,7 +244,7 @@ namespace {
   op_##name : body;                                                                                          \
   if (isUndefined(a)) return undefinedInterval();                                                            \
   ++ip;                                                                                                      \
-  goto * ip->intervalEntry;
+  goto* kTargets[static_cast<std::uint32_t>(ip->opcode)];
 
 #define VEXMAR_TARGET(name, form, routine) &&op_##name##form,
 #define VEXMAR_SPECIALS(OP, prefix)                                                                          \
@@ -258,10 +258,8 @@ namespace {
 #define VEXMAR_INTERVAL_FORM_CASE(name, form, routine)                                                       \
   VEXMAR_CASE(name##form, VEXMAR_INTERVAL_##form(routine))
 
-// The machines' entries, once they have been asked for them (pointMachineEntries and
-// intervalMachineEntries).
+// The point machine's entries, once it has been asked for them (pointMachineEntries).
 const void* const* pointEntries = nullptr;
-const void* const* intervalEntries = nullptr;
 
 #if defined(__GNUC__) && !defined(__clang__)
 #define VEXMAR_ONE_COPY __attribute__((noinline, noclone))
@@ -316,10 +314,13 @@ VEXMAR_ONE_COPY double runPoint(const detail::MachineInstruction* ip, double* sl
 }
 
 // The interval machine: the same program over pairs, in upward rounding; every operation encloses
-// the true values of its results. One copy, as the point machine; a null program asks for the
-// entries.
-VEXMAR_ONE_COPY IntervalValue runInterval(const detail::MachineInstruction* ip, IntervalValue* slots) {
+// the true values of its results.
+IntervalValue runInterval(const detail::MachineInstruction* ip, IntervalValue* slots) {
   using namespace upward;
+  detail::UpwardRounding rounding;
+  IntervalValue stack[kStackSize];
+  IntervalValue* top = stack;
+  IntervalValue a{kInfinity, -kInfinity};
 #if defined(__GNUC__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wpedantic" // labels as values
@@ -331,15 +332,7 @@ VEXMAR_ONE_COPY IntervalValue runInterval(const detail::MachineInstruction* ip, 
 #include "numeric/eval_opcodes.def"
       &&op_SinKeepingCos, &&op_CosKeepingSin, &&op_PushKeptCos, &&op_PushKeptSin, &&op_Return,
   };
-  if (!ip) [[unlikely]] {
-    intervalEntries = kTargets;
-    return undefined();
-  }
-  detail::UpwardRounding rounding;
-  IntervalValue stack[kStackSize];
-  IntervalValue* top = stack;
-  IntervalValue a{kInfinity, -kInfinity};
-  goto * ip->intervalEntry;
+  goto* kTargets[static_cast<std::uint32_t>(ip->opcode)];
 #define VEXMAR_OPCODE(name, listing, stack, shape, point, interval, fused)                                   \
   VEXMAR_STEP_##shape(VEXMAR_INTERVAL_LABEL, VEXMAR_INTERVAL_, name, upward::interval)                       \
       VEXMAR_ALL_FORMS(VEXMAR_INTERVAL_FORM, name, shape, fused, upward::interval)
@@ -347,11 +340,6 @@ VEXMAR_ONE_COPY IntervalValue runInterval(const detail::MachineInstruction* ip, 
   VEXMAR_SPECIALS(VEXMAR_INTERVAL_LABEL, VEXMAR_INTERVAL_)
 #pragma GCC diagnostic pop
 #else
-  if (!ip) return undefined();
-  detail::UpwardRounding rounding;
-  IntervalValue stack[kStackSize];
-  IntervalValue* top = stack;
-  IntervalValue a{kInfinity, -kInfinity};
   for (;; ++ip) {
     switch (ip->opcode) {
 #define VEXMAR_OPCODE(name, listing, stack, shape, point, interval, fused)                                   \
@@ -446,11 +434,6 @@ namespace detail {
 const void* const* pointMachineEntries() {
   if (!pointEntries) (void)runPoint(static_cast<const MachineInstruction*>(nullptr), nullptr, nullptr);
   return pointEntries;
-}
-
-const void* const* intervalMachineEntries() {
-  if (!intervalEntries) (void)runInterval(static_cast<const MachineInstruction*>(nullptr), nullptr);
-  return intervalEntries;
 }
 
 double runPointProgram(const EvalProgram& program, double* slots) { return runPoint(&program, slots); }

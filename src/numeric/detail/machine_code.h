@@ -57,10 +57,9 @@ struct MachineInstruction {
   std::int32_t otherSlot;  ///< a SlotSlot form's second slot operand
   double constant;         ///< as the instruction's; a fused form's constant operand
   IntervalValue enclosure; ///< the constant's enclosure
-  /// Where each machine's code for the opcode begins, where the compiler can jump to labels: the
-  /// machines go from instruction to instruction without looking the opcode up.
+  /// Where the point machine's code for the opcode begins, where the compiler can jump to labels:
+  /// the machine goes from instruction to instruction without looking the opcode up.
   const void* pointEntry = nullptr;
-  const void* intervalEntry = nullptr;
 };
 
 } // namespace vexmar::detail

@@ -5,10 +5,9 @@
 
 namespace vexmar::detail {
 
-/// Where each machine's code for each machine opcode begins, for MachineInstruction's pointEntry
-/// and intervalEntry; null where the compiler cannot jump to labels.
+/// Where the point machine's code for each machine opcode begins, for MachineInstruction's
+/// pointEntry; null where the compiler cannot jump to labels.
 [[nodiscard]] const void* const* pointMachineEntries();
-[[nodiscard]] const void* const* intervalMachineEntries();
 /// The point machine over `slots` (no grid caches); NaN for a program it cannot run.
 [[nodiscard]] double runPointProgram(const EvalProgram& program, double* slots);
 /// The interval machine over `slots`; (NaN, NaN) for a program it cannot run.
