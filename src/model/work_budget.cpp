@@ -13,6 +13,9 @@ constexpr std::int64_t kObjectsPerClockReading = 4096;
 
 WorkBudget& budget() { return modelState().workBudget; }
 
+// A start-up choice of the program, like installing the memory reserve's handler: no reset.
+bool timeLimitsOn = true;
+
 [[noreturn]] void spend(WorkBudget& b) {
   b.objectsLeft = 0;
   b.deadlineMs = INT64_MIN;
@@ -26,6 +29,7 @@ WorkBudgetScope::WorkBudgetScope(std::int64_t objects, std::int64_t milliseconds
   WorkBudget& b = budget();
   granted_ = std::min(objects, outer_.objectsLeft);
   b.objectsLeft = granted_;
+  if (!timeLimitsOn) milliseconds = WorkBudget::kUnlimited;
   const std::int64_t now = clock.nowMs();
   const std::int64_t deadline =
       milliseconds >= WorkBudget::kUnlimited - now ? WorkBudget::kUnlimited : now + milliseconds;
@@ -46,6 +50,8 @@ WorkBudgetScope::~WorkBudgetScope() {
   b = outer_;
   if (b.objectsLeft != WorkBudget::kUnlimited) b.objectsLeft -= std::min(spent, b.objectsLeft);
 }
+
+void setWorkTimeLimits(bool on) { timeLimitsOn = on; }
 
 void chargeNewObject() {
   WorkBudget& b = budget();

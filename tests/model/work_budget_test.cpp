@@ -46,6 +46,10 @@ TEST(WorkBudget, AnInnerScopeGetsNoMoreThanTheOuterHasLeftAndSpendsItToo) {
 }
 
 TEST(WorkBudget, StopsWhenTimeIsUp) {
+  setWorkTimeLimits(true);
+  struct Off {
+    ~Off() { setWorkTimeLimits(false); }
+  } off;
   ManualClock clock;
   {
     const WorkBudgetScope budget(WorkBudget::kUnlimited - 1, 50, clock);
@@ -59,6 +63,14 @@ TEST(WorkBudget, StopsWhenTimeIsUp) {
   const int made = makeUntilStopped(100000);
   EXPECT_GT(made, 0);
   EXPECT_LT(made, 10000);
+}
+
+TEST(WorkBudget, TestsCountOnlyObjects) {
+  ManualClock clock;
+  const WorkBudgetScope budget(100, 50, clock);
+  clock.advance(1000);
+  EXPECT_NO_THROW(checkWorkTime());
+  EXPECT_EQ(makeUntilStopped(1000), 100);
 }
 
 TEST(WorkBudget, IsCaughtAsAnAllocationFailure) {
