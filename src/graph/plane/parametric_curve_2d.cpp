@@ -31,6 +31,11 @@ constexpr std::size_t kMaxSamples = 100000;
 constexpr double kFinePixels = 3.0;
 // How many times the parameter step between two samples may be halved in search of that.
 constexpr int kMaxHalvings = 10;
+// Where the curve runs off to infinity or ends (a pole, the edge of its domain) the piece that
+// reaches there is halved on, up to this many times in all, or until the parameter cannot be
+// split further: zoomed out, the curve may run far across the window within a piece of the
+// finest step.
+constexpr int kMaxHalvingsTowardsAnEnd = 64;
 // Past this many points drawn no step is halved any more, so that a curve wound densely through
 // the window (r = theta to 10,000) keeps within a few tens of megabytes.
 constexpr std::size_t kMaxTracePoints = std::size_t{1} << 20;
@@ -189,7 +194,7 @@ void CParametricCurve2D::work(std::int64_t budgetMs) {
       const TracedPoint a{parameterAt(i - 1), samples_[i - 1].x, samples_[i - 1].y};
       const TracedPoint b{parameterAt(i), samples_[i].x, samples_[i].y};
       if (isFinitePoint(a) && isFinitePoint(b)) anyFinitePair_ = true;
-      traceSpan(a, b, 0);
+      traceSpan(a, b, 0, 0);
     }
   } catch (const std::bad_alloc&) {
     // Part of a picture could mislead: show none.
@@ -218,7 +223,7 @@ void CParametricCurve2D::startTrace() {
   frame_.fineY = kFinePixels * m.unitsPerPixelY;
 }
 
-void CParametricCurve2D::traceSpan(const TracedPoint& a, const TracedPoint& b, int depth) {
+void CParametricCurve2D::traceSpan(const TracedPoint& a, const TracedPoint& b, int depth, int halvings) {
   const double low = std::min(a.t, b.t);
   const double high = std::max(a.t, b.t);
   const IntervalValue xs = components_.x->evalIntervalU(low, high);
@@ -234,22 +239,31 @@ void CParametricCurve2D::traceSpan(const TracedPoint& a, const TracedPoint& b, i
     emit(a, b);
     return;
   }
-  if (depth == kMaxHalvings || trace_.size() >= kMaxTracePoints) {
+  // A piece from a point of the curve that may reach infinity or the end of the curve's domain is
+  // followed there; each piece beside it gets the steps of its own that any piece gets. A piece
+  // with no point of the curve at either end is not: halving it would branch without end.
+  const bool towardsAnEnd = (isFinitePoint(a) || isFinitePoint(b)) &&
+                            (!endsFinite || !isFiniteInterval(xs) || !isFiniteInterval(ys));
+  const double middleT = a.t * 0.5 + b.t * 0.5;
+  const bool canHalve = middleT != a.t && middleT != b.t && trace_.size() < kMaxTracePoints &&
+                        (towardsAnEnd ? halvings < kMaxHalvingsTowardsAnEnd : depth < kMaxHalvings);
+  if (!canHalve) {
     // At the finest step only a join that cannot be told from the curve, or one across which the
     // curve is shown to be continuous, is drawn; anything else is a pole, a jump or a domain edge.
     // A long join cut short by the point limit could stray far from the curve: it is left out.
     const bool isShort =
         endsFinite && std::fabs(b.x - a.x) <= frame_.fineX && std::fabs(b.y - a.y) <= frame_.fineY;
-    if (isShort || (endsFinite && depth == kMaxHalvings && continuityCertified(a, b))) {
+    if (isShort || (endsFinite && trace_.size() < kMaxTracePoints && continuityCertified(a, b))) {
       emit(a, b);
     } else {
       leaveOut(a);
     }
     return;
   }
-  const TracedPoint middle = pointAt(a.t * 0.5 + b.t * 0.5);
-  traceSpan(a, middle, depth + 1);
-  traceSpan(middle, b, depth + 1);
+  const TracedPoint middle = pointAt(middleT);
+  const int next = towardsAnEnd ? 0 : depth + 1;
+  traceSpan(a, middle, next, halvings + 1);
+  traceSpan(middle, b, next, halvings + 1);
 }
 
 bool CParametricCurve2D::continuityCertified(const TracedPoint& a, const TracedPoint& b) const {

@@ -106,7 +106,9 @@ private:
   [[nodiscard]] CoordinateRange rangeFromPlane() const;
   [[nodiscard]] double parameterAt(std::size_t index) const;
   void startTrace();
-  void traceSpan(const TracedPoint& a, const TracedPoint& b, int depth);
+  /// Draws the piece from a to b, halving it where needed: `depth` halvings since the last piece
+  /// that ran towards an end of the curve, `halvings` since the samples.
+  void traceSpan(const TracedPoint& a, const TracedPoint& b, int depth, int halvings);
   [[nodiscard]] bool continuityCertified(const TracedPoint& a, const TracedPoint& b) const;
   void emit(const TracedPoint& a, const TracedPoint& b);
   /// A piece from `start` is not drawn: the line breaks there.

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <limits>
 #include <numbers>
@@ -66,39 +67,87 @@ struct ParametricCurveTest : ::testing::Test {
     ASSERT_TRUE(container.setRange(static_cast<int>(coordinate), true, max));
   }
   CGraphPlane& plane() { return container.plane(); }
-  double columnOf(double x) const { return container.plane().mapping().originColumn + x * 64.0; }
-  double rowOf(double y) const { return container.plane().mapping().originRow - y * 64.0; }
+  double columnOf(double x) const {
+    return container.plane().mapping().originColumn + x * container.plane().mapping().pixelsPerUnitX;
+  }
+  double rowOf(double y) const {
+    return container.plane().mapping().originRow + y * container.plane().mapping().pixelsPerUnitY;
+  }
 
   ManualClock clock;
   CGraphContainer container{kWindow, clock};
 };
 
-// The picture a careful reader sees, against the curve at a fine spread of parameters: nothing
-// missing (every point of the curve in the window has a drawn pixel near it) and nothing invented
-// (every drawn pixel has a point of the curve near it; a line joined across a pole, a jump or a
-// gap in the domain fails this). Pixels near the edges are left out: the curve just outside may
-// be drawn cut at the edge.
+// The curve's points, found by point evaluation alone, without the interval arithmetic the
+// tracer relies on: evenly spread parameters, and between two neighbours that lie more than a pixel
+// apart the parameter halfway, again and again, until the points are a pixel apart, both lie off
+// the window on the same side, neither is a finite point, or the parameter cannot be split further.
+class PointsOfTheCurve {
+public:
+  PointsOfTheCurve(ParametricCurveTest& test, const CParametricCurve2D& curve, int width, int height)
+      : test_(test), curve_(curve), width_(width), height_(height) {
+    const CoordinateRange range = curve.parameterRange();
+    // Off the round values, where a lone point such as sgn 0 may sit: such a point is found only
+    // when a sample lands on it.
+    constexpr int kSpread = 20000;
+    constexpr double kOffset = 0.3819660112501051;
+    TracedPoint previous = add(range.min + (range.max - range.min) * kOffset / kSpread);
+    for (int i = 1; i < kSpread; ++i) {
+      const TracedPoint next = add(range.min + (range.max - range.min) * (i + kOffset) / kSpread);
+      between(previous, next, 0);
+      previous = next;
+    }
+  }
+  /// The pixels of the window that hold a point of the curve.
+  [[nodiscard]] const std::vector<PixelPoint>& pixels() const { return pixels_; }
+
+private:
+  TracedPoint add(double t) {
+    const TracedPoint p = curve_.pointAt(t);
+    const double column = std::floor(test_.columnOf(p.x) + 0.5), row = std::floor(test_.rowOf(p.y) + 0.5);
+    if (column >= 0 && column < width_ && row >= 0 && row < height_)
+      pixels_.push_back({static_cast<int>(column), static_cast<int>(row)});
+    return p;
+  }
+  void between(const TracedPoint& a, const TracedPoint& b, int depth) {
+    const double ax = test_.columnOf(a.x), ay = test_.rowOf(a.y), bx = test_.columnOf(b.x),
+                 by = test_.rowOf(b.y);
+    const bool finite = std::isfinite(ax) && std::isfinite(ay) && std::isfinite(bx) && std::isfinite(by);
+    if (finite && std::hypot(bx - ax, by - ay) <= 1.0) return;
+    if (finite && ((ax < -8 && bx < -8) || (ax > width_ + 8 && bx > width_ + 8) || (ay < -8 && by < -8) ||
+                   (ay > height_ + 8 && by > height_ + 8)))
+      return;
+    const auto defined = [](double x, double y) { return std::isfinite(x) && std::isfinite(y); };
+    if (!defined(ax, ay) && !defined(bx, by)) return;
+    const double t = a.t * 0.5 + b.t * 0.5;
+    if (depth == 60 || t == a.t || t == b.t || pixels_.size() > 5000000) return;
+    const TracedPoint middle = add(t);
+    between(a, middle, depth + 1);
+    between(middle, b, depth + 1);
+  }
+
+  ParametricCurveTest& test_;
+  const CParametricCurve2D& curve_;
+  int width_, height_;
+  std::vector<PixelPoint> pixels_;
+};
+
+// The picture a careful reader sees, against the points of the curve: nothing missing (every
+// point of the curve in the window has a drawn pixel near it) and nothing invented (every drawn
+// pixel has a point of the curve near it; a line joined across a pole, a jump or a gap in the
+// domain fails this). Pixels near the edges are left out: the curve just outside may be drawn
+// cut at the edge.
 void expectPictureShowsTheCurve(ParametricCurveTest& test, CParametricCurve2D& curve) {
-  constexpr int kWidth = 600, kHeight = 400, kPoints = 400000;
+  constexpr int kWidth = 600, kHeight = 400;
   test::Canvas canvas(PixelFormatCode::Xrgb8888, kWidth, kHeight);
   DrawingPort port;
   ASSERT_TRUE(port.attach(canvas.target()));
   curve.draw(port);
 
+  const PointsOfTheCurve points(test, curve, kWidth, kHeight);
+  const std::vector<PixelPoint>& curvePixels = points.pixels();
   std::vector<char> onCurve(static_cast<std::size_t>(kWidth * kHeight), 0);
-  std::vector<PixelPoint> curvePixels;
-  const CoordinateRange range = curve.parameterRange();
-  // Off the round values, where a lone point such as sgn 0 may sit: such a point is found only
-  // when a sample lands on it.
-  constexpr double kOffset = 0.3819660112501051;
-  for (int i = 0; i < kPoints; ++i) {
-    const TracedPoint p = curve.pointAt(range.min + (range.max - range.min) * (i + kOffset) / kPoints);
-    const double column = std::floor(test.columnOf(p.x) + 0.5), row = std::floor(test.rowOf(p.y) + 0.5);
-    if (!(column >= 0 && column < kWidth && row >= 0 && row < kHeight)) continue;
-    const PixelPoint pixel{static_cast<int>(column), static_cast<int>(row)};
-    onCurve[static_cast<std::size_t>(pixel.y * kWidth + pixel.x)] = 1;
-    curvePixels.push_back(pixel);
-  }
+  for (const PixelPoint p : curvePixels) onCurve[static_cast<std::size_t>(p.y * kWidth + p.x)] = 1;
 
   const int reach = static_cast<int>(kTolerancePixels);
   const auto inside = [&](PixelPoint p) {
@@ -135,7 +184,9 @@ struct HardCurve {
   const char* name;
   std::string text;
   Coordinate over;
-  double min, max; // NaN: the plane's default range
+  double min, max;                    // NaN: the plane's default range
+  std::array<double, 4> region{kNaN}; // the region shown; NaN: the default view
+  double resolution = 1.0;
 };
 
 TEST_F(ParametricCurveTest, HardCurvesAreDrawnWithNothingMissingAndNothingInvented) {
@@ -159,13 +210,36 @@ TEST_F(ParametricCurveTest, HardCurvesAreDrawnWithNothingMissingAndNothingInvent
       {"[r, theta] = [1 + t, 3t]", eq(kRTheta, vec(f("plus", n(1), T), f("times", n(3), T))), Coordinate::T,
        0, 2},
       {"[t, sin(1/t)], endless wiggles", eq(kXY, vec(T, f("sin", f("over", n(1), T)))), Coordinate::T, -1, 1},
+      // Zoomed out, the step between samples is wide, and so is the piece next to a pole.
+      {"[t, 1/t] over -1000 .. 1000 at 600 samples",
+       eq(kXY, vec(T, f("over", n(1), T))),
+       Coordinate::T,
+       -1000,
+       1000,
+       {-1000, 1000, -1000, 1000},
+       0.5},
+      {"r = 1/theta far out",
+       eq(R, f("over", n(1), kTheta)),
+       Coordinate::Theta,
+       -10,
+       10,
+       {-200, 200, -50, 50}},
+      {"[t, sqrt t] seen closely at its end",
+       eq(kXY, vec(T, f("sqrt", T))),
+       Coordinate::T,
+       -100,
+       100,
+       {-0.01, 0.01, -0.1, 0.1}},
   };
   for (const HardCurve& hard : cases) {
     SCOPED_TRACE(hard.name);
     container.clearGraphs();
     container.zoom(CGraphPlane::Reset);
     if (!std::isnan(hard.min)) setRange(hard.over, hard.min, hard.max);
-    CParametricCurve2D& curve = completed(hard.text);
+    if (!std::isnan(hard.region[0])) {
+      ASSERT_TRUE(plane().showRegion(hard.region[0], hard.region[1], hard.region[2], hard.region[3]));
+    }
+    CParametricCurve2D& curve = completed(hard.text, hard.resolution);
     EXPECT_EQ(curve.status(), GraphStatus::None);
     expectPictureShowsTheCurve(*this, curve);
   }
