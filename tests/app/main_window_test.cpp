@@ -295,7 +295,7 @@ TEST_F(MainWindowTest, KindsOfGraphNotDrawnYetSaySoRatherThanThatTheyCannotBe) {
   const auto type = [&](const std::string& keys) {
     for (const char c : keys) QTest::keyClick(&view, c);
   };
-  type("r=theta");
+  type("x y=1");
   QTest::keyClick(&view, Qt::Key_N, Qt::ControlModifier);
   type("y=x");
   QTest::keyClick(&view, Qt::Key_N, Qt::ControlModifier);
