@@ -216,6 +216,16 @@ int chemChildIndex(int flags, int bit) {
   return index;
 }
 
+// The flags of a `chem` object's slots that its children fill, in their order, as the typesetter
+// places them: a text form may flag more slots than the object has children.
+int filledChemFlags(const MathObject& chem) {
+  int flags = 0;
+  int children = chem.childCount() - 1;
+  for (int b : kChemSlotBits)
+    if ((chem.payloadA & (1 << b)) && children-- > 0) flags |= 1 << b;
+  return flags;
+}
+
 // The index slot commands run right lower, right upper, left lower, left upper: the order of the
 // `chem` flag bits.
 void indexSlot(InsertionPoint& ip, EditorCommand code) {
@@ -236,7 +246,7 @@ void indexSlot(InsertionPoint& ip, EditorCommand code) {
     container->kind = ObjectKind::chem;
     container->payloadA = (a ? 1 : 0) | (b ? 2 : 0);
   }
-  const int flags = container->payloadA & 0xF;
+  const int flags = filledChemFlags(*container);
   const int index = chemChildIndex(flags, bit);
   if (flags & (1 << bit)) {
     select(ip, *container->child(index));

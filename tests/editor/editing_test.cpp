@@ -306,6 +306,19 @@ TEST_F(Editing, TemplatesAndContainers) {
                 M::Operator);
 }
 
+TEST_F(Editing, IndexSlotsOfChemistryNotationFlaggedBeyondItsChildren) {
+  // A text form may flag slots that no child fills: only the filled ones count, and the flags
+  // become the slots the object then has.
+  checkCommands("chem[1,0,0,1,char[x]]", {0}, M::Object, {Command::RightUpperIndexSlot},
+                "chem[0,0,0,1,char[x],prompt[]]", {1}, M::Object);
+  checkCommands("chem[1,0,0,1,char[x]]", {0}, M::Object, {Command::LeftLowerIndexSlot},
+                "chem[1,0,0,0,char[x],prompt[]]", {1}, M::Object);
+  checkCommands("chem[1,0,0,1,char[x],char[i]]", {1}, M::Object, {Command::LeftLowerIndexSlot},
+                "chem[1,0,0,1,char[x],char[i]]", {1}, M::Object);
+  checkCommands("chem[1,0,0,1,char[x],char[i]]", {1}, M::Object, {Command::RightUpperIndexSlot},
+                "chem[1,0,0,1,char[x],char[i],prompt[]]", {2}, M::Object);
+}
+
 TEST_F(Editing, MatrixCellArithmeticWithTheClipboard) {
   editorState().clipboard.hold(readObjectText("matrix[1,2,num[1,\"1\"],num[2,\"2\"]]"));
   checkCommands("matrix[1,2,char[a],plus[char[b],char[c]]]", {}, M::Cells, {},
