@@ -47,7 +47,7 @@ inline constexpr long kCommandShare = 6;
 inline constexpr int kLongestBurst = 1500;
 #else
 inline constexpr long kCommandShare = 1;
-inline constexpr int kLongestBurst = 2500;
+inline constexpr int kLongestBurst = 4000;
 #endif
 
 // One random user action: a key with modifiers, an editor command, Undo, or a click at a point of
@@ -353,13 +353,15 @@ struct SoakRecord {
 // The per-command checks cost time in proportion to the tree. Up to kFullCheckObjects objects
 // every command is checked; beyond, every Nth, N = objects / kObjectsPerCheck, so that a command
 // costs about as much at any size. A line lives kSmallLineCommands commands; one a burst made
-// large lives kLargeLineCommands, so that random edits, cuts, pastes and Undo work on it for a
-// while; any line goes when its tree, or all trees with the undo history's copies, grow too large.
+// large lives kLargeLineCommands, and at least kCommandsAfterBurst after its last burst, so that
+// random edits, cuts, pastes and Undo work on it for a while; any line goes when its tree, or all
+// trees with the undo history's copies, grow too large.
 inline constexpr std::size_t kFullCheckObjects = 200;
 inline constexpr std::size_t kObjectsPerCheck = 50;
 inline constexpr long kChecksPerEvaluation = 3; // compiling costs more than the other checks
 inline constexpr long kSmallLineCommands = 400;
-inline constexpr long kLargeLineCommands = 1500;
+inline constexpr long kLargeLineCommands = 3000;
+inline constexpr long kCommandsAfterBurst = 500;
 inline constexpr std::size_t kLargestTree = 40'000;
 inline constexpr std::size_t kMostObjectsInUse = 1'500'000;
 
@@ -377,19 +379,27 @@ inline void runSoak(EditorFixture& f, bool algebra, long defaultCommands,
   SoakRecord record;
   std::vector<std::string> recent;
   std::size_t objects = 0; // in the line's tree, as of the last check
-  long lineStart = 0, lastCheck = 0;
-  bool large = false; // a burst has been typed into the line; its life starts when the burst ends
+  long lineStart = 0, lastBurst = 0, lastCheck = 0;
+  bool large = false; // a burst has been typed into the line
+  // Before a line goes, its whole history is undone and redone, which must lead back to the same
+  // tree.
+  auto wholeHistoryProblem = [&]() -> std::string {
+    while (redo()) {
+    } // from the newest state, after any random Undo
+    const std::string last = f.text();
+    while (undo())
+      if (std::string caret = test::caretProblem(*f.line); !caret.empty()) return "undoing: " + caret;
+    while (redo())
+      if (std::string caret = test::caretProblem(*f.line); !caret.empty()) return "redoing: " + caret;
+    if (f.text() != last) return "Undo and Redo of the whole history changed the tree";
+    return {};
+  };
   for (long i = 0; i < commands; ++i) {
-    const long lifetime = large ? kLargeLineCommands : kSmallLineCommands;
-    if (i == 0 || i - lineStart >= lifetime || objects > kLargestTree || objectsInUse() > kMostObjectsInUse) {
-      // Before the line goes, the whole history is undone and redone, which must lead back to
-      // the same tree.
-      while (redo()) {
-      } // from the newest state, after any random Undo
-      const std::string last = f.text();
-      while (undo()) ASSERT_TRUE(test::caretProblem(*f.line).empty()) << f.text();
-      while (redo()) ASSERT_TRUE(test::caretProblem(*f.line).empty()) << f.text();
-      ASSERT_EQ(f.text(), last) << "Undo and Redo of the whole history changed the tree";
+    const bool lived = i - lineStart >= (large ? kLargeLineCommands : kSmallLineCommands) &&
+                       i - lastBurst >= kCommandsAfterBurst && !source.inBurst();
+    if (i == 0 || lived || objects > kLargestTree || objectsInUse() > kMostObjectsInUse) {
+      const std::string history = wholeHistoryProblem();
+      ASSERT_TRUE(history.empty()) << history << "\n" << f.text();
       f.line->setRoot(makePrompt());
       resetEditorState();
       if (afterReset) afterReset();
@@ -402,7 +412,7 @@ inline void runSoak(EditorFixture& f, bool algebra, long defaultCommands,
     const Action action = source.next();
     if (source.inBurst()) {
       large = true;
-      lineStart = i;
+      lastBurst = i;
     }
     recent.push_back(describe(action));
     if (recent.size() > 12) recent.erase(recent.begin());
@@ -464,6 +474,8 @@ inline void runSoak(EditorFixture& f, bool algebra, long defaultCommands,
     ASSERT_EQ(f.text(), written) << "Undo then Redo changed the tree\n" << history();
     ASSERT_TRUE(test::caretProblem(*f.line).empty()) << history();
   }
+  const std::string history = wholeHistoryProblem();
+  ASSERT_TRUE(history.empty()) << history << "\n" << f.text();
   std::printf("soak: %ld commands, %ld checked, %ld lines; largest tree %zu objects, deepest %d levels, "
               "widest %d children\n",
               commands, record.checks, record.lines, record.largest.objects, record.largest.depth,
