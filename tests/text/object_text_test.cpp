@@ -1,6 +1,7 @@
 #include "text/object_text.h"
 
 #include "model/model_state.h"
+#include "text_mutations.h"
 
 #include <gtest/gtest.h>
 
@@ -407,11 +408,7 @@ TEST_F(ObjectTextTest, ErrorSaysWhatAndWhere) {
             "the text ends inside an object (expected ',' or ']')");
 }
 
-// A text touching every part of the grammar.
-const std::string kRichText =
-    R"(plus[(*x-3xi1is0.5snuv*)num[1.5,"1.5"],char[theta,1,2,3,1,2],string["a""b"],)"
-    R"(matrix[(*j1j*)2,1,dummy[a],num[-2e-05,"-2e-05"]],indexes[0,1,prompt[],prompt[]],)"
-    R"(tensor[5,prompt[],prompt[]],chem[1,0,0,1,prompt[]],over[char[x],sqrt[char[y]]]])";
+using test::text::kRichText;
 
 TEST_F(ObjectTextTest, EveryProperPrefixIsRefused) {
   ASSERT_EQ(reread(kRichText), kRichText);
@@ -423,27 +420,9 @@ TEST_F(ObjectTextTest, EveryProperPrefixIsRefused) {
 
 TEST_F(ObjectTextTest, MutatedTextsNeverCrashAndReadBackStable) {
   std::mt19937 random(20240611);
-  using namespace std::string_literals;
-  const std::string alphabet = "[](*),\"0123456789.-+eExysnuvAfprcmlitwabj\0\xFF"s;
   int accepted = 0;
   for (int round = 0; round < 20000; ++round) {
-    std::string text = kRichText;
-    for (int edits = 1 + static_cast<int>(random() % 3); edits > 0; --edits) {
-      const std::size_t at = random() % text.size();
-      const char c = (random() % 4 == 0) ? static_cast<char>(random()) : alphabet[random() % alphabet.size()];
-      switch (random() % 3) {
-      case 0:
-        text[at] = c;
-        break;
-      case 1:
-        text.insert(text.begin() + static_cast<std::ptrdiff_t>(at), c);
-        break;
-      default:
-        text.erase(at, 1 + random() % 4);
-        break;
-      }
-      if (text.empty()) text = "[";
-    }
+    const std::string text = test::text::mutateText(kRichText, random);
     const ObjectPtr tree = readObjectText(text);
     if (!tree) continue;
     ++accepted;
