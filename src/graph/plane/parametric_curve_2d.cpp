@@ -21,7 +21,6 @@ namespace vexmar {
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
 // Samples beyond this many would only cost memory and time: a resolution read from a damaged
 // document must not ask for billions.
@@ -36,6 +35,9 @@ constexpr int kMaxHalvings = 10;
 // split further: zoomed out, the curve may run far across the window within a piece of the
 // finest step.
 constexpr int kMaxHalvingsTowardsAnEnd = 64;
+// However the enclosures behave, one step between samples is cut into at most this many pieces:
+// enough to follow an end on both sides of a sample, each piece beside the way halved ten times.
+constexpr int kMaxPiecesPerStep = 1 << 17;
 // Past this many points drawn no step is halved any more, so that a curve wound densely through
 // the window (r = theta to 10,000) keeps within a few tens of megabytes.
 constexpr std::size_t kMaxTracePoints = std::size_t{1} << 20;
@@ -194,6 +196,7 @@ void CParametricCurve2D::work(std::int64_t budgetMs) {
       const TracedPoint a{parameterAt(i - 1), samples_[i - 1].x, samples_[i - 1].y};
       const TracedPoint b{parameterAt(i), samples_[i].x, samples_[i].y};
       if (isFinitePoint(a) && isFinitePoint(b)) anyFinitePair_ = true;
+      halvingsLeft_ = kMaxPiecesPerStep - 1;
       traceSpan(a, b, 0, 0);
     }
   } catch (const std::bad_alloc&) {
@@ -239,20 +242,23 @@ void CParametricCurve2D::traceSpan(const TracedPoint& a, const TracedPoint& b, i
     emit(a, b);
     return;
   }
-  // A piece from a point of the curve that may reach infinity or the end of the curve's domain is
-  // followed there; each piece beside it gets the steps of its own that any piece gets. A piece
-  // with no point of the curve at either end is not: halving it would branch without end.
+  // A piece from a point of the curve towards infinity or the end of the curve's domain is
+  // followed there: one with an end that is no finite point, or one whose enclosure is unbounded and
+  // whose ends lie apart. Each piece beside it gets the halvings of its own that any piece gets. A
+  // piece with no finite point at either end is not followed (halving it would branch without
+  // end), nor one whose close ends suggest an enclosure merely too wide (sin t / t at 0).
+  const bool isShort =
+      endsFinite && std::fabs(b.x - a.x) <= frame_.fineX && std::fabs(b.y - a.y) <= frame_.fineY;
   const bool towardsAnEnd = (isFinitePoint(a) || isFinitePoint(b)) &&
-                            (!endsFinite || !isFiniteInterval(xs) || !isFiniteInterval(ys));
+                            (!endsFinite || (!isShort && (!isFiniteInterval(xs) || !isFiniteInterval(ys))));
   const double middleT = a.t * 0.5 + b.t * 0.5;
-  const bool canHalve = middleT != a.t && middleT != b.t && trace_.size() < kMaxTracePoints &&
+  const bool canHalve = middleT != a.t && middleT != b.t && halvingsLeft_ > 0 &&
+                        trace_.size() < kMaxTracePoints &&
                         (towardsAnEnd ? halvings < kMaxHalvingsTowardsAnEnd : depth < kMaxHalvings);
   if (!canHalve) {
     // At the finest step only a join that cannot be told from the curve, or one across which the
     // curve is shown to be continuous, is drawn; anything else is a pole, a jump or a domain edge.
     // A long join cut short by the point limit could stray far from the curve: it is left out.
-    const bool isShort =
-        endsFinite && std::fabs(b.x - a.x) <= frame_.fineX && std::fabs(b.y - a.y) <= frame_.fineY;
     if (isShort || (endsFinite && trace_.size() < kMaxTracePoints && continuityCertified(a, b))) {
       emit(a, b);
     } else {
@@ -260,6 +266,7 @@ void CParametricCurve2D::traceSpan(const TracedPoint& a, const TracedPoint& b, i
     }
     return;
   }
+  --halvingsLeft_;
   const TracedPoint middle = pointAt(middleT);
   const int next = towardsAnEnd ? 0 : depth + 1;
   traceSpan(a, middle, next, halvings + 1);

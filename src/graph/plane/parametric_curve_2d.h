@@ -132,6 +132,7 @@ private:
   std::vector<TracedPoint> trace_;
   /// The last complete picture, drawn while the trace is made again after a scroll or resize.
   std::vector<TracedPoint> retained_;
+  int halvingsLeft_ = 0;       ///< for the step between two samples being traced
   bool traceOpen_ = false;     ///< the trace's last point continues into the next piece
   bool loosePoint_ = false;    ///< the piece before the next one was left out
   bool anyFinitePair_ = false; ///< two neighbouring samples were both finite

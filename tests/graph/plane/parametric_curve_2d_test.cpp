@@ -224,6 +224,13 @@ TEST_F(ParametricCurveTest, HardCurvesAreDrawnWithNothingMissingAndNothingInvent
        -10,
        10,
        {-200, 200, -50, 50}},
+      {"r = sin theta / theta seen closely where it is 0/0",
+       eq(R, f("over", f("sin", kTheta), kTheta)),
+       Coordinate::Theta,
+       -6 * kPi,
+       6 * kPi,
+       {0.99, 1.01, -0.01, 0.01},
+       0.5},
       {"[t, sqrt t] seen closely at its end",
        eq(kXY, vec(T, f("sqrt", T))),
        Coordinate::T,
@@ -471,6 +478,16 @@ TEST_F(ParametricCurveTest, TheReadoutSnapsToACrossingWithAnotherGraph) {
   ASSERT_EQ(plane().dragMode(), DragMode::Reading);
   EXPECT_NEAR(plane().readout().x, crossing, 1e-9);
   EXPECT_NEAR(plane().readout().y, crossing, 1e-9);
+}
+
+TEST_F(ParametricCurveTest, AnEnclosureThatNeverNarrowsCostsAtMostTheFinestStep) {
+  // 1e-30 / (t - t + 1e-30) is 1 wherever it is evaluated, but its enclosure over any piece is
+  // unbounded: each step is halved ten times, and no more.
+  const std::string one = "over[num[1e-30,\"1e-30\"],plus[" + T + ",minus[" + T + "],num[1e-30,\"1e-30\"]]]";
+  const CParametricCurve2D& line = completed(eq(kXY, vec(T, one)), 0.0);
+  EXPECT_LE(line.trace().size(), 199u * 1024 + 1);
+  for (const TracedPoint& p : line.trace()) EXPECT_EQ(p.y, 1.0) << p.t;
+  EXPECT_EQ(line.status(), GraphStatus::None);
 }
 
 TEST_F(ParametricCurveTest, OddPlanesAndRangesDrawNothingFalseAndNeverFail) {
