@@ -66,7 +66,9 @@ protected:
 
 TEST_F(DocumentGraphs, RebuildStoresIndexesAndDropsSurfacePatternsInThePlane) {
   DocumentModel document;
-  const std::string texts[] = {eq(c("y"), c("x")), eq(c("y"), "prompt[]"), eq(c("r"), kTheta),
+  // x y = 1, an implicit curve, is recognised but not drawn yet.
+  const std::string texts[] = {eq(c("y"), c("x")), eq(c("y"), "prompt[]"),
+                               eq(k("times", {c("x"), c("y")}), "num[1,\"1\"]"),
                                eq(c("y"), "sin[" + c("x") + "]")};
   for (int i = 0; i < 4; ++i) {
     EquationRecord& record = document.addEquation(i - 1);
