@@ -206,6 +206,11 @@ void renderFromValue(MathObject& number, ObjectPtr& root, char separator) {
   int exponent = 0;
   std::from_chars(exponentText.data(), exponentText.data() + exponentText.size(), exponent);
   record.keepMantissa(replaced(std::string_view(rendering).substr(0, e), '.', separator), exponent);
+  // At a tie of the last digit the whole value and the mantissa, a double of its own, may round
+  // apart; the mantissa shows what its value renders as, so that reading the text again keeps it.
+  std::string mantissaText;
+  appendGeneral(mantissaText, record.value, kRenderDigits);
+  record.setDisplayText(replaced(mantissaText, '.', separator));
 
   ObjectPtr power = makeNumber(exponent, std::to_string(exponent));
   MathObject* parent = number.parent;

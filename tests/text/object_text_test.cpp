@@ -276,10 +276,13 @@ TEST_F(ObjectTextTest, NumbersShowingAnotherValueAreRenderedAfterReading) {
       {"small value keeps its place", R"(plus[char[x],num[2.5e-7,"0"],char[y]])",
        R"(plus[char[x],sn[num[2.5,"2.5"],num[-7,"-7"]],char[y]])"},
       {"exponent near the end of the range", R"(num[-2e-300,""])", R"(sn[num[-2,"-2"],num[-300,"-300"]])"},
+      {"mantissa at a tie of the last digit", R"(num[8888888088465,"0"])",
+       R"(sn[num[8.888888088465,"8.88888808847"],num[12,"12"]])"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     EXPECT_EQ(reread(row.text), row.reread);
+    EXPECT_EQ(reread(row.reread), row.reread);
   }
   modelState().decimalSeparator = ',';
   EXPECT_EQ(reread(R"(num[0.25,""])"), R"(num[0.25,"0.25"])");
