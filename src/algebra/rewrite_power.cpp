@@ -4,6 +4,7 @@
 #include "algebra/factor_order.h"
 #include "algebra/simplify.h"
 #include "algebra/tree_services.h"
+#include "numeric/literal_rational.h"
 
 #include <cmath>
 #include <cstdint>
@@ -54,20 +55,12 @@ void splitSignFromBase(MathObject& o, ObjectPtr magnitude, ObjectPtr exponent, R
 }
 
 // The numerator's parity when the exponent is a literal fraction p/q whose lowest terms have
-// an odd q: such powers stay real below zero (the evaluator takes (-8)^(1/3) as -2), so the
+// an odd q > 1: the evaluator takes such powers as real below zero ((-8)^(1/3) is -2), so the
 // sign of a negative base can be split off. Empty for any other exponent.
 std::optional<bool> oddRootNumeratorIsOdd(const MathObject& exponent) {
-  const MathObject* fraction = &exponent;
-  if (fraction->kind == ObjectKind::minus && fraction->childCount() == 1) fraction = fraction->child(0);
-  if (fraction->kind != ObjectKind::over || fraction->childCount() != 2 ||
-      !isIntegerNumber(fraction->child(0)) || !isIntegerNumber(fraction->child(1)) ||
-      valueOf(*fraction->child(1)) == 0)
-    return std::nullopt;
-  const double p = valueOf(*fraction->child(0));
-  const double q = valueOf(*fraction->child(1));
-  const auto divisor = static_cast<double>(gcdOf(p, q));
-  if (isEvenInteger(q / divisor)) return std::nullopt;
-  return !isEvenInteger(p / divisor);
+  const std::optional<Rational> e = literalRational(exponent);
+  if (!e || e->q == 1 || e->q % 2 == 0) return std::nullopt;
+  return e->p % 2 != 0;
 }
 
 bool isMinusOne(const MathObject& o) {
