@@ -231,7 +231,8 @@ const MathObject* equationOf(const MathObject& tree) {
 } // namespace
 
 bool isInequality(const MathObject& node) {
-  return node.kind == ObjectKind::lessthan || node.kind == ObjectKind::greaterthan;
+  return node.kind == ObjectKind::lessthan || node.kind == ObjectKind::greaterthan ||
+         node.kind == ObjectKind::leq || node.kind == ObjectKind::geq;
 }
 
 bool isColourFormula(const MathObject& condition) {

@@ -41,6 +41,20 @@ void collect(ConditionTrees split, std::vector<ObjectPtr>& conjunction, std::vec
   boundary.push_back(std::move(split.boundary));
 }
 
+// One link of a chain as the compiler takes it. A strict comparison of a term with itself is
+// false, which interval evaluation cannot see (x over a box is not less than x over the same box,
+// but it cannot show that); a ≤ b is a < b or a = b.
+ObjectPtr comparisonOf(ObjectKind kind, const MathObject& a, const MathObject& b) {
+  const bool strict = kind == ObjectKind::lessthan || kind == ObjectKind::greaterthan;
+  if (strict && treeEqual(a, b)) return makeAlgebraNumber(AlgebraConstant::Zero);
+  if (strict) return makeObject(kind, cloneTree(a), cloneTree(b));
+  ObjectPtr either = makeObject(ObjectKind::vee);
+  appendChild(*either, makeObject(kind == ObjectKind::leq ? ObjectKind::lessthan : ObjectKind::greaterthan,
+                                  cloneTree(a), cloneTree(b)));
+  appendChild(*either, makeObject(ObjectKind::equal, cloneTree(a), cloneTree(b)));
+  return either;
+}
+
 int curveModeOf(double value) {
   if (value == 0.0) return 0;
   if (value == 1.0) return 1;
@@ -57,7 +71,7 @@ ConditionTrees splitInequality(const MathObject& chain) {
     const MathObject* a = chain.child(i);
     const MathObject* b = chain.child(i + 1);
     if (!a || !b) return {};
-    comparisons.push_back(makeObject(chain.kind, cloneTree(*a), cloneTree(*b)));
+    comparisons.push_back(comparisonOf(chain.kind, *a, *b));
     differences.push_back(makeDifference(cloneTree(*a), cloneTree(*b)));
   }
   return {joinConjunction(std::move(comparisons)), joinProduct(std::move(differences))};

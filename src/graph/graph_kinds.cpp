@@ -1,6 +1,7 @@
 #include "graph/graph_kinds.h"
 
 #include "graph/plane/explicit_curve.h"
+#include "graph/plane/implicit_curve.h"
 #include "graph/plane/parametric_curve_2d.h"
 
 #include <array>
@@ -10,8 +11,8 @@ namespace vexmar {
 namespace {
 
 // One row per form: the factory that builds it in the plane and the one that builds it in space.
-// A null factory marks a form that is recognised but has no graph kind there yet: implicit curves
-// and regions, vector fields, density and contour plots, and every graph in space. Such an equation makes no
+// A null factory marks a form that is recognised but has no graph kind there yet: vector fields,
+// density and contour plots, and every graph in space. Such an equation makes no
 // graph, and the equation view explains nothing more than that. A new kind adds its own file and fills its
 // rows here.
 struct GraphKindRow {
@@ -46,12 +47,12 @@ constexpr std::array<GraphKindRow, kGraphFormCount> kGraphKinds = {{
     {GraphForm::ParametricSurfaceXYZ, nullptr, nullptr},
     {GraphForm::SphericalSurface, nullptr, nullptr},
     {GraphForm::CylindricalSurface, nullptr, nullptr},
-    {GraphForm::ImplicitCurve, nullptr, nullptr},
+    {GraphForm::ImplicitCurve, addImplicitCurve, nullptr},
     {GraphForm::ImplicitSurface, nullptr, nullptr},
     {GraphForm::ExpressionInX, addCurveYOfX, nullptr},
     {GraphForm::ExpressionInY, addCurveXOfY, nullptr},
     {GraphForm::ExpressionInXYRTheta, nullptr, nullptr},
-    {GraphForm::InequalityRegion, nullptr, nullptr},
+    {GraphForm::InequalityRegion, addInequalityRegion, nullptr},
 }};
 
 // The table is read by form code, so a missing or misplaced row must not compile.

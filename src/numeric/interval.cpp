@@ -70,6 +70,7 @@ template <typename F, typename Exact>
 IntervalValue monotonicWithin(IntervalValue a, double low, double high, bool increasing, Routine routine, F f,
                               Exact exact) {
   if (a.upper < low || a.lower > high) return undefined();
+  if (a.lower < low || a.upper > high) notePartlyUndefined();
   Bounds atFrom, atTo;
   valuesAt(routine, f, exact, std::max(a.lower, low), std::min(a.upper, high), atFrom, atTo);
   return increasing ? IntervalValue{atFrom.low, atTo.high} : IntervalValue{atTo.low, atFrom.high};
@@ -189,6 +190,7 @@ bool log10Exact(double x, double log, double& value) {
 template <typename F, typename Exact>
 IntervalValue logarithm(IntervalValue a, Routine routine, F log, Exact exact) {
   if (a.upper < 0) return undefined();
+  if (a.lower < 0) notePartlyUndefined();
   Bounds atLow, atHigh;
   valuesAt(routine, log, exact, std::max(a.lower, 0.0), a.upper, atLow, atHigh);
   return {a.lower <= 0 ? -kInfinity : atLow.low, atHigh.high};
@@ -285,8 +287,13 @@ IntervalValue realPower(IntervalValue base, IntervalValue exponent) {
   IntervalValue result = undefined();
   if (base.upper >= 0)
     result = hull(result, powerOfNonnegativeBase(std::max(base.lower, 0.0), base.upper, exponent));
-  if (base.lower < 0)
+  if (base.lower < 0) {
     result = hull(result, powerOfNegativeBase(base.lower, std::min(base.upper, 0.0), exponent));
+    // Below zero only integer exponents have values.
+    const bool integerExponent =
+        exponent.lower == exponent.upper && std::trunc(exponent.lower) == exponent.lower;
+    if (!integerExponent && !isUndefined(result)) notePartlyUndefined();
+  }
   return result;
 }
 
@@ -321,6 +328,7 @@ IntervalValue intervalRationalPower(IntervalValue base, double p, int q) {
   };
   if (base.lower >= 0 || q % 2 == 0) {
     if (base.upper < 0) return undefined(); // an even denominator has nothing below zero
+    if (base.lower < 0) notePartlyUndefined();
     return magnitude(std::max(base.lower, 0.0), base.upper);
   }
   if (isEvenInteger(p)) // an even function: the magnitudes decide

@@ -38,6 +38,10 @@ struct NumericState {
   double animatedVariable = 'n';
   ParameterList parameters;
   ErrorWord errors;
+  /// Set by an interval routine whose argument reached outside its domain over a stretch (the
+  /// square root of [-1, 4]): the enclosure then holds the values of the defined part only, and
+  /// a region drawn from it must not be filled where the relation has no value. Callers clear it.
+  bool partlyUndefined = false;
 
   /// Grows both views to at least `count` slots.
   void ensureSlots(int count);

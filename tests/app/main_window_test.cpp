@@ -288,21 +288,21 @@ TEST_F(MainWindowTest, UndoPutsADeletedEquationBackAndRedoDeletesItAgain) {
   EXPECT_EQ(text(2), "prompt[]");
 }
 
-TEST_F(MainWindowTest, KindsOfGraphNotDrawnYetSaySoRatherThanThatTheyCannotBe) {
+TEST_F(MainWindowTest, StatusesAndKindsOfGraphNotDrawnYetAreShownUnderTheirEquations) {
   open();
   CVexmarView& view = window->equationView();
   VexmarDocument& document = window->document();
   const auto type = [&](const std::string& keys) {
     for (const char c : keys) QTest::keyClick(&view, c);
   };
-  type("x y=1");
+  type("x<x");
   QTest::keyClick(&view, Qt::Key_N, Qt::ControlModifier);
   type("y=x");
   QTest::keyClick(&view, Qt::Key_N, Qt::ControlModifier);
   type("y=");
   QTest::keyClick(&view, Qt::Key_Return);
   window->graphView().finishGraphs();
-  EXPECT_EQ(document.messageLine(0), "This kind of graph is recognised but not drawn yet");
+  EXPECT_EQ(document.messageLine(0), "False everywhere");
   EXPECT_EQ(document.messageLine(1), "");
   EXPECT_EQ(document.messageLine(2), "Can't graph equations with question marks");
 

@@ -66,7 +66,6 @@ protected:
 
 TEST_F(DocumentGraphs, RebuildStoresIndexesAndDropsSurfacePatternsInThePlane) {
   DocumentModel document;
-  // x y = 1, an implicit curve, is recognised but not drawn yet.
   const std::string texts[] = {eq(c("y"), c("x")), eq(c("y"), "prompt[]"),
                                eq(k("times", {c("x"), c("y")}), "num[1,\"1\"]"),
                                eq(c("y"), "sin[" + c("x") + "]")};
@@ -79,8 +78,8 @@ TEST_F(DocumentGraphs, RebuildStoresIndexesAndDropsSurfacePatternsInThePlane) {
   rebuildAllGraphs(container, document);
   EXPECT_EQ(document.equation(0).graphIndex, 0);
   EXPECT_EQ(document.equation(1).graphIndex, -1);
-  EXPECT_EQ(document.equation(2).graphIndex, -1);
-  EXPECT_EQ(document.equation(3).graphIndex, 1);
+  EXPECT_EQ(document.equation(2).graphIndex, 1);
+  EXPECT_EQ(document.equation(3).graphIndex, 2);
   EXPECT_EQ(document.equation(0).colourCode, 1.0);
   EXPECT_EQ(document.equation(3).status, 0);
 }

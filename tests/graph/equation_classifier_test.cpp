@@ -139,7 +139,8 @@ TEST(EquationClassifier, ExpressionsAndInequalities) {
       {"disc", k("lessthan", {k("plus", {sq(x), sq(y)}), n(4)}), form(30), why(R::Inequality2DIn3D)},
       {"chain of inequalities", k("lessthan", {n(0), x, y}), form(30), why(R::Inequality2DIn3D)},
       {"greater than", k("greaterthan", {y, x}), form(30), why(R::Inequality2DIn3D)},
-      {"less or equal is never graphed", k("leq", {x, n(1)}), why(R::WrongForm), why(R::WrongForm)},
+      {"less or equal", k("leq", {x, n(1)}), form(30), why(R::Inequality2DIn3D)},
+      {"chain of greater or equal", k("geq", {x, y, x}), form(30), why(R::Inequality2DIn3D)},
       {"inequality in z", k("lessthan", {c("z"), n(1)}), why(R::WrongForm), why(R::WrongForm)},
   };
   for (const Row& row : rows) check(row);
@@ -170,8 +171,8 @@ TEST(EquationClassifier, ConditionsAfterTheComma) {
        why(R::ConditionNotAppropriate), why(R::ConditionUnparsable)},
       {"vector mixing coordinates and t", k("comma", {eq(vec({x, y, z}), vec({x, y, c("t")})), xPositive}),
        why(R::WrongForm), why(R::WrongForm)},
-      {"less or equal condition", k("comma", {surface, k("leq", {x, n(0)})}), why(R::ConditionUnparsable),
-       why(R::ConditionUnparsable)},
+      {"less or equal condition", k("comma", {surface, k("leq", {x, n(0)})}), why(R::ConditionNotAppropriate),
+       form(5)},
       {"unfinished condition", k("comma", {surface, "prompt[]"}), why(R::ConditionUnparsable),
        why(R::ConditionUnparsable)},
       {"an equation is no condition", k("comma", {surface, eq(x, n(1))}), why(R::ConditionNotAppropriate),

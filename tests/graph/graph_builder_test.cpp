@@ -89,7 +89,6 @@ TEST_F(GraphBuilderTest, ExplicitFormsBuildCurvesIndexedInListOrder) {
 }
 
 TEST_F(GraphBuilderTest, FormsWithoutAGraphKindAndUngraphableEquationsBuildNothing) {
-  EXPECT_EQ(build(eq(sq(c("x")), sq(c("y")))), -1); // implicit curve
   EXPECT_EQ(build("comma[" + eq(c("y"), c("x")) + ",greaterthan[" + c("x") + "," + n(0) + "]]"), -1);
   EXPECT_EQ(build(eq(c("y"), "prompt[]")), -1);
   EXPECT_EQ(container.plane().graphCount(), 0);

@@ -1,5 +1,7 @@
 #include "numeric/interval.h"
 
+#include "numeric/numeric_state.h"
+
 #include "numeric/real_functions.h"
 
 #include <gtest/gtest.h>
@@ -330,6 +332,93 @@ TEST(IntervalEnclosure, PartlyOutsideTheDomainEnclosesTheDefinedPart) {
     EXPECT_TRUE(closeBound(row.result.lower, row.expected.lower, 4e-15)) << row.name << show(row.result);
     EXPECT_TRUE(closeBound(row.result.upper, row.expected.upper, 4e-15)) << row.name << show(row.result);
   }
+}
+
+// A region drawn from an enclosure must know when part of the box has no value at all.
+TEST(IntervalEnclosure, ReachingOutsideTheDomainIsNoted) {
+  struct Row {
+    const char* name;
+    IntervalValue (*operation)();
+    bool partlyUndefined;
+  };
+  const Row rows[] = {
+      {"square root from below zero",
+       [] {
+         return intervalSqrt({-1, 4});
+       },
+       true},
+      {"square root from zero",
+       [] {
+         return intervalSqrt({0, 4});
+       },
+       false},
+      {"ln from below zero",
+       [] {
+         return intervalLn({-1, 1});
+       },
+       true},
+      {"ln from zero",
+       [] {
+         return intervalLn({0, 1});
+       },
+       false},
+      {"arcsin beyond 1",
+       [] {
+         return intervalArcsin({0, 2});
+       },
+       true},
+      {"arcsin within",
+       [] {
+         return intervalArcsin({-1, 1});
+       },
+       false},
+      {"arcsec across the gap",
+       [] {
+         return intervalArcsec({0.5, 2});
+       },
+       true},
+      {"arcsec beside the gap",
+       [] {
+         return intervalArcsec({1, 2});
+       },
+       false},
+      {"an even root below zero",
+       [] {
+         return intervalRationalPower({-1, 1}, 1, 4);
+       },
+       true},
+      {"an odd root below zero",
+       [] {
+         return intervalRationalPower({-1, 1}, 1, 3);
+       },
+       false},
+      {"a fractional power of a negative base",
+       [] {
+         return intervalPower({-1, 1}, {0.5, 0.5});
+       },
+       true},
+      {"an integer power of a negative base",
+       [] {
+         return intervalPower({-1, 1}, {3, 3});
+       },
+       false},
+      {"a pole is a single point",
+       [] {
+         return intervalReciprocal({-1, 1});
+       },
+       false},
+      {"wholly outside is undefined, not partly",
+       [] {
+         return intervalSqrt({-2, -1});
+       },
+       false},
+  };
+  for (const Row& row : rows) {
+    numericState().partlyUndefined = false;
+    (void)row.operation();
+    EXPECT_EQ(numericState().partlyUndefined, row.partlyUndefined) << row.name;
+  }
+  numericState().partlyUndefined = false;
 }
 
 // The machine's rules, and values known exactly kept exact: otherwise x^2 over [-1, 2] would get a

@@ -337,13 +337,10 @@ void CExplicitCurve::parameterChanged(std::uint16_t name, double value) {
 }
 
 void CExplicitCurve::setProperty(int which, double value) {
-  if (which != GraphProperty::CurveMode) {
+  if (which != GraphProperty::CurveMode)
     CGraph2D::setProperty(which, value);
-    return;
-  }
-  if (value != 0.0 && value != 1.0 && value != 2.0) return;
-  curveMode_ = static_cast<int>(value);
-  invalidate();
+  else if (takeCurveMode(value, curveMode_))
+    invalidate();
 }
 
 void CExplicitCurve::invalidate() {

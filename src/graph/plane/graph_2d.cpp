@@ -57,6 +57,12 @@ void CGraph2D::setProperty(int which, double value) {
   if (which == GraphProperty::ColourIndex) style_->setFromColourIndex(value);
 }
 
+bool CGraph2D::takeCurveMode(double value, int& mode) {
+  if (value != 0.0 && value != 1.0 && value != 2.0) return false;
+  mode = static_cast<int>(value);
+  return true;
+}
+
 bool applyParameterValue(std::uint16_t name, double value) {
   NumericState& state = numericState();
   // The animated letter is read live by the programs; any other is baked in at compilation.

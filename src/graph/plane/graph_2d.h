@@ -95,6 +95,10 @@ public:
   [[nodiscard]] const GraphStyle& style() const { return *style_; }
 
 protected:
+  /// Puts a curve mode given as exactly 0.0, 1.0 or 2.0 into `mode`; false, changing nothing, for
+  /// any other value.
+  static bool takeCurveMode(double value, int& mode);
+
   const CGraphPlane& plane_;
   std::unique_ptr<GraphStyle> style_;
 };

@@ -9,6 +9,7 @@
 
 #include "numeric/detail/upward_rounding.h"
 #include "numeric/interval.h"
+#include "numeric/numeric_state.h"
 
 #include <algorithm>
 #include <limits>
@@ -28,6 +29,9 @@ inline constexpr double kUndefined = std::numeric_limits<double>::quiet_NaN();
 inline constexpr int kMultipliedExponentLimit = 64;
 
 inline IntervalValue undefined() { return {kUndefined, kUndefined}; }
+
+/// The argument was partly outside the domain: the result encloses the defined part only.
+inline void notePartlyUndefined() { numericState().partlyUndefined = true; }
 
 inline IntervalValue intervalAdd(IntervalValue a, IntervalValue b) {
   double lower = downSum(a.lower, b.lower);
@@ -200,6 +204,7 @@ inline IntervalValue intervalPower(IntervalValue base, IntervalValue exponent) {
 /// The square root of the part of the interval at or above zero.
 inline IntervalValue intervalSqrt(IntervalValue a) {
   if (a.upper < 0) return undefined();
+  if (a.lower < 0) notePartlyUndefined();
   return {a.lower > 0 ? downSqrt(a.lower) : 0.0, std::sqrt(a.upper)};
 }
 
