@@ -487,12 +487,6 @@ int addImplicitCurve(GraphKindRequest& request) {
       !equation.child(1))
     return -1;
   ObjectPtr truth = cloneTree(equation);
-  if (request.condition) {
-    ObjectPtr both = makeObject(ObjectKind::wedge);
-    appendChild(*both, std::move(truth));
-    appendChild(*both, cloneTree(request.condition->tree()));
-    truth = std::move(both);
-  }
   return addRelation(request, std::move(truth),
                      makeDifference(cloneTree(*equation.child(0)), cloneTree(*equation.child(1))), true);
 }

@@ -113,8 +113,8 @@ private:
   int mapsComputed_ = 0;
 };
 
-/// The graph-kind factories: F(x, y) = G(x, y), with any inequalities after the comma joined in,
-/// and an inequality region.
+/// The graph-kind factories: F(x, y) = G(x, y), and an inequality region (with the inequalities
+/// after its comma joined in by the builder).
 int addImplicitCurve(GraphKindRequest& request);
 int addInequalityRegion(GraphKindRequest& request);
 
