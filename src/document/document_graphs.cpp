@@ -40,6 +40,8 @@ bool documentIs3D(const DocumentModel& document) {
 void rebuildAllGraphs(CGraphContainer& container, DocumentModel& document) {
   const bool for3D = documentIs3D(document);
   container.setActive3D(for3D);
+  // Building marks the parameters the equations use; one no longer used loses its mark.
+  numericState().parameters.clearInUse();
   container.showRange(-1);
   for (int i = 0; i < document.equationCount(); ++i) {
     EquationRecord& record = document.equation(i);

@@ -30,6 +30,9 @@ public:
   /// The value of the parameter with this name, read as valueForLetter reads it.
   [[nodiscard]] double valueForName(std::string_view name) const;
   void clear() { parameters_.clear(); }
+  void clearInUse() {
+    for (Parameter& p : parameters_) p.inUse = false;
+  }
   [[nodiscard]] const std::vector<Parameter>& all() const { return parameters_; }
 
 private:
