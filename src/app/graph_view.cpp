@@ -1,3 +1,6 @@
+// Ahead of every Qt header, whose keyword macros would rewrite the engine's `slots` member.
+#include "numeric/numeric_state.h"
+
 #include "app/graph_view.h"
 
 #include "app/frame_image.h"
@@ -65,6 +68,13 @@ void CGraphView::initialise() {
     if (graphingOn()) rebuildGraphs();
   });
   connect(&document_, &VexmarDocument::equationRecoloured, this, &CGraphView::recolour);
+
+  // The slider starts at the value and letter the numeric engine starts with.
+  AnimationSlider& animation = document_.animation();
+  SliderSettings settings = animation.settings();
+  settings.variable = static_cast<std::uint16_t>(numericState().animatedVariable);
+  animation.setSettings(settings);
+  animation.setValue(numericState().animationValue);
 }
 
 bool CGraphView::graphingOn() const { return document_.graphingOn(); }
@@ -171,12 +181,21 @@ void CGraphView::wakeIdle() {
 bool CGraphView::idleStep() {
   if (!graphingOn()) return false;
   const bool complete = container_.allComplete();
-  if (firstPass_ && complete) {
+  AnimationSlider& animation = document_.animation();
+  if (firstPass_ && complete && !animation.animating()) {
     refreshStatuses();
     firstPass_ = false;
   }
   if (container_.active().takeRedrawRequest()) update();
-  if (complete) return false;
+  if (animation.animating()) {
+    if (animation.step(clock_.nowMs(), complete)) {
+      animationMoved();
+      emit animationStepped();
+    } else if (!animation.animating()) {
+      emit animationStepped(); // played once to the end
+    }
+  }
+  if (container_.allComplete()) return animation.animating();
   container_.work(kSliceMs);
   update();
   return true;
@@ -184,8 +203,8 @@ bool CGraphView::idleStep() {
 
 void CGraphView::finishGraphs(int limitMs) {
   const std::int64_t end = clock_.nowMs() + limitMs;
-  while (idleStep() && clock_.nowMs() < end) {
-  }
+  // A running animation wants idle time for ever; finished means every graph complete.
+  while (graphingOn() && !container_.allComplete() && clock_.nowMs() < end) idleStep();
   idleStep();
 }
 
@@ -270,6 +289,35 @@ void CGraphView::setCurveMode(int mode) {
   container_.setProperty(GraphProperty::CurveMode, mode, record.graphIndex);
   firstPass_ = true;
   update();
+  wakeIdle();
+}
+
+void CGraphView::setParameter(std::uint16_t name, double value) {
+  // Stored even when no graph uses the letter yet: the next graph built reads it.
+  applyParameterValue(name, value);
+  if (!graphingOn()) return;
+  container_.parameterChanged(name, value);
+  container_.work(kPropertySliceMs);
+  update();
+  wakeIdle();
+}
+
+void CGraphView::animationMoved() {
+  const AnimationSlider& animation = document_.animation();
+  setParameter(animation.settings().variable, animation.value());
+}
+
+void CGraphView::setAnimatedVariable(std::uint16_t letter) {
+  NumericState& numbers = numericState();
+  if (numbers.animatedVariable == letter) return;
+  numbers.animatedVariable = letter;
+  numbers.animationValue = document_.animation().value();
+  // Programs read the animated letter from its slot and bake every other one in.
+  if (graphingOn()) rebuildGraphs();
+}
+
+void CGraphView::setAnimating(bool on) {
+  document_.animation().setAnimating(on);
   wakeIdle();
 }
 

@@ -31,7 +31,8 @@ public:
   /// The picture as last painted, at device pixels.
   [[nodiscard]] QImage picture();
 
-  /// One idle slice: computes for 30 ms and repaints. Returns true while more work is wanted.
+  /// One idle slice: computes for 30 ms and repaints, and moves a running animation on once the
+  /// graphs are complete. Returns true while more work is wanted.
   bool idleStep();
   /// Runs idle slices until every graph is complete or `limitMs` of the clock passed.
   void finishGraphs(int limitMs = 10000);
@@ -50,6 +51,13 @@ public slots:
   void setResolution(int position);
   /// 0 fast, 1 bounds, 2 careful: the current equation's curve mode.
   void setCurveMode(int mode);
+  /// A parameter took a value (the slider, the parameters window): the graphs using it follow.
+  void setParameter(std::uint16_t name, double value);
+  /// The animation slider moved: its letter takes the slider's value.
+  void animationMoved();
+  /// Another letter is animated: the graphs are built again to read it live.
+  void setAnimatedVariable(std::uint16_t letter);
+  void setAnimating(bool on);
   void copyGraph();
 
 signals:
@@ -57,6 +65,8 @@ signals:
   void graphStateChanged();
   /// A passing notice for the status bar (why the view stopped moving).
   void statusMessage(const QString& text);
+  /// The animation moved the slider one step, or stopped.
+  void animationStepped();
 
 protected:
   void paintEvent(QPaintEvent* event) override;

@@ -5,8 +5,10 @@
 #include "algebra/actions/algebra_actions.h"
 #include "app/equation_view.h"
 #include "app/graph_view.h"
+#include "app/parameters_window.h"
 #include "app/qt_clipboard.h"
 #include "app/qt_font_services.h"
+#include "app/slider_bar.h"
 #include "app/vexmar_document.h"
 #include "editor/editor_state.h"
 #include "model/memory_reserve.h"
@@ -32,6 +34,7 @@
 #include <QStatusBar>
 #include <QTextBrowser>
 #include <QToolBar>
+#include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -114,11 +117,9 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
   splitter_->setStretchFactor(1, 1);
   setCentralWidget(splitter_);
 
-  // The parameters issue puts the animation slider here.
-  sliderBar_ = new QToolBar(tr("Slider Bar"), this);
-  sliderBar_->setObjectName(QStringLiteral("SliderBar"));
+  sliderBar_ = new CSliderBar(*document_, *graphView_, this);
   addToolBar(Qt::BottomToolBarArea, sliderBar_);
-  sliderBar_->hide();
+  paramFrame_ = new CParamFrame(*document_, *graphView_, this);
 
   createMenus();
   statusBar()->showMessage(tr("Ready"));
@@ -335,6 +336,7 @@ void MainWindow::createResolutionControl() {
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(new QLabel(tr("Resolution"), box));
   resolution_ = new QSlider(Qt::Horizontal, box);
+  resolution_->setObjectName(QStringLiteral("ResolutionSlider"));
   resolution_->setRange(0, kResolutionSteps);
   resolution_->setPageStep(1);
   resolution_->setFixedWidth(120);
@@ -395,6 +397,23 @@ void MainWindow::createGraphMenu() {
     const double mode = document_->equationCount() > 0 ? document_->currentRecord().curveMode : 2.0;
     for (QAction* action : modes->actions())
       action->setChecked(action->data().toInt() == static_cast<int>(mode));
+  });
+  graphMenu_->addSeparator();
+  // Parameters: the animation and the window that lists them.
+  QAction* animate = graphMenu_->addAction(tr("&Animate Graph"));
+  animate->setCheckable(true);
+  animate->setStatusTip(tr("Animate graph"));
+  QToolButton* animateButton = sliderBar_->animateButton();
+  connect(animate, &QAction::toggled, animateButton, &QToolButton::setChecked);
+  connect(animateButton, &QToolButton::toggled, animate, &QAction::setChecked);
+  QAction* values = graphMenu_->addAction(tr("S&lider Values..."), sliderBar_, &CSliderBar::editSliderValues);
+  values->setStatusTip(tr("Set animation parameters"));
+  QAction* parameters = graphMenu_->addAction(tr("&Parameters Window"));
+  parameters->setCheckable(true);
+  parameters->setStatusTip(tr("Show or hide the parameters and the coordinate ranges"));
+  connect(parameters, &QAction::toggled, paramFrame_, [this](bool on) {
+    paramFrame_->refresh();
+    paramFrame_->setVisible(on);
   });
   graphMenu_->addSeparator();
   QAction* copy = graphMenu_->addAction(tr("Copy &Graph"), graph, &CGraphView::copyGraph);

@@ -21,6 +21,8 @@ class QToolBar;
 namespace vexmar {
 
 class CGraphView;
+class CParamFrame;
+class CSliderBar;
 class CVexmarView;
 class QtFontServices;
 class Typesetter;
@@ -42,6 +44,8 @@ public:
   [[nodiscard]] QSplitter* splitter() const { return splitter_; }
   [[nodiscard]] QWidget* graphPane() const { return graphPane_; }
   [[nodiscard]] CGraphView& graphView() { return *graphView_; }
+  [[nodiscard]] CSliderBar& sliderBar() { return *sliderBar_; }
+  [[nodiscard]] CParamFrame& parametersWindow() { return *paramFrame_; }
   /// The Graph menu, filled by the graph pane's owner.
   [[nodiscard]] QMenu* graphMenu() const { return graphMenu_; }
   [[nodiscard]] const Preferences& preferences() const { return preferences_; }
@@ -104,7 +108,8 @@ private:
   QWidget* graphPane_ = nullptr;
   CGraphView* graphView_ = nullptr;
   QSlider* resolution_ = nullptr;
-  QToolBar* sliderBar_ = nullptr;
+  CSliderBar* sliderBar_ = nullptr;
+  CParamFrame* paramFrame_ = nullptr;
   QMenu* graphMenu_ = nullptr;
   QDialog* helpWindow_ = nullptr;
   bool splitterRestored_ = false;

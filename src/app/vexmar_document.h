@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/animation_slider.h"
 #include "document/document_model.h"
 
 #include <QObject>
@@ -60,6 +61,9 @@ public:
   /// Called after an edit changed the structure of some equation line (or the list of lines).
   void noteEquationsEdited();
 
+  /// The animation slider: its range, letter and position, and whether it is sweeping.
+  [[nodiscard]] AnimationSlider& animation() { return animation_; }
+
 public slots:
   /// Asks the equation pane to repaint the message lines (the graph statuses changed).
   void refreshMessageLines();
@@ -83,6 +87,7 @@ private:
   void afterListChange(int current);
 
   DocumentModel model_;
+  AnimationSlider animation_;
   int current_ = 0;
   bool graphingOn_ = false;
   bool graphedIn3D_ = false;

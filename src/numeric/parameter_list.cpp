@@ -44,4 +44,11 @@ double ParameterList::valueForLetter(unsigned char first) const {
 
 double ParameterList::valueForName(std::string_view name) const { return valueOrZero(find(name)); }
 
+bool ParameterList::rename(std::string_view from, std::string_view to) {
+  Parameter* parameter = find(from);
+  if (!parameter || find(to)) return false;
+  parameter->name = std::string(to);
+  return true;
+}
+
 } // namespace vexmar

@@ -30,6 +30,9 @@ public:
   /// The value of the parameter with this name, read as valueForLetter reads it.
   [[nodiscard]] double valueForName(std::string_view name) const;
   void clear() { parameters_.clear(); }
+  /// Gives a parameter another name; false, changing nothing, when there is none by the old name
+  /// or one by the new.
+  bool rename(std::string_view from, std::string_view to);
   void clearInUse() {
     for (Parameter& p : parameters_) p.inUse = false;
   }

@@ -262,7 +262,7 @@ TEST_F(Window, EnterGraphsEveryEquationAndExplainsTheOnesItCannot) {
   EXPECT_EQ(view().messageLineTexts(), (std::vector<QString>{"", ""}));
 
   // The resolution control writes the current equation's resolution.
-  auto* slider = window->findChild<QSlider*>();
+  auto* slider = window->findChild<QSlider*>(QStringLiteral("ResolutionSlider"));
   ASSERT_NE(slider, nullptr);
   slider->setValue(3);
   EXPECT_DOUBLE_EQ(document().currentRecord().resolutionA, 0.25);

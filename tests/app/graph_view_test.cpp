@@ -34,13 +34,7 @@ protected:
   }
 
   // Types an equation into line `index` (added when missing) as a user would.
-  void type(int index, const std::string& keys) {
-    while (document.equationCount() <= index) document.model().addEquation(document.equationCount() - 1);
-    ActiveLine active;
-    std::string error;
-    ASSERT_TRUE(active.typeKeys(keys, error)) << error;
-    document.model().equation(index).insertionPoint->setRoot(cloneTree(*active.line().root));
-  }
+  void type(int index, const std::string& keys) { test::typeEquation(document, index, keys); }
 
   [[nodiscard]] int pixelsOfColour(QRgb colour) { return pixelsOfColour(view->picture(), colour); }
   [[nodiscard]] static int pixelsOfColour(const QImage& image, QRgb colour) {

@@ -1,8 +1,15 @@
 #pragma once
 
+#include "app/vexmar_document.h"
+#include "cli/active_line.h"
+
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QSettings>
 #include <QTemporaryDir>
+
+#include <string>
 
 namespace vexmar::test {
 
@@ -23,6 +30,15 @@ inline QApplication& application() {
     return a;
   }();
   return *app;
+}
+
+/// Types an equation into line `index` of the document (added when missing) as a user would.
+inline void typeEquation(VexmarDocument& document, int index, const std::string& keys) {
+  while (document.equationCount() <= index) document.model().addEquation(document.equationCount() - 1);
+  ActiveLine active;
+  std::string error;
+  ASSERT_TRUE(active.typeKeys(keys, error)) << error;
+  document.model().equation(index).insertionPoint->setRoot(cloneTree(*active.line().root));
 }
 
 } // namespace vexmar::test
