@@ -1,3 +1,6 @@
+// Ahead of every Qt header, whose keyword macros would rewrite the engine's `slots` member.
+#include "numeric/numeric_state.h"
+
 #include "app/frame_image.h"
 #include "app/qt_text_renderer.h"
 #include "app/typesetting_session.h"
@@ -10,12 +13,16 @@
 #include "graph/graph_builder.h"
 #include "graph/graph_container.h"
 #include "graph/graph_picture.h"
+#include "graph/plane/graph_2d.h"
 #include "model/clock.h"
+#include "model/object_kind.h"
 #include "raster/frame_buffer.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <numbers>
 #include <optional>
 #include <ostream>
@@ -25,6 +32,7 @@ namespace {
 
 // However slow the functions, a batch run ends; the picture then shows what was computed.
 constexpr std::int64_t kMaximumWorkMs = 120000;
+constexpr int kMaxFrames = 10000;
 
 bool readDimension(std::string_view text, int& value) {
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -107,6 +115,51 @@ std::string numberText(double value) {
   return std::string(buffer, written.ptr);
 }
 
+// A parameter as scripts name it: a letter other than the graphing ones and e, a Greek letter's
+// name as `vexmar eval` spells it (alpha), or a subscripted name (a_1).
+struct ParameterSetting {
+  std::string name;
+  std::uint16_t code = 0; ///< the letter's character code; 0 for a subscripted name
+  double value = 0.0;
+};
+
+std::optional<ParameterSetting> readParameterName(std::string_view name) {
+  ParameterSetting setting;
+  setting.name = std::string(name);
+  if (name.size() == 1) {
+    const char c = name[0];
+    const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    if (!letter || std::string_view("xyzrtuve").find(c) != std::string_view::npos) return std::nullopt;
+    setting.code = static_cast<unsigned char>(c);
+    return setting;
+  }
+  if (const std::optional<std::uint16_t> greek = specialCharacterByName(name)) {
+    if (name == "theta" || name == "phi" || name == "rho" || name == "pi") return std::nullopt;
+    setting.code = *greek;
+    return setting;
+  }
+  const std::size_t underscore = name.find('_');
+  if (underscore == std::string_view::npos || underscore == 0 || underscore + 1 == name.size())
+    return std::nullopt;
+  return setting;
+}
+
+// NAME=VALUE, or NAME=FROM:TO for an animation (`to` then set).
+std::optional<ParameterSetting> readParameterSetting(std::string_view text, double* to = nullptr) {
+  const std::size_t equals = text.find('=');
+  if (equals == std::string_view::npos) return std::nullopt;
+  std::optional<ParameterSetting> setting = readParameterName(text.substr(0, equals));
+  if (!setting) return std::nullopt;
+  std::string_view value = text.substr(equals + 1);
+  if (to) {
+    const std::size_t colon = value.find(':');
+    if (colon == std::string_view::npos || !readCoordinate(value.substr(colon + 1), *to)) return std::nullopt;
+    value = value.substr(0, colon);
+  }
+  if (!readCoordinate(value, setting->value)) return std::nullopt;
+  return setting;
+}
+
 // One equation of the document: typed as KEYS (-e) or read as a text form (--text).
 struct EquationSource {
   std::string words;
@@ -121,6 +174,10 @@ struct RenderArguments {
   std::optional<double> resolution;
   std::vector<RangeSetting> ranges;
   std::optional<Region> window;
+  std::vector<ParameterSetting> parameters;
+  std::optional<ParameterSetting> animateFrom; ///< the animated letter and its first value
+  double animateTo = 0.0;
+  int frames = 0; ///< 0: one picture, no animation
   std::string output;
   TypingHabits habits;
 };
@@ -133,6 +190,9 @@ bool readRenderArguments(const std::vector<std::string>& args, RenderArguments& 
                                            {"--range", "NAME=LO:HI", Occurs::Repeatable},
                                            {"--window", "XMIN:XMAX,YMIN:YMAX"},
                                            {"--resolution", "A"},
+                                           {"--param", "NAME=VALUE,...", Occurs::Repeatable},
+                                           {"--animate", "NAME=FROM:TO"},
+                                           {"--frames", "N"},
                                            kClassicTypingOption,
                                            {"-o", "FILE.png", Occurs::Required}};
   const ParsedOptions parsed = parseOptions(args, {"render", kOptions, {}});
@@ -180,8 +240,88 @@ bool readRenderArguments(const std::vector<std::string>& args, RenderArguments& 
     }
     out.resolution = value;
   }
+  for (const std::string& list : parsed.values("--param")) {
+    std::string_view items = list;
+    while (true) {
+      const std::size_t comma = items.find(',');
+      const std::string_view item = items.substr(0, comma);
+      const std::optional<ParameterSetting> setting = readParameterSetting(item);
+      if (!setting) {
+        error =
+            "render: --param needs NAME=VALUE,... with NAME a parameter (a letter other than x, y, z, r, t, "
+            "u, v and e, a Greek letter's name such as alpha, or a name such as a_1) and VALUE a finite "
+            "number ('" +
+            std::string(item) + "')";
+        return false;
+      }
+      out.parameters.push_back(*setting);
+      if (comma == std::string_view::npos) break;
+      items.remove_prefix(comma + 1);
+    }
+  }
+  const std::string* animate = parsed.value("--animate");
+  const std::string* frames = parsed.value("--frames");
+  if ((animate == nullptr) != (frames == nullptr)) {
+    error = "render: --animate and --frames go together";
+    return false;
+  }
+  if (animate) {
+    out.animateFrom = readParameterSetting(*animate, &out.animateTo);
+    if (!out.animateFrom || out.animateFrom->code == 0) {
+      error = "render: --animate needs NAME=FROM:TO with NAME a letter or a Greek letter's name that is a "
+              "parameter, and numbers FROM and TO ('" +
+              *animate + "')";
+      return false;
+    }
+    const auto [end, ec] = std::from_chars(frames->data(), frames->data() + frames->size(), out.frames);
+    if (ec != std::errc() || end != frames->data() + frames->size() || out.frames < 1 ||
+        out.frames > kMaxFrames) {
+      error = "render: --frames needs a whole number from 1 to " + std::to_string(kMaxFrames) + " ('" +
+              *frames + "')";
+      return false;
+    }
+  }
   out.output = *parsed.value("-o");
   return true;
+}
+
+// The file of frame `index` (from 1) of an animation written to PREFIX.
+std::string frameFile(const std::string& prefix, int index) {
+  char number[16];
+  std::snprintf(number, sizeof number, "-%04d.png", index);
+  return prefix + number;
+}
+
+// The line of each equation, and the region shown when --window asked for one.
+void printStatuses(CGraphContainer& container, DocumentModel& document, const RenderArguments& arguments,
+                   std::ostream& out) {
+  const bool for3D = container.is3DActive();
+  for (int i = 0; i < document.equationCount(); ++i) {
+    EquationRecord& record = document.equation(i);
+    const ObjectPtr prepared = prepareForEvaluation(*record.insertionPoint->root);
+    const GraphForm form = classifyWithConditions(*prepared, for3D);
+    out << i + 1 << ": ";
+    if (form == GraphForm::None) {
+      const CanGraphReason reason = whyNotGraphable(*record.insertionPoint->root, for3D);
+      out << "reason " << static_cast<int>(reason) << ' ' << canGraphReasonMessage(reason) << '\n';
+      continue;
+    }
+    const GraphStatus status =
+        record.graphIndex >= 0 ? container.status(record.graphIndex) : GraphStatus::None;
+    record.status = static_cast<int>(status);
+    out << "form " << formCode(form) << " graph " << record.graphIndex << " status " << record.status;
+    if (status != GraphStatus::None) out << ' ' << graphStatusMessage(status);
+    out << '\n';
+  }
+  if (arguments.window) {
+    // The region the plane shows: from the left and bottom edges, one window's width and height on.
+    const CGraphPlane& plane = container.plane();
+    const PlaneSettings& shown = plane.settings();
+    const double unitsPerPixel = plane.mapping().unitsPerPixelY;
+    out << "window: " << numberText(shown.xMin) << ' '
+        << numberText(shown.xMin + arguments.width * unitsPerPixel) << ' ' << numberText(shown.yMin) << ' '
+        << numberText(shown.yMin + arguments.height * unitsPerPixel) << '\n';
+  }
 }
 
 } // namespace
@@ -214,46 +354,53 @@ int runRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
   if (const std::optional<Region>& region = arguments.window;
       region && !plane.showRegion(region->xMin, region->xMax, region->yMin, region->yMax))
     return commandLineError(err, "render: the window cannot be shown within the range of doubles");
-  rebuildAllGraphs(container, document);
-  Clock& clock = steadyClock();
-  const std::int64_t end = clock.nowMs() + kMaximumWorkMs;
-  while (!container.allComplete() && clock.nowMs() < end) container.work(100);
-
-  const bool for3D = container.is3DActive();
-  for (int i = 0; i < document.equationCount(); ++i) {
-    EquationRecord& record = document.equation(i);
-    const ObjectPtr prepared = prepareForEvaluation(*record.insertionPoint->root);
-    const GraphForm form = classifyWithConditions(*prepared, for3D);
-    out << i + 1 << ": ";
-    if (form == GraphForm::None) {
-      const CanGraphReason reason = whyNotGraphable(*record.insertionPoint->root, for3D);
-      out << "reason " << static_cast<int>(reason) << ' ' << canGraphReasonMessage(reason) << '\n';
-      continue;
-    }
-    const GraphStatus status =
-        record.graphIndex >= 0 ? container.status(record.graphIndex) : GraphStatus::None;
-    record.status = static_cast<int>(status);
-    out << "form " << formCode(form) << " graph " << record.graphIndex << " status " << record.status;
-    if (status != GraphStatus::None) out << ' ' << graphStatusMessage(status);
-    out << '\n';
+  NumericState& numbers = numericState();
+  for (const ParameterSetting& p : arguments.parameters) {
+    numbers.parameters.set(p.name, numberText(p.value));
+    if (p.code != 0 && static_cast<double>(p.code) == numbers.animatedVariable)
+      numbers.animationValue = p.value;
   }
-  if (arguments.window) {
-    // The region the plane shows: from the left and bottom edges, one window's width and height on.
-    const PlaneSettings& shown = plane.settings();
-    const double unitsPerPixel = plane.mapping().unitsPerPixelY;
-    out << "window: " << numberText(shown.xMin) << ' '
-        << numberText(shown.xMin + arguments.width * unitsPerPixel) << ' ' << numberText(shown.yMin) << ' '
-        << numberText(shown.yMin + arguments.height * unitsPerPixel) << '\n';
+  if (const std::optional<ParameterSetting>& animated = arguments.animateFrom) {
+    // The animated letter is read live by the programs: no graph compiles again between frames.
+    numbers.animatedVariable = animated->code;
+    numbers.animationValue = animated->value;
+  }
+  rebuildAllGraphs(container, document);
+  // A value nothing reads would go unnoticed.
+  for (const ParameterSetting& p : arguments.parameters) {
+    const Parameter* listed = numbers.parameters.find(p.name);
+    if (!listed || !listed->inUse)
+      return commandLineError(err, "render: --param " + p.name + ": no equation has a parameter " + p.name);
+  }
+  if (const std::optional<ParameterSetting>& animated = arguments.animateFrom) {
+    const Parameter* listed = numbers.parameters.find(animated->name);
+    if (!listed || !listed->inUse)
+      return commandLineError(err, "render: --animate " + animated->name + ": no equation has a parameter " +
+                                       animated->name);
   }
 
   FrameBuffer frame;
   if (!frame.resize(arguments.width, arguments.height, container.is3DActive()))
     return commandLineError(err, "render: there is not enough memory for a picture of that size");
   QtTextRenderer text;
-  if (!drawGraphPicture(container, frame, &text))
-    return commandLineError(err, "render: the picture could not be drawn");
-  if (!imageOf(frame).save(QString::fromStdString(arguments.output), "PNG"))
-    return commandLineError(err, "render: cannot write '" + arguments.output + "'");
+  Clock& clock = steadyClock();
+  const int frameCount = std::max(arguments.frames, 1);
+  for (int index = 0; index < frameCount; ++index) {
+    if (const std::optional<ParameterSetting>& animated = arguments.animateFrom; animated && index > 0) {
+      const double value =
+          animated->value + (arguments.animateTo - animated->value) * index / std::max(frameCount - 1, 1);
+      applyParameterValue(animated->code, value);
+      container.parameterChanged(animated->code, value);
+    }
+    const std::int64_t end = clock.nowMs() + kMaximumWorkMs;
+    while (!container.allComplete() && clock.nowMs() < end) container.work(100);
+    if (index == 0) printStatuses(container, document, arguments, out);
+    const std::string file = arguments.frames > 0 ? frameFile(arguments.output, index + 1) : arguments.output;
+    if (!drawGraphPicture(container, frame, &text))
+      return commandLineError(err, "render: the picture could not be drawn");
+    if (!imageOf(frame).save(QString::fromStdString(file), "PNG"))
+      return commandLineError(err, "render: cannot write '" + file + "'");
+  }
   return 0;
 }
 
