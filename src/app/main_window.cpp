@@ -189,6 +189,7 @@ void MainWindow::restoreWindowLayout() {
                     : available.top() + (available.height() - height) / 2;
   resize(width, height);
   move(x, y);
+  paramFrame_->restoreLayout(settings, available);
 }
 
 void MainWindow::restoreSplitter() {
@@ -206,6 +207,7 @@ void MainWindow::saveWindowLayout() {
   settings.setValue(QStringLiteral("FramePosX"), pos().x());
   settings.setValue(QStringLiteral("FramePosY"), pos().y());
   settings.setValue(QStringLiteral("EqnPaneSize"), splitter_->sizes().value(0));
+  paramFrame_->saveLayout(settings);
   preferences_.save(settings);
 }
 
@@ -216,6 +218,7 @@ void MainWindow::showEvent(QShowEvent* event) {
   if (!splitterRestored_) {
     splitterRestored_ = true;
     restoreSplitter();
+    if (paramFrame_->shownAtStart()) paramFrame_->show();
   }
 }
 
@@ -340,10 +343,11 @@ void MainWindow::createResolutionControl() {
   resolution_->setRange(0, kResolutionSteps);
   resolution_->setPageStep(1);
   resolution_->setFixedWidth(120);
-  resolution_->setToolTip(tr("Sampling density of the current equation's parametric curves"));
+  resolution_->setToolTip(tr("Change resolution of graph"));
   layout->addWidget(resolution_);
   box->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
-  statusBar()->addPermanentWidget(box);
+  sliderBar_->addSeparator();
+  sliderBar_->addWidget(box);
   const auto showCurrent = [this] {
     if (document_->equationCount() == 0) return;
     const QSignalBlocker quiet(resolution_);
@@ -411,10 +415,9 @@ void MainWindow::createGraphMenu() {
   QAction* parameters = graphMenu_->addAction(tr("&Parameters Window"));
   parameters->setCheckable(true);
   parameters->setStatusTip(tr("Show or hide the parameters and the coordinate ranges"));
-  connect(parameters, &QAction::toggled, paramFrame_, [this](bool on) {
-    paramFrame_->refresh();
-    paramFrame_->setVisible(on);
-  });
+  parameters->setChecked(paramFrame_->isVisible());
+  connect(parameters, &QAction::toggled, paramFrame_, &QWidget::setVisible);
+  connect(paramFrame_, &CParamFrame::visibilityChanged, parameters, &QAction::setChecked);
   graphMenu_->addSeparator();
   QAction* copy = graphMenu_->addAction(tr("Copy &Graph"), graph, &CGraphView::copyGraph);
   copy->setStatusTip(tr("Copy the picture of the graphs to the clipboard"));

@@ -15,11 +15,13 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -27,6 +29,8 @@ namespace vexmar {
 namespace {
 
 const QString kNewName = QStringLiteral("<new>");
+constexpr QSize kDefaultSize(200, 320);
+constexpr int kDefaultNameColumn = 75;
 const QString kNoValue = QStringLiteral("<?\?\?>");
 
 QTableWidget* table(const QStringList& headers, QWidget* parent) {
@@ -57,16 +61,17 @@ double finiteNumber(const QString& text) {
 CParamFrame::CParamFrame(VexmarDocument& document, CGraphView& graphView, QWidget* parent)
     : QWidget(parent, Qt::Tool), document_(document), graphView_(graphView) {
   setWindowTitle(tr("Parameters"));
-  resize(200, 320);
+  move(80, 100);
+  resize(kDefaultSize);
   present_ = [this](const QString& text) { QMessageBox::warning(this, QStringLiteral("Vexmar"), text); };
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
-  auto* split = new QSplitter(Qt::Vertical, this);
-  parameters_ = table({tr("Name"), tr("Value")}, split);
-  coordinates_ = table({tr("Coordinate"), tr("Minimum"), tr("Maximum")}, split);
-  split->addWidget(parameters_);
-  split->addWidget(coordinates_);
-  layout->addWidget(split);
+  split_ = new QSplitter(Qt::Vertical, this);
+  parameters_ = table({tr("Name"), tr("Value")}, split_);
+  coordinates_ = table({tr("Coordinate"), tr("Minimum"), tr("Maximum")}, split_);
+  split_->addWidget(parameters_);
+  split_->addWidget(coordinates_);
+  layout->addWidget(split_);
   auto* add = new QPushButton(tr("Add Parameter..."), this);
   connect(add, &QPushButton::clicked, this, &CParamFrame::enterParameter);
   layout->addWidget(add);
@@ -76,6 +81,51 @@ CParamFrame::CParamFrame(VexmarDocument& document, CGraphView& graphView, QWidge
   connect(&graphView_, &CGraphView::graphStateChanged, this, &CParamFrame::refresh);
   connect(&graphView_, &CGraphView::animationStepped, this, &CParamFrame::refresh);
   refresh();
+}
+
+void CParamFrame::restoreLayout(const QSettings& settings, const QRect& available) {
+  const auto read = [&settings](const char* name, int fallback) {
+    bool ok = false;
+    const int value = settings.value(QLatin1String(name)).toInt(&ok);
+    return ok ? value : fallback;
+  };
+  const int width =
+      std::clamp(read("ParamSizeX", kDefaultSize.width()), 100, std::max(available.width(), 100));
+  const int height =
+      std::clamp(read("ParamSizeY", kDefaultSize.height()), 100, std::max(available.height(), 100));
+  resize(width, height);
+  const int x = read("ParamPosX", 80), y = read("ParamPosY", 100);
+  if (available.contains(x, y)) move(x, y);
+  if (const int coordinates = read("CoordPaneSize", 0); coordinates > 0)
+    split_->setSizes({std::max(height - coordinates, 1), coordinates});
+  const int nameColumn = read("ParamSplit", 0);
+  parameters_->setColumnWidth(0, nameColumn > 0 ? nameColumn : kDefaultNameColumn);
+  if (const int first = read("CoordSplit1", 0); first > 0) coordinates_->setColumnWidth(0, first);
+  if (const int second = read("CoordSplit2", 0); second > 0) coordinates_->setColumnWidth(1, second);
+  shownAtStart_ = read("ParamVisible", 0) != 0;
+}
+
+void CParamFrame::saveLayout(QSettings& settings) const {
+  settings.setValue(QStringLiteral("ParamVisible"), isVisible() ? 1 : 0);
+  settings.setValue(QStringLiteral("ParamSizeX"), width());
+  settings.setValue(QStringLiteral("ParamSizeY"), height());
+  settings.setValue(QStringLiteral("ParamPosX"), pos().x());
+  settings.setValue(QStringLiteral("ParamPosY"), pos().y());
+  settings.setValue(QStringLiteral("CoordPaneSize"), split_->sizes().value(1));
+  settings.setValue(QStringLiteral("ParamSplit"), parameters_->columnWidth(0));
+  settings.setValue(QStringLiteral("CoordSplit1"), coordinates_->columnWidth(0));
+  settings.setValue(QStringLiteral("CoordSplit2"), coordinates_->columnWidth(1));
+}
+
+void CParamFrame::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  refresh();
+  emit visibilityChanged(true);
+}
+
+void CParamFrame::hideEvent(QHideEvent* event) {
+  QWidget::hideEvent(event);
+  emit visibilityChanged(false);
 }
 
 void CParamFrame::refresh() {

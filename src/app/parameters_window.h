@@ -4,6 +4,8 @@
 
 #include <functional>
 
+class QSettings;
+class QSplitter;
 class QTableWidget;
 class QTableWidgetItem;
 
@@ -23,6 +25,20 @@ public:
   [[nodiscard]] QTableWidget* coordinates() const { return coordinates_; }
   void setMessagePresenter(std::function<void(const QString&)> present) { present_ = std::move(present); }
 
+  /// Place, size, pane and column sizes and visibility, kept in the settings; a stored place is
+  /// kept on the screen `available`.
+  void restoreLayout(const QSettings& settings, const QRect& available);
+  void saveLayout(QSettings& settings) const;
+  /// Whether the window was open when the program last ended; the frame opens it once shown.
+  [[nodiscard]] bool shownAtStart() const { return shownAtStart_; }
+
+signals:
+  void visibilityChanged(bool visible);
+
+protected:
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+
 public slots:
   /// Lists the parameters and ranges as they are now.
   void refresh();
@@ -39,6 +55,8 @@ private:
   CGraphView& graphView_;
   QTableWidget* parameters_ = nullptr;
   QTableWidget* coordinates_ = nullptr;
+  QSplitter* split_ = nullptr;
+  bool shownAtStart_ = false;
   bool filling_ = false; ///< the tables are being filled, not edited
   std::function<void(const QString&)> present_;
 };
