@@ -2,6 +2,8 @@
 
 #include "graph/plane/explicit_curve.h"
 #include "graph/plane/parametric_curve_2d.h"
+#include "graph/plane/sampled_function.h"
+#include "graph/plane/vector_field_2d.h"
 
 #include <array>
 #include <cstddef>
@@ -26,18 +28,18 @@ constexpr std::array<GraphKindRow, kGraphFormCount> kGraphKinds = {{
     {GraphForm::ExplicitXOfY, addCurveXOfY, nullptr},
     {GraphForm::PolarROfTheta, addPolarROfTheta, nullptr},
     {GraphForm::PolarThetaOfR, addPolarThetaOfR, nullptr},
-    {GraphForm::ZOfXY, nullptr, nullptr},
+    {GraphForm::ZOfXY, addDensityOrContourPlot, nullptr},
     {GraphForm::XOfYZ, nullptr, nullptr},
     {GraphForm::YOfXZ, nullptr, nullptr},
     {GraphForm::SphericalROfThetaPhi, nullptr, nullptr},
     {GraphForm::SphericalThetaOfRPhi, nullptr, nullptr},
     {GraphForm::SphericalPhiOfRTheta, nullptr, nullptr},
     {GraphForm::CylindricalROfThetaZ, nullptr, nullptr},
-    {GraphForm::CylindricalZOfRTheta, nullptr, nullptr},
-    {GraphForm::ZOfMixed, nullptr, nullptr},
+    {GraphForm::CylindricalZOfRTheta, addDensityOrContourPlot, nullptr},
+    {GraphForm::ZOfMixed, addDensityOrContourPlot, nullptr},
     {GraphForm::CylindricalThetaOfRZ, nullptr, nullptr},
     {GraphForm::PolarCurve, addPolarCurveOfT, nullptr},
-    {GraphForm::VectorField2D, nullptr, nullptr},
+    {GraphForm::VectorField2D, addVectorField2D, nullptr},
     {GraphForm::VectorField3D, nullptr, nullptr},
     {GraphForm::ParametricCurveXY, addParametricCurveXY, nullptr},
     {GraphForm::ParametricCurveXYZ, nullptr, nullptr},
@@ -50,7 +52,7 @@ constexpr std::array<GraphKindRow, kGraphFormCount> kGraphKinds = {{
     {GraphForm::ImplicitSurface, nullptr, nullptr},
     {GraphForm::ExpressionInX, addCurveYOfX, nullptr},
     {GraphForm::ExpressionInY, addCurveXOfY, nullptr},
-    {GraphForm::ExpressionInXYRTheta, nullptr, nullptr},
+    {GraphForm::ExpressionInXYRTheta, addDensityOrContourPlot, nullptr},
     {GraphForm::InequalityRegion, nullptr, nullptr},
 }};
 

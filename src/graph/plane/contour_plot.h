@@ -1,0 +1,83 @@
+#pragma once
+
+#include "graph/plane/graph_2d.h"
+#include "graph/plane/sampled_function.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <vector>
+
+namespace vexmar {
+
+struct PlaneMapping;
+
+/// A straight piece of a level line, in coordinates.
+struct ContourSegment {
+  double x0, y0, x1, y1;
+  int level; ///< index into the levels
+};
+
+/// z = f(x, y) shown by its level lines: f is sampled on a grid over the window, and each level's
+/// line is followed through the grid's cells by linear interpolation along their edges.
+class CContourPlot final : public CGraph2D {
+public:
+  /// Cells across and down the window.
+  static constexpr int kGridCells = 50;
+  static constexpr int kMaxLevels = 24;
+
+  CContourPlot(const CGraphPlane& plane, SampledFunction function, std::unique_ptr<GraphStyle> style,
+               double resolution);
+  ~CContourPlot() override;
+
+  void work(std::int64_t budgetMs) override;
+  void draw(DrawingPort& port) override;
+  [[nodiscard]] GraphStatus status() const override;
+  void parameterChanged(std::uint16_t name, double value) override;
+  void setProperty(int which, double value) override;
+  void invalidate() override;
+  [[nodiscard]] bool isComplete() const override { return traced_; }
+  void resize() override { invalidate(); }
+  [[nodiscard]] bool hitTest(PixelPoint point) const override;
+  [[nodiscard]] bool readout(PixelPoint point, ReadoutRecord& record) const override;
+  [[nodiscard]] CurvePiece nearestPoint(double x, double y, double tolerance) const override;
+
+  /// 4 levels at resolution 0 up to 24 at 1.
+  [[nodiscard]] static int levelCountFor(double resolution);
+  [[nodiscard]] int levelCount() const { return levelCount_; }
+  /// The values whose lines are drawn; empty until the grid is complete, and when f has no two
+  /// different finite values on it.
+  [[nodiscard]] std::span<const double> levels() const { return {levels_.data(), levelsUsed_}; }
+  [[nodiscard]] std::span<const ContourSegment> segments() const { return segments_; }
+
+private:
+  static constexpr int kGridPoints = kGridCells + 1;
+
+  [[nodiscard]] const PlaneMapping& mapping() const;
+  void start();
+  void trace();
+  void chooseLevels();
+  void traceCell(int column, int row);
+  [[nodiscard]] double sample(int column, int row) const {
+    return samples_[static_cast<std::size_t>(row) * kGridPoints + static_cast<std::size_t>(column)];
+  }
+  /// The nearest segment to (x, y) with its distance in pixels; null when there is none.
+  [[nodiscard]] const ContourSegment* nearestSegment(double x, double y, double& distance) const;
+
+  SampledFunction function_;
+  int levelCount_;
+  bool started_ = false;
+  bool traced_ = false;
+  std::size_t next_ = 0; ///< the next grid point to sample, row by row from the bottom
+  double left_ = 0.0;
+  double bottom_ = 0.0;
+  double cellWidth_ = 0.0;
+  double cellHeight_ = 0.0;
+  std::vector<double> samples_;
+  std::array<double, kMaxLevels> levels_{};
+  std::size_t levelsUsed_ = 0;
+  std::vector<ContourSegment> segments_;
+};
+
+} // namespace vexmar
