@@ -7,24 +7,23 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
+#include <iterator>
 #include <new>
 
 namespace vexmar {
 namespace {
 
-// A point where a level line crosses a cell edge.
-struct Crossing {
-  double x, y;
-};
+// Sampled values are taken to run off towards a pole when all but this share at either end span
+// less than half of their whole range ...
+constexpr double kTailShare = 0.02;
+// ... and the levels then span all but this share at either end.
+constexpr double kMiddleEdgeShare = 0.1;
 
-// Where the level lies between two grid points, found by linear interpolation. Every edge is
-// interpolated from its left or lower end, so the two cells sharing an edge find the same point
-// and the pieces of a line join exactly.
-Crossing crossingOn(double level, double x0, double y0, double v0, double x1, double y1, double v1) {
-  const double s = (level - v0) / (v1 - v0);
-  return {x0 + s * (x1 - x0), y0 + s * (y1 - y0)};
-}
+// Steps of the false position method that move a crossing from where the straight line between
+// the samples puts it onto the level line itself: the sample grid is coarse, and a function that
+// is far from straight across a cell (near a pole, or sin(1/x)) would otherwise be drawn off its
+// lines.
+constexpr int kCrossingSteps = 8;
 
 // The distance in pixels from (x, y) to a segment, and the nearest point on it.
 double distanceToSegment(const ContourSegment& s, double x, double y, double kx, double ky, double& px,
@@ -89,16 +88,29 @@ void CContourPlot::work(std::int64_t budgetMs) {
 }
 
 void CContourPlot::chooseLevels() {
-  double low = std::numeric_limits<double>::infinity();
-  double high = -low;
-  for (const double value : samples_) {
-    if (!std::isfinite(value)) continue;
-    low = std::min(low, value);
-    high = std::max(high, value);
-  }
   levelsUsed_ = 0;
+  std::vector<double> finite;
+  finite.reserve(samples_.size());
+  std::copy_if(samples_.begin(), samples_.end(), std::back_inserter(finite),
+               [](double value) { return std::isfinite(value); });
+  if (finite.size() < 2) return;
+  std::sort(finite.begin(), finite.end());
+  double low = finite.front();
+  double high = finite.back();
   if (!(high > low)) return;
-  // Evenly spaced strictly between the extremes: a level at an extreme would trace a single point.
+  // Near a pole a few samples reach values far beyond the rest, and levels spread up to them would
+  // all crowd around the pole. When the values but the outermost few span less than half of the
+  // whole, the levels span the middle of the values instead.
+  const auto quantile = [&](double share) {
+    return finite[static_cast<std::size_t>(std::lround(share * static_cast<double>(finite.size() - 1)))];
+  };
+  const double span = high * 0.5 - low * 0.5;
+  if (quantile(1.0 - kTailShare) * 0.5 - quantile(kTailShare) * 0.5 < span * 0.5 &&
+      quantile(1.0 - kMiddleEdgeShare) > quantile(kMiddleEdgeShare)) {
+    low = quantile(kMiddleEdgeShare);
+    high = quantile(1.0 - kMiddleEdgeShare);
+  }
+  // Evenly spaced strictly between the two: a level at an extreme would trace a single point.
   const int count = std::min(levelCount_, kMaxLevels);
   for (int k = 0; k < count; ++k) {
     const double s = static_cast<double>(k + 1) / (count + 1);
@@ -110,8 +122,8 @@ void CContourPlot::chooseLevels() {
 
 void CContourPlot::trace() {
   traced_ = true;
-  chooseLevels();
   try {
+    chooseLevels();
     for (int row = 0; row < kGridCells; ++row)
       for (int column = 0; column < kGridCells; ++column) traceCell(column, row);
   } catch (const std::bad_alloc&) {
@@ -143,10 +155,12 @@ void CContourPlot::traceCell(int column, int row) {
       if (!std::isfinite(enclosure.lower) || !std::isfinite(enclosure.upper)) return;
       continuityChecked = true;
     }
-    // The edges bottom, right, top, left; each from its left or lower end.
-    const std::array<Crossing, 4> at{
-        crossingOn(level, x0, y0, v[0], x1, y0, v[1]), crossingOn(level, x1, y0, v[1], x1, y1, v[2]),
-        crossingOn(level, x0, y1, v[3], x1, y1, v[2]), crossingOn(level, x0, y0, v[0], x0, y1, v[3])};
+    // The edges bottom, right, top, left, each from its left or lower end, so that the two cells
+    // sharing an edge find the same point and the pieces of a line join exactly.
+    const std::array<EdgeEnds, 4> edges{{{x0, y0, v[0], x1, y0, v[1]},
+                                         {x1, y0, v[1], x1, y1, v[2]},
+                                         {x0, y1, v[3], x1, y1, v[2]},
+                                         {x0, y0, v[0], x0, y1, v[3]}}};
     const std::array<bool, 4> above{v[0] >= level, v[1] >= level, v[2] >= level, v[3] >= level};
     // Edge e runs from corner e to corner e + 1 (counter-clockwise).
     std::array<int, 4> crossed{};
@@ -155,8 +169,8 @@ void CContourPlot::traceCell(int column, int row) {
       if (above[static_cast<std::size_t>(e)] != above[static_cast<std::size_t>((e + 1) % 4)])
         crossed[static_cast<std::size_t>(crossings++)] = e;
     const auto add = [&](int a, int b) {
-      const Crossing& p = at[static_cast<std::size_t>(a)];
-      const Crossing& q = at[static_cast<std::size_t>(b)];
+      const Crossing p = crossing(edges[static_cast<std::size_t>(a)], level);
+      const Crossing q = crossing(edges[static_cast<std::size_t>(b)], level);
       segments_.push_back({p.x, p.y, q.x, q.y, static_cast<int>(k)});
     };
     // A level met only at corners crosses no edge.
@@ -222,6 +236,37 @@ void CContourPlot::invalidate() {
   next_ = 0;
   levelsUsed_ = 0;
   segments_.clear();
+}
+
+CContourPlot::Crossing CContourPlot::crossing(const EdgeEnds& edge, double level) const {
+  // g(s) = f(the point s of the way along the edge) - level changes sign between 0 and 1.
+  const double dx = edge.x1 - edge.x0;
+  const double dy = edge.y1 - edge.y0;
+  double lowS = 0.0, lowG = edge.v0 - level;
+  double highS = 1.0, highG = edge.v1 - level;
+  int keptSide = 0;
+  for (int step = 0; step < kCrossingSteps; ++step) {
+    const double s = (lowS * highG - highS * lowG) / (highG - lowG);
+    const double g = function_.at(edge.x0 + s * dx, edge.y0 + s * dy) - level;
+    // Undefined or unbounded between the samples: the straight line is as good as anything.
+    if (!std::isfinite(g)) break;
+    if (g == 0.0) return {edge.x0 + s * dx, edge.y0 + s * dy};
+    // The Illinois variant: an end kept twice running has its value halved, so that both ends
+    // close in.
+    if ((g < 0.0) == (lowG < 0.0)) {
+      lowS = s;
+      lowG = g;
+      if (keptSide == 1) highG *= 0.5;
+      keptSide = 1;
+    } else {
+      highS = s;
+      highG = g;
+      if (keptSide == -1) lowG *= 0.5;
+      keptSide = -1;
+    }
+  }
+  const double s = (lowS * highG - highS * lowG) / (highG - lowG);
+  return {edge.x0 + s * dx, edge.y0 + s * dy};
 }
 
 const ContourSegment* CContourPlot::nearestSegment(double x, double y, double& distance) const {

@@ -54,11 +54,22 @@ public:
 private:
   static constexpr int kGridPoints = kGridCells + 1;
 
+  /// A cell edge from its left or lower end, with the function's values at both ends.
+  struct EdgeEnds {
+    double x0, y0, v0, x1, y1, v1;
+  };
+  /// A point where a level line crosses a cell edge.
+  struct Crossing {
+    double x, y;
+  };
+
   [[nodiscard]] const PlaneMapping& mapping() const;
   void start();
   void trace();
   void chooseLevels();
   void traceCell(int column, int row);
+  /// Where the level is met along an edge whose ends lie on either side of it.
+  [[nodiscard]] Crossing crossing(const EdgeEnds& edge, double level) const;
   [[nodiscard]] double sample(int column, int row) const {
     return samples_[static_cast<std::size_t>(row) * kGridPoints + static_cast<std::size_t>(column)];
   }

@@ -113,6 +113,19 @@ TEST_F(ContourPlotTest, NoLineIsDrawnAcrossAPole) {
   }
 }
 
+TEST_F(ContourPlotTest, LevelsNearAPoleSpanTheBulkOfTheValues) {
+  // The samples nearest the axes reach thousands; levels spread up to them would all be traced
+  // within a few pixels of the origin. The hyperbolas x y = 1 / level must reach out into the window.
+  auto& plot = completed<CContourPlot>(zIs(f("over", n(1), f("times", X, Y))), 3.0, 0.5);
+  int farOut = 0;
+  for (const ContourSegment& s : plot.segments()) {
+    const double level = plot.levels()[static_cast<std::size_t>(s.level)];
+    EXPECT_NEAR(s.x0 * s.y0 * level, 1.0, 0.2) << s.x0 << ", " << s.y0;
+    farOut += std::fabs(s.x0) > 1.0 && std::fabs(s.y0) > 1.0;
+  }
+  EXPECT_GT(farOut, 20);
+}
+
 TEST_F(ContourPlotTest, SaddleCellsKeepTheBranchesApart) {
   // (x - a)(y - b) = c, for a small c, is a hyperbola whose branches lie in opposite quarters around
   // (a, b): the level line passes close by the saddle at (a, b) without crossing from one quarter to
