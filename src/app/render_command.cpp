@@ -119,6 +119,7 @@ struct RenderArguments {
   int height = 480;
   double curveMode = 2.0;
   std::optional<double> resolution;
+  std::optional<double> plotStyle;
   std::vector<RangeSetting> ranges;
   std::optional<Region> window;
   std::string output;
@@ -133,6 +134,7 @@ bool readRenderArguments(const std::vector<std::string>& args, RenderArguments& 
                                            {"--range", "NAME=LO:HI", Occurs::Repeatable},
                                            {"--window", "XMIN:XMAX,YMIN:YMAX"},
                                            {"--resolution", "A"},
+                                           {"--style", "1|2|3"},
                                            kClassicTypingOption,
                                            {"-o", "FILE.png", Occurs::Required}};
   const ParsedOptions parsed = parseOptions(args, {"render", kOptions, {}});
@@ -180,6 +182,13 @@ bool readRenderArguments(const std::vector<std::string>& args, RenderArguments& 
     }
     out.resolution = value;
   }
+  if (const std::string* style = parsed.value("--style")) {
+    if (*style != "1" && *style != "2" && *style != "3") {
+      error = "render: --style needs 1 (surface), 2 (density) or 3 (contour) ('" + *style + "')";
+      return false;
+    }
+    out.plotStyle = (*style)[0] - '0';
+  }
   out.output = *parsed.value("-o");
   return true;
 }
@@ -202,6 +211,7 @@ int runRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
     record.insertionPoint->setRoot(cloneTree(*active.line().root));
     record.curveMode = arguments.curveMode;
     if (arguments.resolution) record.resolutionA = *arguments.resolution;
+    if (arguments.plotStyle) record.plotStyle = *arguments.plotStyle;
   }
 
   const PixelRect rect{0, 0, arguments.height, arguments.width};

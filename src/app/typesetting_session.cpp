@@ -116,14 +116,14 @@ std::span<const SubcommandRow> typesettingSubcommands() {
       {"render", runRenderCommand,
        "vexmar render [-e KEYS | --text TREE]... [--size WxH] [--curve-mode 0|1|2]\n"
        "              [--range NAME=LO:HI]... [--window XMIN:XMAX,YMIN:YMAX] [--resolution A]\n"
-       "              [--classic-typing] -o FILE.png\n"
+       "              [--style 1|2|3] [--classic-typing] -o FILE.png\n"
        "    builds one equation per -e (typed as KEYS) or --text (a text form), in the order\n"
        "    given, computes every graph to completion and writes the graph pane's picture\n"
        "    (default 640x480); prints for each equation 'N: form F graph G status S [MESSAGE]'\n"
        "    or 'N: reason R MESSAGE'; --range sets the t, r or theta range (LO and HI may end\n"
        "    in pi: 0:2pi), --window shows the region at the nearest scale and prints it as\n"
        "    'window: XMIN XMAX YMIN YMAX', --resolution (0 to 1) sets every equation's\n"
-       "    resolution A\n"},
+       "    resolution A, --style its plot style: 1 surface, 2 density, 3 contour\n"},
   };
   // clang-format on
   return kRows;
