@@ -23,7 +23,10 @@ constexpr double kMiddleEdgeShare = 0.1;
 // the samples puts it onto the level line itself: the sample grid is coarse, and a function that
 // is far from straight across a cell (near a pole, or sin(1/x)) would otherwise be drawn off its
 // lines.
-constexpr int kCrossingSteps = 8;
+constexpr int kCrossingSteps = 12;
+// A crossing still this share of the values' difference along the edge away from the level after
+// those steps is a jump of the function, not a point of its level line.
+constexpr double kJumpShare = 1e-3;
 
 // The distance in pixels from (x, y) to a segment, and the nearest point on it.
 double distanceToSegment(const ContourSegment& s, double x, double y, double kx, double ky, double& px,
@@ -171,7 +174,7 @@ void CContourPlot::traceCell(int column, int row) {
     const auto add = [&](int a, int b) {
       const Crossing p = crossing(edges[static_cast<std::size_t>(a)], level);
       const Crossing q = crossing(edges[static_cast<std::size_t>(b)], level);
-      segments_.push_back({p.x, p.y, q.x, q.y, static_cast<int>(k)});
+      if (p.onLevel && q.onLevel) segments_.push_back({p.x, p.y, q.x, q.y, static_cast<int>(k)});
     };
     // A level met only at corners crosses no edge.
     if (crossings == 0) continue;
@@ -248,9 +251,9 @@ CContourPlot::Crossing CContourPlot::crossing(const EdgeEnds& edge, double level
   for (int step = 0; step < kCrossingSteps; ++step) {
     const double s = (lowS * highG - highS * lowG) / (highG - lowG);
     const double g = function_.at(edge.x0 + s * dx, edge.y0 + s * dy) - level;
-    // Undefined or unbounded between the samples: the straight line is as good as anything.
-    if (!std::isfinite(g)) break;
-    if (g == 0.0) return {edge.x0 + s * dx, edge.y0 + s * dy};
+    // Undefined or unbounded between the samples: no line can be placed there.
+    if (!std::isfinite(g)) return {0.0, 0.0, false};
+    if (g == 0.0) return {edge.x0 + s * dx, edge.y0 + s * dy, true};
     // The Illinois variant: an end kept twice running has its value halved, so that both ends
     // close in.
     if ((g < 0.0) == (lowG < 0.0)) {
@@ -266,7 +269,12 @@ CContourPlot::Crossing CContourPlot::crossing(const EdgeEnds& edge, double level
     }
   }
   const double s = (lowS * highG - highS * lowG) / (highG - lowG);
-  return {edge.x0 + s * dx, edge.y0 + s * dy};
+  const double x = edge.x0 + s * dx;
+  const double y = edge.y0 + s * dy;
+  // Where f jumps over the level (theta across the positive x axis, a step) the search ends beside
+  // the jump, far from the level: no line runs there.
+  const double g = function_.at(x, y) - level;
+  return {x, y, std::fabs(g) <= kJumpShare * std::fabs(edge.v1 - edge.v0)};
 }
 
 const ContourSegment* CContourPlot::nearestSegment(double x, double y, double& distance) const {

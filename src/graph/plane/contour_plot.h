@@ -58,9 +58,10 @@ private:
   struct EdgeEnds {
     double x0, y0, v0, x1, y1, v1;
   };
-  /// A point where a level line crosses a cell edge.
+  /// A point where a level line crosses a cell edge; not on the level where f jumps over it.
   struct Crossing {
     double x, y;
+    bool onLevel;
   };
 
   [[nodiscard]] const PlaneMapping& mapping() const;

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <functional>
 #include <map>
+#include <numbers>
 #include <utility>
 
 namespace vexmar {
@@ -97,6 +98,47 @@ TEST_F(ContourPlotTest, RadialFunctionsTraceClosedCirclesAtTheirRadii) {
       for (const auto& [point, count] : ends) EXPECT_EQ(count, 2) << point.first << ", " << point.second;
     }
     EXPECT_GT(closedLevels, 2);
+  }
+}
+
+// Every end of every piece lies on its level, to a small part of the spacing of the levels: no
+// piece is drawn across a pole or along a jump, and steep functions are followed closely. Pieces
+// shorter than a pixel are left out: beside a jump one may end where the jump starts.
+TEST_F(ContourPlotTest, EveryTracedPointLiesOnItsLevel) {
+  struct Row {
+    const char* name;
+    std::string text;
+    std::function<double(double, double)> value;
+  };
+  const auto angle = [](double x, double y) {
+    const double a = std::atan2(y, x);
+    return a < 0 ? a + 2 * std::numbers::pi : a;
+  };
+  const Row rows[] = {
+      {"z = theta, which jumps along the positive x axis", zIs(Theta), angle},
+      {"z = x + sgn y", zIs(f("plus", X, f("sgn", Y))),
+       [](double x, double y) { return x + (y > 0) - (y < 0); }},
+      {"z = 1 / (x y)", zIs(f("over", n(1), f("times", X, Y))),
+       [](double x, double y) { return 1 / (x * y); }},
+      {"z = tan x", zIs(f("tan", X)), [](double x, double) { return std::tan(x); }},
+      {"z = sin(1 / x)", zIs(f("sin", f("over", n(1), X))), [](double x, double) { return std::sin(1 / x); }},
+      {"z = x y", zIs(f("times", X, Y)), [](double x, double y) { return x * y; }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    auto& plot = completed<CContourPlot>(row.text, 3.0, 0.5);
+    ASSERT_GE(plot.levels().size(), 2u);
+    ASSERT_FALSE(plot.segments().empty());
+    const double tolerance = 1e-3 * (plot.levels()[1] - plot.levels()[0]);
+    int off = 0;
+    for (const ContourSegment& s : plot.segments()) {
+      if (std::hypot(s.x1 - s.x0, s.y1 - s.y0) < mapping().unitsPerPixelX) continue;
+      const double level = plot.levels()[static_cast<std::size_t>(s.level)];
+      const bool bad = !(std::fabs(row.value(s.x0, s.y0) - level) <= tolerance) ||
+                       !(std::fabs(row.value(s.x1, s.y1) - level) <= tolerance);
+      if (bad && off++ < 3) ADD_FAILURE() << s.x0 << ", " << s.y0 << " to " << s.x1 << ", " << s.y1;
+    }
+    EXPECT_EQ(off, 0);
   }
 }
 
