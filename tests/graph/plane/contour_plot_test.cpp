@@ -105,17 +105,8 @@ TEST_F(ContourPlotTest, RadialFunctionsTraceClosedCirclesAtTheirRadii) {
 // piece is drawn across a pole or along a jump, and steep functions are followed closely. Pieces
 // shorter than a pixel are left out: beside a jump one may end where the jump starts.
 TEST_F(ContourPlotTest, EveryTracedPointLiesOnItsLevel) {
-  struct Row {
-    const char* name;
-    std::string text;
-    std::function<double(double, double)> value;
-  };
-  const auto angle = [](double x, double y) {
-    const double a = std::atan2(y, x);
-    return a < 0 ? a + 2 * std::numbers::pi : a;
-  };
-  const Row rows[] = {
-      {"z = theta, which jumps along the positive x axis", zIs(Theta), angle},
+  const FunctionRow rows[] = {
+      {"z = theta, which jumps along the positive x axis", zIs(Theta), polarAngle},
       {"z = x + sgn y", zIs(f("plus", X, f("sgn", Y))),
        [](double x, double y) { return x + (y > 0) - (y < 0); }},
       {"z = 1 / (x y)", zIs(f("over", n(1), f("times", X, Y))),
@@ -124,7 +115,7 @@ TEST_F(ContourPlotTest, EveryTracedPointLiesOnItsLevel) {
       {"z = sin(1 / x)", zIs(f("sin", f("over", n(1), X))), [](double x, double) { return std::sin(1 / x); }},
       {"z = x y", zIs(f("times", X, Y)), [](double x, double y) { return x * y; }},
   };
-  for (const Row& row : rows) {
+  for (const FunctionRow& row : rows) {
     SCOPED_TRACE(row.name);
     auto& plot = completed<CContourPlot>(row.text, 3.0, 0.5);
     ASSERT_GE(plot.levels().size(), 2u);

@@ -79,26 +79,17 @@ TEST_F(DensityPlotTest, UndefinedEverywhereReportsIt) {
 // Each cell's level, worked out from the function's value at the cell's middle pixel: the grid
 // evaluation must agree with the plain formula, r and θ being the polar coordinates of the point.
 TEST_F(DensityPlotTest, EveryCellHasTheLevelOfItsMiddle) {
-  struct Row {
-    const char* name;
-    std::string text;
-    std::function<double(double, double)> value;
-  };
-  const auto angle = [](double x, double y) {
-    const double a = std::atan2(y, x);
-    return a < 0 ? a + 2 * std::numbers::pi : a;
-  };
-  const Row rows[] = {
+  const FunctionRow rows[] = {
       {"z = x y + sin x", zIs(f("plus", f("times", X, Y), f("sin", X))),
        [](double x, double y) { return x * y + std::sin(x); }},
       {"z = r", zIs(R), [](double x, double y) { return std::hypot(x, y); }},
-      {"z = theta", zIs(Theta), angle},
+      {"z = theta", zIs(Theta), polarAngle},
       {"z = x r", zIs(f("times", X, R)), [](double x, double y) { return x * std::hypot(x, y); }},
-      {"expression y theta", f("times", Y, Theta), [&](double x, double y) { return y * angle(x, y); }},
+      {"expression y theta", f("times", Y, Theta), [](double x, double y) { return y * polarAngle(x, y); }},
       {"z = sqrt(x) - y", zIs(f("plus", f("sqrt", X), f("minus", Y))),
        [](double x, double y) { return x < 0 ? std::nan("") : std::sqrt(x) - y; }},
   };
-  for (const Row& row : rows) {
+  for (const FunctionRow& row : rows) {
     SCOPED_TRACE(row.name);
     auto& plot = completed<CDensityPlot>(row.text, 2.0, 0.1);
     ASSERT_GT(plot.high(), plot.low());

@@ -9,7 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
+#include <functional>
+#include <numbers>
 #include <stdexcept>
 #include <string>
 
@@ -36,6 +39,19 @@ inline const std::string X = c("x");
 inline const std::string Y = c("y");
 inline const std::string R = c("r");
 inline const std::string Theta = c("theta");
+
+/// θ of the point (x, y), from 0 up to 2π, as the compiler works it out.
+inline double polarAngle(double x, double y) {
+  const double a = std::atan2(y, x);
+  return a < 0 ? a + 2 * std::numbers::pi : a;
+}
+
+/// A function by its text form and its formula, for tables of cases.
+struct FunctionRow {
+  const char* name;
+  std::string text;
+  std::function<double(double, double)> value;
+};
 
 /// A 600 x 400 plane at 64 pixels per unit, origin in the middle, on a clock that stands still
 /// unless a test moves it.
