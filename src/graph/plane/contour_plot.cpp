@@ -60,10 +60,8 @@ const PlaneMapping& CContourPlot::mapping() const { return plane_.mapping(); }
 
 void CContourPlot::start() {
   started_ = true;
-  traced_ = false;
   next_ = 0;
-  levelsUsed_ = 0;
-  segments_.clear();
+  restartTrace();
   const PlaneMapping& m = mapping();
   left_ = m.xOf(m.rect.left - 0.5);
   bottom_ = m.yOf(m.rect.bottom - 0.5);
@@ -87,7 +85,7 @@ void CContourPlot::work(std::int64_t budgetMs) {
     samples_[k] = function_.atGridPoint(static_cast<int>(k % kGridPoints), static_cast<int>(k / kGridPoints));
   }
   next_ = count;
-  if (!traced_) trace();
+  trace(clock, deadline);
 }
 
 void CContourPlot::chooseLevels() {
@@ -123,15 +121,30 @@ void CContourPlot::chooseLevels() {
   }
 }
 
-void CContourPlot::trace() {
-  traced_ = true;
+void CContourPlot::restartTrace() {
+  levelsChosen_ = false;
+  tracedRows_ = 0;
+  levelsUsed_ = 0;
+  segments_.clear();
+}
+
+void CContourPlot::trace(Clock& clock, std::int64_t deadline) {
   try {
-    chooseLevels();
-    for (int row = 0; row < kGridCells; ++row)
-      for (int column = 0; column < kGridCells; ++column) traceCell(column, row);
+    if (!levelsChosen_) {
+      chooseLevels();
+      levelsChosen_ = true;
+    }
+    // Following the lines costs more than sampling where they wind a lot: it too keeps to the
+    // budget, a row of cells at a time.
+    const int firstRow = tracedRows_;
+    for (; tracedRows_ < kGridCells; ++tracedRows_) {
+      if (tracedRows_ != firstRow && clock.nowMs() >= deadline) return;
+      for (int column = 0; column < kGridCells; ++column) traceCell(column, tracedRows_);
+    }
   } catch (const std::bad_alloc&) {
     segments_.clear();
     segments_.shrink_to_fit();
+    tracedRows_ = kGridCells;
     raiseError(Error::GraphMemory);
   }
 }
@@ -212,7 +225,7 @@ void CContourPlot::draw(DrawingPort& port) {
 }
 
 GraphStatus CContourPlot::status() const {
-  if (!traced_) return GraphStatus::None;
+  if (!isComplete()) return GraphStatus::None;
   return segments_.empty() ? GraphStatus::UndefinedOrConstantInRegion : GraphStatus::None;
 }
 
@@ -224,10 +237,7 @@ void CContourPlot::setProperty(int which, double value) {
   if (which == GraphProperty::Resolution) {
     levelCount_ = levelCountFor(value);
     // The samples stay: only the levels and their lines change.
-    if (traced_) {
-      segments_.clear();
-      trace();
-    }
+    restartTrace();
     return;
   }
   if (which != GraphProperty::CurveMode) CGraph2D::setProperty(which, value);
@@ -235,10 +245,8 @@ void CContourPlot::setProperty(int which, double value) {
 
 void CContourPlot::invalidate() {
   started_ = false;
-  traced_ = false;
   next_ = 0;
-  levelsUsed_ = 0;
-  segments_.clear();
+  restartTrace();
 }
 
 CContourPlot::Crossing CContourPlot::crossing(const EdgeEnds& edge, double level) const {

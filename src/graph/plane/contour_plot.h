@@ -11,6 +11,7 @@
 
 namespace vexmar {
 
+class Clock;
 struct PlaneMapping;
 
 /// A straight piece of a level line, in coordinates.
@@ -37,7 +38,9 @@ public:
   void parameterChanged(std::uint16_t name, double value) override;
   void setProperty(int which, double value) override;
   void invalidate() override;
-  [[nodiscard]] bool isComplete() const override { return traced_; }
+  [[nodiscard]] bool isComplete() const override {
+    return started_ && next_ >= samples_.size() && tracedRows_ >= kGridCells;
+  }
   void resize() override { invalidate(); }
   [[nodiscard]] bool hitTest(PixelPoint point) const override;
   [[nodiscard]] bool readout(PixelPoint point, ReadoutRecord& record) const override;
@@ -66,7 +69,10 @@ private:
 
   [[nodiscard]] const PlaneMapping& mapping() const;
   void start();
-  void trace();
+  /// Forgets the levels and their lines; the samples stay.
+  void restartTrace();
+  /// Chooses the levels once the samples are complete, then follows their lines row by row.
+  void trace(Clock& clock, std::int64_t deadline);
   void chooseLevels();
   void traceCell(int column, int row);
   /// Where the level is met along an edge whose ends lie on either side of it.
@@ -80,7 +86,8 @@ private:
   SampledFunction function_;
   int levelCount_;
   bool started_ = false;
-  bool traced_ = false;
+  bool levelsChosen_ = false;
+  int tracedRows_ = 0;   ///< rows of cells whose lines are found
   std::size_t next_ = 0; ///< the next grid point to sample, row by row from the bottom
   double left_ = 0.0;
   double bottom_ = 0.0;
