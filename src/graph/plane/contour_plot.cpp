@@ -86,6 +86,10 @@ void CContourPlot::work(std::int64_t budgetMs) {
   }
   next_ = count;
   trace(clock, deadline);
+  if (isComplete()) {
+    retained_.clear();
+    retained_.shrink_to_fit();
+  }
 }
 
 void CContourPlot::chooseLevels() {
@@ -212,13 +216,13 @@ void CContourPlot::traceCell(int column, int row) {
 }
 
 void CContourPlot::draw(DrawingPort& port) {
-  if (!port.isAttached() || segments_.empty()) return;
+  if (!port.isAttached() || shownSegments().empty()) return;
   const PlaneMapping& m = mapping();
   const PixelRect clip = intersect(port.clip(), m.rect);
   if (clip.isEmpty()) return;
   port.setClip(clip);
   port.setPen(colourOf(*style_));
-  for (const ContourSegment& s : segments_) {
+  for (const ContourSegment& s : shownSegments()) {
     port.moveTo(m.columnOf(s.x0), m.rowOf(s.y0));
     port.lineTo(m.columnOf(s.x1), m.rowOf(s.y1));
   }
@@ -247,6 +251,18 @@ void CContourPlot::invalidate() {
   started_ = false;
   next_ = 0;
   restartTrace();
+  retained_.clear();
+}
+
+void CContourPlot::startAgainKeepingThePicture() {
+  if (isComplete()) retained_ = std::move(segments_);
+  started_ = false;
+  next_ = 0;
+  restartTrace();
+}
+
+void CContourPlot::scroll(int dx, int dy) {
+  if (dx != 0 || dy != 0) startAgainKeepingThePicture();
 }
 
 CContourPlot::Crossing CContourPlot::crossing(const EdgeEnds& edge, double level) const {

@@ -41,7 +41,8 @@ public:
   [[nodiscard]] bool isComplete() const override {
     return started_ && next_ >= samples_.size() && tracedRows_ >= kGridCells;
   }
-  void resize() override { invalidate(); }
+  void resize() override { startAgainKeepingThePicture(); }
+  void scroll(int dx, int dy) override;
   [[nodiscard]] bool hitTest(PixelPoint point) const override;
   [[nodiscard]] bool readout(PixelPoint point, ReadoutRecord& record) const override;
   [[nodiscard]] CurvePiece nearestPoint(double x, double y, double tolerance) const override;
@@ -53,6 +54,11 @@ public:
   /// different finite values on it.
   [[nodiscard]] std::span<const double> levels() const { return {levels_.data(), levelsUsed_}; }
   [[nodiscard]] std::span<const ContourSegment> segments() const { return segments_; }
+  /// What draw shows: the lines found, or while they are found again for a moved or resized
+  /// window, the last complete lines (they are in coordinates, so they still lie right).
+  [[nodiscard]] std::span<const ContourSegment> shownSegments() const {
+    return !isComplete() && !retained_.empty() ? retained_ : segments_;
+  }
 
 private:
   static constexpr int kGridPoints = kGridCells + 1;
@@ -69,6 +75,7 @@ private:
 
   [[nodiscard]] const PlaneMapping& mapping() const;
   void start();
+  void startAgainKeepingThePicture();
   /// Forgets the levels and their lines; the samples stay.
   void restartTrace();
   /// Chooses the levels once the samples are complete, then follows their lines row by row.
@@ -97,6 +104,7 @@ private:
   std::array<double, kMaxLevels> levels_{};
   std::size_t levelsUsed_ = 0;
   std::vector<ContourSegment> segments_;
+  std::vector<ContourSegment> retained_;
 };
 
 } // namespace vexmar

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <new>
 
@@ -76,10 +77,47 @@ void CDensityPlot::start() {
     levelsPerHalfUnit_ = 0.0;
   }
 
+  prepareGrid();
+}
+
+void CDensityPlot::prepareGrid() {
   // Each cell is sampled at its middle pixel.
+  const PlaneMapping& m = mapping();
+  const int size = cellSize();
   const double middle = (size - 1) * 0.5;
   function_.prepareGrid(m.xOf(m.rect.left + middle), m.yOf(m.rect.top + middle), size * m.unitsPerPixelX,
                         -size * m.unitsPerPixelY, columns_, rows_);
+}
+
+void CDensityPlot::scroll(int dx, int dy) {
+  if (dx == 0 && dy == 0) return;
+  // Cells moved by whole cells keep their levels, and the range of values stays, so that the
+  // colours do not change while the plane is dragged; any other move starts again.
+  const int size = cellSize();
+  if (!started_ || dx % size != 0 || dy % size != 0 || std::abs(dx / size) >= columns_ ||
+      std::abs(dy / size) >= rows_) {
+    invalidate();
+    return;
+  }
+  const int shiftX = dx / size;
+  const int shiftY = dy / size;
+  try {
+    std::vector<std::uint8_t> moved(cells_.size(), kNotComputed);
+    const auto columns = static_cast<std::size_t>(columns_);
+    const int firstColumn = std::max(0, shiftX);
+    const int endColumn = std::min(columns_, columns_ + shiftX);
+    for (int row = std::max(0, shiftY); row < std::min(rows_, rows_ + shiftY); ++row) {
+      const std::uint8_t* from = cells_.data() + static_cast<std::size_t>(row - shiftY) * columns;
+      std::copy(from + (firstColumn - shiftX), from + (endColumn - shiftX),
+                moved.data() + static_cast<std::size_t>(row) * columns + firstColumn);
+    }
+    cells_ = std::move(moved);
+  } catch (const std::bad_alloc&) {
+    invalidate();
+    return;
+  }
+  next_ = 0;
+  prepareGrid();
 }
 
 std::uint8_t CDensityPlot::levelOf(double value) const {

@@ -36,6 +36,7 @@ public:
   void invalidate() override;
   [[nodiscard]] bool isComplete() const override { return started_ && next_ >= cells_.size(); }
   void resize() override { invalidate(); }
+  void scroll(int dx, int dy) override;
   [[nodiscard]] bool hitTest(PixelPoint point) const override;
   [[nodiscard]] bool readout(PixelPoint point, ReadoutRecord& record) const override;
 
@@ -56,6 +57,8 @@ private:
   [[nodiscard]] const PlaneMapping& mapping() const;
   /// Lays out the cells over the plane and finds the value range; the cells are then computed.
   void start();
+  /// Sets the grid evaluation up for the cells as the plane now lies.
+  void prepareGrid();
   [[nodiscard]] std::uint8_t levelOf(double value) const;
 
   SampledFunction function_;

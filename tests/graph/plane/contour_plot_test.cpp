@@ -11,6 +11,7 @@
 #include <map>
 #include <numbers>
 #include <utility>
+#include <vector>
 
 namespace vexmar {
 namespace {
@@ -195,6 +196,27 @@ TEST_F(ContourPlotTest, SaddleCellsKeepTheBranchesApart) {
     }
     EXPECT_GE(nearSaddle, 2);
   }
+}
+
+// The lines are in coordinates: while they are found again for a moved or resized window the old
+// ones are still drawn, and they still lie on the levels. A new parameter value makes them wrong.
+TEST_F(ContourPlotTest, MovingThePlaneKeepsTheOldLinesUntilTheNewAreFound) {
+  auto& plot = completed<CContourPlot>(zIs(f("times", c("a"), R)), 3.0, 0.5);
+  const std::vector<ContourSegment> before(plot.segments().begin(), plot.segments().end());
+  ASSERT_FALSE(before.empty());
+  container.plane().moveAxes(40, -30);
+  EXPECT_FALSE(plot.isComplete());
+  EXPECT_EQ(plot.shownSegments().size(), before.size());
+  EXPECT_EQ(plot.shownSegments().front().x0, before.front().x0);
+  plot.work(1);
+  ASSERT_TRUE(plot.isComplete());
+  EXPECT_EQ(plot.shownSegments().data(), plot.segments().data());
+  EXPECT_NE(plot.segments().front().x0, before.front().x0);
+
+  container.plane().layoutChanged({0, 0, 300, 500});
+  EXPECT_FALSE(plot.shownSegments().empty());
+  container.parameterChanged('a', 2.0);
+  EXPECT_TRUE(plot.shownSegments().empty());
 }
 
 TEST_F(ContourPlotTest, DrawsInTheStyleColourAndReadsTheValue) {

@@ -18,6 +18,28 @@ using namespace test;
 
 using DensityPlotTest = GridGraphTest;
 
+// How many cells do not hold the level of the function's value at their middle pixel, by the
+// plot's own range of values.
+int cellsOffTheirMiddle(const CDensityPlot& plot, const PlaneMapping& m,
+                        const std::function<double(double, double)>& value) {
+  const int size = plot.cellSize();
+  int mismatches = 0;
+  for (int j = 0; j < plot.rows(); ++j) {
+    for (int i = 0; i < plot.columns(); ++i) {
+      const double z = value(m.xOf(i * size + (size - 1) * 0.5), m.yOf(j * size + (size - 1) * 0.5));
+      const std::uint8_t cell = plot.cells()[static_cast<std::size_t>(j * plot.columns() + i)];
+      if (std::isnan(z)) {
+        mismatches += cell != CDensityPlot::kUndefined;
+        continue;
+      }
+      const double level = std::clamp((z - plot.low()) * 240 / (plot.high() - plot.low()), 0.0, 239.0);
+      // A value on the boundary of two levels may round either way.
+      mismatches += std::fabs(cell - std::floor(level)) > 1.0;
+    }
+  }
+  return mismatches;
+}
+
 TEST_F(DensityPlotTest, PlotStyleChoosesTheKindInThePlane) {
   const std::string function = zIs(f("times", X, Y));
   EXPECT_NE(build<CDensityPlot>(function, 2.0, 0.5), nullptr);
@@ -93,25 +115,41 @@ TEST_F(DensityPlotTest, EveryCellHasTheLevelOfItsMiddle) {
     SCOPED_TRACE(row.name);
     auto& plot = completed<CDensityPlot>(row.text, 2.0, 0.1);
     ASSERT_GT(plot.high(), plot.low());
-    const PlaneMapping& m = mapping();
-    const int size = plot.cellSize();
-    int mismatches = 0;
-    for (int j = 0; j < plot.rows(); ++j) {
-      for (int i = 0; i < plot.columns(); ++i) {
-        const double x = m.xOf(i * size + (size - 1) * 0.5);
-        const double y = m.yOf(j * size + (size - 1) * 0.5);
-        const double value = row.value(x, y);
-        const std::uint8_t cell = plot.cells()[static_cast<std::size_t>(j * plot.columns() + i)];
-        if (std::isnan(value)) {
-          mismatches += cell != CDensityPlot::kUndefined;
-          continue;
-        }
-        const double level = std::clamp((value - plot.low()) * 240 / (plot.high() - plot.low()), 0.0, 239.0);
-        // A value on the boundary of two levels may round either way.
-        mismatches += std::fabs(cell - std::floor(level)) > 1.0;
-      }
+    EXPECT_EQ(cellsOffTheirMiddle(plot, mapping(), row.value), 0);
+  }
+}
+
+// Dragging the plane by whole cells keeps the computed cells and the range of values; any other
+// move starts again. Either way every cell ends with the level of its middle.
+TEST_F(DensityPlotTest, ScrollingKeepsWholeCellsAndTheirColours) {
+  const auto value = [](double x, double y) { return x * y + std::sin(x); };
+  const std::string text = zIs(f("plus", f("times", X, Y), f("sin", X)));
+  struct Row {
+    const char* name;
+    double resolution;
+    int dx, dy;
+    bool kept;
+  };
+  for (const Row& row :
+       {Row{"one-pixel cells", 1.0, 7, -5, true}, Row{"whole cells", 0.0, -12, 18, true},
+        Row{"part of a cell", 0.0, 7, 0, false}, Row{"beyond the window", 1.0, 700, 0, false}}) {
+    SCOPED_TRACE(row.name);
+    container.plane().clearGraphs();
+    container.plane().zoom(CGraphPlane::Reset);
+    auto& plot = completed<CDensityPlot>(text, 2.0, row.resolution);
+    const double low = plot.low(), high = plot.high();
+    container.plane().moveAxes(row.dx, row.dy);
+    EXPECT_FALSE(plot.isComplete());
+    if (row.kept) {
+      // The cell that moved into the top left corner is the one that was dx, dy cells away.
+      const int size = plot.cellSize();
+      const int column = std::max(0, row.dx / size), line = std::max(0, row.dy / size);
+      EXPECT_NE(plot.cells()[static_cast<std::size_t>(line * plot.columns() + column)],
+                CDensityPlot::kNotComputed);
     }
-    EXPECT_EQ(mismatches, 0);
+    plot.work(1);
+    EXPECT_EQ(plot.low() == low && plot.high() == high, row.kept);
+    EXPECT_EQ(cellsOffTheirMiddle(plot, mapping(), value), 0);
   }
 }
 
