@@ -27,8 +27,7 @@ bool hasArrow(const FieldSample& s) {
 CVectorField2D::CVectorField2D(const CGraphPlane& plane, std::unique_ptr<Evaluator> f,
                                std::unique_ptr<Evaluator> g, std::unique_ptr<GraphStyle> style,
                                double resolution)
-    : CGraph2D(plane, std::move(style)), f_(std::move(f)), g_(std::move(g)),
-      spacing_(spacingFor(resolution)) {
+    : CGraph2D(plane, std::move(style)), f_(std::move(f)), g_(std::move(g)), resolution_(resolution) {
   compile();
 }
 
@@ -54,6 +53,9 @@ PixelPoint CVectorField2D::gridPoint(int column, int row) const {
 
 void CVectorField2D::start() {
   started_ = true;
+  // The spacing counts screen-independent pixels, as the plane's scale does, so that a field looks
+  // the same on every screen.
+  spacing_ = std::max(1, static_cast<int>(std::lround(spacingFor(resolution_) * plane_.pixelRatio())));
   next_ = 0;
   largest_ = 0.0;
   const PixelRect& rect = mapping().rect;
@@ -151,7 +153,7 @@ void CVectorField2D::parameterChanged(std::uint16_t name, double value) {
 
 void CVectorField2D::setProperty(int which, double value) {
   if (which == GraphProperty::Resolution) {
-    spacing_ = spacingFor(value);
+    resolution_ = value;
     invalidate();
     return;
   }

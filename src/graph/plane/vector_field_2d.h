@@ -38,8 +38,9 @@ public:
   [[nodiscard]] bool isComplete() const override { return started_ && next_ >= samples_.size(); }
   void resize() override { invalidate(); }
 
-  /// Pixels between arrows: 100 at resolution 0 down to 10 at 1.
+  /// Screen-independent pixels between arrows: 100 at resolution 0 down to 10 at 1.
   [[nodiscard]] static int spacingFor(double resolution);
+  /// Device pixels between arrows, once computing has started.
   [[nodiscard]] int spacing() const { return spacing_; }
   [[nodiscard]] int columns() const { return columns_; }
   [[nodiscard]] int rows() const { return rows_; }
@@ -59,7 +60,8 @@ private:
 
   std::unique_ptr<Evaluator> f_;
   std::unique_ptr<Evaluator> g_;
-  int spacing_;
+  double resolution_;
+  int spacing_ = 0;
   int columns_ = 0;
   int rows_ = 0;
   std::vector<FieldSample> samples_;

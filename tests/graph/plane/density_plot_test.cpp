@@ -212,6 +212,11 @@ TEST_F(DensityPlotTest, ReadoutShowsTheValueUnderTheMouse) {
   ASSERT_EQ(record.lineCount, 3);
   EXPECT_DOUBLE_EQ(record.lines[2].value, record.x * record.y);
   EXPECT_NEAR(record.lines[2].value, 2.0, 0.1);
+  // A press on the plot reads it.
+  container.plane().mouseDown(at, 0, false);
+  EXPECT_EQ(container.plane().dragMode(), DragMode::Reading);
+  EXPECT_EQ(container.plane().readout().lineCount, 3);
+  container.plane().mouseUp(at);
   auto& half = completed<CDensityPlot>(zIs(f("sqrt", X)), 2.0, 0.5);
   EXPECT_FALSE(half.hitTest({10, 10}));
   EXPECT_FALSE(half.readout({10, 10}, record));

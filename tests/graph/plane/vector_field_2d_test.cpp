@@ -32,6 +32,11 @@ TEST_F(VectorField2DTest, SpacingAndGridFollowTheResolution) {
     EXPECT_EQ(field.rows(), row.rows);
     EXPECT_EQ(field.gridPoint(0, 0), (PixelPoint{row.spacing / 2, row.spacing / 2}));
   }
+  // Twice the device pixels of the same view: the same arrows, twice as far apart in pixels.
+  container.plane().setPixelRatio(2.0);
+  auto& sharp = completed<CVectorField2D>(fieldIs(X, Y), 1.0, 0.0);
+  EXPECT_EQ(sharp.spacing(), 200);
+  EXPECT_EQ(sharp.columns(), 3);
 }
 
 TEST_F(VectorField2DTest, ArrowsPointAlongTheFieldAndTheLongestIsOneSpacing) {
