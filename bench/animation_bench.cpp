@@ -43,7 +43,10 @@ void animate(benchmark::State& state, bool fresh) {
   CGraphContainer container(kWindow);
   buildGraph(container, *prepareForEvaluation(*readObjectText(a.text)), false, {});
   FrameBuffer frame;
-  frame.resize(800, 600, false);
+  if (!frame.resize(800, 600, false)) {
+    state.SkipWithError("no memory for the frame buffer");
+    return;
+  }
   const auto show = [&](double value) {
     applyParameterValue('a', value);
     container.parameterChanged('a', value);

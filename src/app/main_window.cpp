@@ -333,7 +333,7 @@ void MainWindow::createMenus() {
 }
 
 void MainWindow::createResolutionControl() {
-  // How densely the current equation's parametric curves are sampled: twelve steps.
+  // How densely the current equation's graph is sampled: twelve steps.
   auto* box = new QWidget(this);
   auto* layout = new QHBoxLayout(box);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -397,10 +397,43 @@ void MainWindow::createGraphMenu() {
     action->setData(row.mode);
     modes->addAction(action);
   }
-  connect(graphMenu_, &QMenu::aboutToShow, this, [this, modes] {
-    const double mode = document_->equationCount() > 0 ? document_->currentRecord().curveMode : 2.0;
+  graphMenu_->addSeparator();
+
+  // The current equation's plot style, for z = f(x, y) and its kin: a surface in space, or a density
+  // or contour plot in the plane.
+  struct PlotStyleRow {
+    const char* text;
+    const char* tip;
+    int style;
+  };
+  static constexpr PlotStyleRow kPlotStyles[] = {
+      {QT_TR_NOOP("&Surface"), QT_TR_NOOP("Draw z = f(x, y) as a surface in space"), 1},
+      {QT_TR_NOOP("De&nsity Plot"),
+       QT_TR_NOOP("Colour the plane by z = f(x, y), brighter where it is larger"), 2},
+      {QT_TR_NOOP("Con&tour Plot"), QT_TR_NOOP("Draw the level lines of z = f(x, y) in the plane"), 3},
+  };
+  auto* styles = new QActionGroup(this);
+  for (const PlotStyleRow& row : kPlotStyles) {
+    QAction* action = graphMenu_->addAction(tr(row.text), this, [this, style = row.style] {
+      if (document_->equationCount() == 0) return;
+      EquationRecord& record = document_->currentRecord();
+      if (record.plotStyle == style) return;
+      record.plotStyle = style;
+      // A surface puts the whole document into space: every graph is built again.
+      document_->noteEquationsEdited();
+    });
+    action->setStatusTip(tr(row.tip));
+    action->setCheckable(true);
+    action->setData(row.style);
+    styles->addAction(action);
+  }
+  connect(graphMenu_, &QMenu::aboutToShow, this, [this, modes, styles] {
+    const bool any = document_->equationCount() > 0;
+    const double mode = any ? document_->currentRecord().curveMode : 2.0;
     for (QAction* action : modes->actions())
       action->setChecked(action->data().toInt() == static_cast<int>(mode));
+    const double style = any ? document_->currentRecord().plotStyle : 1.0;
+    for (QAction* action : styles->actions()) action->setChecked(action->data().toDouble() == style);
   });
   graphMenu_->addSeparator();
   // Parameters: the animation and the window that lists them.

@@ -172,6 +172,7 @@ struct RenderArguments {
   int height = 480;
   double curveMode = 2.0;
   std::optional<double> resolution;
+  std::optional<double> plotStyle;
   std::vector<RangeSetting> ranges;
   std::optional<Region> window;
   std::vector<ParameterSetting> parameters;
@@ -193,6 +194,7 @@ bool readRenderArguments(const std::vector<std::string>& args, RenderArguments& 
                                            {"--param", "NAME=VALUE,...", Occurs::Repeatable},
                                            {"--animate", "NAME=FROM:TO"},
                                            {"--frames", "N"},
+                                           {"--style", "1|2|3"},
                                            kClassicTypingOption,
                                            {"-o", "FILE.png", Occurs::Required}};
   const ParsedOptions parsed = parseOptions(args, {"render", kOptions, {}});
@@ -281,6 +283,13 @@ bool readRenderArguments(const std::vector<std::string>& args, RenderArguments& 
       return false;
     }
   }
+  if (const std::string* style = parsed.value("--style")) {
+    if (*style != "1" && *style != "2" && *style != "3") {
+      error = "render: --style needs 1 (surface), 2 (density) or 3 (contour) ('" + *style + "')";
+      return false;
+    }
+    out.plotStyle = (*style)[0] - '0';
+  }
   out.output = *parsed.value("-o");
   return true;
 }
@@ -342,6 +351,7 @@ int runRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
     record.insertionPoint->setRoot(cloneTree(*active.line().root));
     record.curveMode = arguments.curveMode;
     if (arguments.resolution) record.resolutionA = *arguments.resolution;
+    if (arguments.plotStyle) record.plotStyle = *arguments.plotStyle;
   }
 
   const PixelRect rect{0, 0, arguments.height, arguments.width};

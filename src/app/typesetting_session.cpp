@@ -116,7 +116,7 @@ std::span<const SubcommandRow> typesettingSubcommands() {
       {"render", runRenderCommand,
        "vexmar render [-e KEYS | --text TREE]... [--size WxH] [--curve-mode 0|1|2]\n"
        "              [--range NAME=LO:HI]... [--window XMIN:XMAX,YMIN:YMAX] [--resolution A]\n"
-       "              [--param NAME=VALUE,...]... [--animate NAME=FROM:TO --frames N]\n"
+       "              [--style 1|2|3] [--param NAME=VALUE,...]... [--animate NAME=FROM:TO --frames N]\n"
        "              [--classic-typing] -o FILE.png\n"
        "    builds one equation per -e (typed as KEYS) or --text (a text form), in the order\n"
        "    given, computes every graph to completion and writes the graph pane's picture\n"
@@ -124,9 +124,10 @@ std::span<const SubcommandRow> typesettingSubcommands() {
        "    or 'N: reason R MESSAGE'; --range sets the t, r or theta range (LO and HI may end\n"
        "    in pi: 0:2pi), --window shows the region at the nearest scale and prints it as\n"
        "    'window: XMIN XMAX YMIN YMAX', --resolution (0 to 1) sets every equation's\n"
-       "    resolution A; --param sets parameters (a Greek letter by its name: alpha=2);\n"
-       "    --animate with --frames writes N pictures FILE-0001.png ... with NAME running\n"
-       "    from FROM to TO (-o gives the FILE prefix)\n"},
+       "    resolution A, --style its plot style (1 surface, 2 density, 3 contour);\n"
+       "    --param sets parameters (a Greek letter by its name: alpha=2); --animate with\n"
+       "    --frames writes N pictures FILE-0001.png ... with NAME running from FROM to TO\n"
+       "    (-o gives the FILE prefix)\n"},
   };
   // clang-format on
   return kRows;

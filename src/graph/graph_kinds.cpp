@@ -3,6 +3,8 @@
 #include "graph/plane/explicit_curve.h"
 #include "graph/plane/implicit_curve.h"
 #include "graph/plane/parametric_curve_2d.h"
+#include "graph/plane/sampled_function.h"
+#include "graph/plane/vector_field_2d.h"
 
 #include <array>
 #include <cstddef>
@@ -11,10 +13,9 @@ namespace vexmar {
 namespace {
 
 // One row per form: the factory that builds it in the plane and the one that builds it in space.
-// A null factory marks a form that is recognised but has no graph kind there yet: vector fields,
-// density and contour plots, and every graph in space. Such an equation makes no
-// graph, and the equation view explains nothing more than that. A new kind adds its own file and fills its
-// rows here.
+// A null factory marks a form that is recognised but has no graph kind there yet: every graph in
+// space. Such an equation makes no graph, and the equation view explains nothing more than that. A new kind
+// adds its own file and fills its rows here.
 struct GraphKindRow {
   GraphForm form;
   GraphKindFactory plane;
@@ -27,18 +28,18 @@ constexpr std::array<GraphKindRow, kGraphFormCount> kGraphKinds = {{
     {GraphForm::ExplicitXOfY, addCurveXOfY, nullptr},
     {GraphForm::PolarROfTheta, addPolarROfTheta, nullptr},
     {GraphForm::PolarThetaOfR, addPolarThetaOfR, nullptr},
-    {GraphForm::ZOfXY, nullptr, nullptr},
+    {GraphForm::ZOfXY, addDensityOrContourPlot, nullptr},
     {GraphForm::XOfYZ, nullptr, nullptr},
     {GraphForm::YOfXZ, nullptr, nullptr},
     {GraphForm::SphericalROfThetaPhi, nullptr, nullptr},
     {GraphForm::SphericalThetaOfRPhi, nullptr, nullptr},
     {GraphForm::SphericalPhiOfRTheta, nullptr, nullptr},
     {GraphForm::CylindricalROfThetaZ, nullptr, nullptr},
-    {GraphForm::CylindricalZOfRTheta, nullptr, nullptr},
-    {GraphForm::ZOfMixed, nullptr, nullptr},
+    {GraphForm::CylindricalZOfRTheta, addDensityOrContourPlot, nullptr},
+    {GraphForm::ZOfMixed, addDensityOrContourPlot, nullptr},
     {GraphForm::CylindricalThetaOfRZ, nullptr, nullptr},
     {GraphForm::PolarCurve, addPolarCurveOfT, nullptr},
-    {GraphForm::VectorField2D, nullptr, nullptr},
+    {GraphForm::VectorField2D, addVectorField2D, nullptr},
     {GraphForm::VectorField3D, nullptr, nullptr},
     {GraphForm::ParametricCurveXY, addParametricCurveXY, nullptr},
     {GraphForm::ParametricCurveXYZ, nullptr, nullptr},
@@ -51,7 +52,7 @@ constexpr std::array<GraphKindRow, kGraphFormCount> kGraphKinds = {{
     {GraphForm::ImplicitSurface, nullptr, nullptr},
     {GraphForm::ExpressionInX, addCurveYOfX, nullptr},
     {GraphForm::ExpressionInY, addCurveXOfY, nullptr},
-    {GraphForm::ExpressionInXYRTheta, nullptr, nullptr},
+    {GraphForm::ExpressionInXYRTheta, addDensityOrContourPlot, nullptr},
     {GraphForm::InequalityRegion, addInequalityRegion, nullptr},
 }};
 

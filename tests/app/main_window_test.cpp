@@ -4,6 +4,7 @@
 #include "app/graph_view.h"
 #include "app/vexmar_document.h"
 #include "editor/editor_state.h"
+#include "graph/plane/density_plot.h"
 #include "model/memory_reserve.h"
 #include "test_application.h"
 #include "text/object_text.h"
@@ -319,6 +320,41 @@ TEST_F(MainWindowTest, StatusesAndKindsOfGraphNotDrawnYetAreShownUnderTheirEquat
   window->graphView().finishGraphs();
   EXPECT_EQ(document.messageLine(3), "Graphs in space are recognised but not drawn yet");
   EXPECT_GT(inked(), 200);
+}
+
+// The Graph menu's plot style turns the current z = f(x, y) between a surface in space and a
+// density or contour plot in the plane, and shows the current equation's style checked.
+TEST_F(MainWindowTest, PlotStyleEntriesRedrawTheCurrentEquation) {
+  open();
+  CVexmarView& view = window->equationView();
+  VexmarDocument& document = window->document();
+  for (const char c : std::string("z=x y")) QTest::keyClick(&view, c);
+  QTest::keyClick(&view, Qt::Key_Return);
+  struct Row {
+    const char* entry;
+    double style;
+    bool inPlane;
+  };
+  for (const Row& row : {Row{"De&nsity Plot", 2.0, true}, Row{"Con&tour Plot", 3.0, true},
+                         Row{"&Surface", 1.0, false}, Row{"De&nsity Plot", 2.0, true}}) {
+    SCOPED_TRACE(row.entry);
+    QAction* entry = action(row.entry);
+    ASSERT_NE(entry, nullptr);
+    entry->trigger();
+    window->graphView().finishGraphs();
+    EXPECT_EQ(document.currentRecord().plotStyle, row.style);
+    EXPECT_TRUE(document.isModified());
+    const CGraphContainer& container = window->graphView().container();
+    EXPECT_EQ(container.is3DActive(), !row.inPlane);
+    if (row.inPlane) {
+      const CGraph2D* graph = container.plane().graph(document.currentRecord().graphIndex);
+      ASSERT_NE(graph, nullptr);
+      EXPECT_EQ(dynamic_cast<const CDensityPlot*>(graph) != nullptr, row.style == 2.0);
+      EXPECT_EQ(document.messageLine(0), "");
+    }
+    emit window->graphMenu()->aboutToShow();
+    EXPECT_TRUE(entry->isChecked());
+  }
 }
 
 // The animated letter is in use where it stands for itself, not as the letter of a name such as

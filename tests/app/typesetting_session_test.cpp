@@ -125,6 +125,7 @@ TEST_F(TypesettingSubcommands, MessagesShowControlCharactersInTheInputWrittenOut
       {"render-equation output", {"render-equation", "x", "-o", unwritable}, "no\\nfolder"},
       {"render --size", {"render", "-e", "x", "--size", "2\t2", "-o", unwritable}, "'2\\t2'"},
       {"render --curve-mode", {"render", "-e", "x", "--curve-mode", "\x01", "-o", unwritable}, "'\\x01'"},
+      {"render --style", {"render", "-e", "x", "--style", "2\n", "-o", unwritable}, "'2\\n'"},
       {"render keys", {"render", "-e", "{\r}", "-o", unwritable}, "'{\\r}'"},
   };
   for (const Row& r : rows) {
@@ -179,6 +180,31 @@ TEST_F(TypesettingSubcommands, RenderTakesEquationsAsTextFormsToo) {
   EXPECT_EQ(bad.status, 2);
   EXPECT_EQ(bad.err.rfind("vexmar: render: equation 2: ", 0), 0u) << bad.err;
   EXPECT_EQ(vexmar({"render", "--text", "-o", text}).status, 2); // --text takes the next word
+}
+
+// --style sets every equation's plot style: density and contour plots are drawn in the plane, a
+// surface belongs to space.
+TEST_F(TypesettingSubcommands, RenderStyleChoosesDensityOrContour) {
+  ASSERT_TRUE(folder.isValid());
+  const std::string file = folder.filePath("style.png").toStdString();
+  struct Row {
+    const char* style;
+    const char* out;
+  };
+  for (const Row& row : {Row{"2", "1: form 5 graph 0 status 0\n2: form 5 graph 1 status 0\n"},
+                         Row{"3", "1: form 5 graph 0 status 0\n2: form 5 graph 1 status 10 Undefined or "
+                                  "constant throughout the region shown\n"}}) {
+    SCOPED_TRACE(row.style);
+    const Outcome o =
+        vexmar({"render", "-e", "z=x y", "-e", "z=1", "--style", row.style, "--size", "120x90", "-o", file});
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(o.out, row.out);
+    QImage picture;
+    ASSERT_TRUE(picture.load(QString::fromStdString(file)));
+  }
+  const Outcome bad = vexmar({"render", "-e", "z=x y", "--style", "4", "-o", file});
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_EQ(bad.err, "vexmar: render: --style needs 1 (surface), 2 (density) or 3 (contour) ('4')\n");
 }
 
 } // namespace
