@@ -27,6 +27,7 @@ public:
   CDensityPlot(const CGraphPlane& plane, SampledFunction function, std::unique_ptr<GraphStyle> style,
                double resolution);
   ~CDensityPlot() override;
+  [[nodiscard]] bool drawsBeneathAxes() const override { return true; }
 
   void work(std::int64_t budgetMs) override;
   void draw(DrawingPort& port) override;

@@ -93,6 +93,8 @@ public:
   }
 
   [[nodiscard]] const GraphStyle& style() const { return *style_; }
+  /// A graph that covers whole areas in opaque colour is drawn before the axes, which stay seen.
+  [[nodiscard]] virtual bool drawsBeneathAxes() const { return false; }
 
 protected:
   /// Puts a curve mode given as exactly 0.0, 1.0 or 2.0 into `mode`; false, changing nothing, for

@@ -523,17 +523,22 @@ void CGraphPlane::parameterChanged(std::uint16_t name, double value) {
 void CGraphPlane::draw(DrawingPort& port, unsigned flags) {
   const PixelRect rect = mapping_.rect;
   port.setClip(rect);
-  if ((flags & DrawFlag::Background) != 0) {
-    port.setBrush(kBackground);
-    port.fillRect(rect);
-    drawAxes(port);
-  }
-  if ((flags & DrawFlag::Graphs) != 0) {
+  const auto drawGraphs = [&](bool beneathAxes) {
+    if ((flags & DrawFlag::Graphs) == 0) return;
     for (const auto& graph : graphs_) {
+      if (graph->drawsBeneathAxes() != beneathAxes) continue;
       port.setClip(rect);
       graph->draw(port);
     }
+  };
+  if ((flags & DrawFlag::Background) != 0) {
+    port.setBrush(kBackground);
+    port.fillRect(rect);
   }
+  drawGraphs(true);
+  port.setClip(rect);
+  if ((flags & DrawFlag::Background) != 0) drawAxes(port);
+  drawGraphs(false);
   port.setClip(rect);
   if ((flags & DrawFlag::Readout) != 0) drawReadout(port);
 }
