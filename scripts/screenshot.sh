@@ -12,9 +12,9 @@ cmake --build build/release --target vexmar -j2
 home="$(mktemp -d)"
 trap 'rm -rf "$home"' EXIT
 mkdir -p "$home/Orvenda"
-printf '[General]\nFrameSizeX=860\nFrameSizeY=780\nFramePosX=0\nFramePosY=0\nEqnPaneSize=372\n' \
+printf '[General]\nFrameSizeX=860\nFrameSizeY=780\nFramePosX=0\nFramePosY=0\nEqnPaneSize=340\n' \
   >"$home/Orvenda/Vexmar.conf"
 XDG_CONFIG_HOME="$home" VEXMAR_SCREENSHOT="$out" \
-  VEXMAR_SCREENSHOT_KEYS='y=x^2{Right}/4{Right}-1{C-n}y=2\sin x{C-n}y=1/x{C-n}y=\tan x{C-n}y=?{Enter}' \
+  VEXMAR_SCREENSHOT_KEYS='y=x^2{Right}/4{Right}-1{C-n}y=2\sin x{C-n}x^2{Right}+y^2{Right}<4{C-n}x^3{Right}+y^3{Right}=3x y{C-n}y=?{Enter}' \
   xvfb-run -a -s '-screen 0 1280x1024x24' build/release/src/app/vexmar
 echo "screenshot: $out"

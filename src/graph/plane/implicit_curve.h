@@ -39,6 +39,8 @@ public:
   [[nodiscard]] bool hitTest(PixelPoint point) const override;
   [[nodiscard]] bool readout(PixelPoint point, ReadoutRecord& record) const override;
   [[nodiscard]] CurvePiece nearestPoint(double x, double y, double tolerance) const override;
+  /// A region is painted before the axes, which stay seen across it; a curve is drawn over them.
+  [[nodiscard]] bool drawsBeneathAxes() const override { return !isEquation_; }
 
   /// Rectangles at least this many pixels wide or high are halved rather than decided per pixel.
   static constexpr int kPixelDecisionSize = 11;
