@@ -1,9 +1,12 @@
 #include "graph/plane/implicit_curve.h"
 
+#include "../../raster/canvas.h"
 #include "graph/graph_builder.h"
 #include "graph/graph_container.h"
+#include "graph/graph_picture.h"
 #include "model/clock.h"
 #include "numeric/numeric_state.h"
+#include "raster/drawing_port.h"
 #include "text/object_text.h"
 
 #include <gtest/gtest.h>
@@ -297,6 +300,22 @@ TEST_F(ImplicitCurveTest, TheReadoutMovesOntoTheCurve) {
   const CImplicitCurve& disc = completed(f("lessthan", kRadiusSquared, n(1)));
   EXPECT_FALSE(disc.readout(near, record));
   EXPECT_FALSE(disc.nearestPoint(0.0, 1.0, 0.1).found);
+}
+
+// A region is painted before the axes, which stay seen across it; a curve goes over them.
+TEST_F(ImplicitCurveTest, RegionsLieBeneathTheAxes) {
+  const CImplicitCurve& disc = completed(f("lessthan", kRadiusSquared, n(1)));
+  const PlaneMapping& m = plane().mapping();
+  test::Canvas canvas(PixelFormatCode::Xrgb8888, kWidth, kHeight);
+  DrawingPort port;
+  ASSERT_TRUE(port.attach(canvas.target()));
+  plane().draw(port, DrawFlag::All);
+  const auto at = [&](double x, double y) { return canvas.rgb(m.columnOf(x), m.rowOf(y)); };
+  EXPECT_TRUE(at(0.5, 0.5) == colourOf(disc.style()));
+  // Black: a region painted over the axes would have darkened its own colour there instead.
+  EXPECT_TRUE(at(0.5, 0.0) == (Rgb{0, 0, 0})) << "the x axis crosses the disc";
+  EXPECT_TRUE(at(0.0, 0.5) == (Rgb{0, 0, 0})) << "the y axis crosses the disc";
+  EXPECT_FALSE(completed(f("equal", kRadiusSquared, n(1))).drawsBeneathAxes());
 }
 
 } // namespace
