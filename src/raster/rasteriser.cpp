@@ -253,6 +253,12 @@ void Rasteriser::clipTriangle(const RasterVertex& a, const RasterVertex& b, cons
            v.y <= height + kGuardBand;
   };
   const bool screenClipNeeded = !withinGuardBand(a) || !withinGuardBand(b) || !withinGuardBand(c);
+  auto withinDepth = [&](const RasterVertex& v) { return v.z >= near_ && v.z <= far_; };
+  // Nearly every triangle of a surface needs no cut at all.
+  if (!screenClipNeeded && withinDepth(a) && withinDepth(b) && withinDepth(c)) {
+    drawTriangle(a, b, c);
+    return;
+  }
   const std::size_t planeCount = screenClipNeeded ? 6 : 2;
 
   // Each plane adds at most one vertex to the convex polygon.
