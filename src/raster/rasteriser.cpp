@@ -167,11 +167,15 @@ void Rasteriser::setDepthRange(float nearDepth, float farDepth) {
 
 void Rasteriser::drawTriangle(const RasterVertex& a, const RasterVertex& b, const RasterVertex& c) {
   if (!isFinite(a) || !isFinite(b) || !isFinite(c)) return;
-  std::array<const RasterVertex*, 3> v{&a, &b, &c};
-  std::sort(v.begin(), v.end(), [](const RasterVertex* p, const RasterVertex* q) { return p->y < q->y; });
-  const RasterVertex& top = *v[0];
-  const RasterVertex& middle = *v[1];
-  const RasterVertex& bottom = *v[2];
+  const RasterVertex* v0 = &a;
+  const RasterVertex* v1 = &b;
+  const RasterVertex* v2 = &c;
+  if (v1->y < v0->y) std::swap(v0, v1);
+  if (v2->y < v1->y) std::swap(v1, v2);
+  if (v1->y < v0->y) std::swap(v0, v1);
+  const RasterVertex& top = *v0;
+  const RasterVertex& middle = *v1;
+  const RasterVertex& bottom = *v2;
   // Twice the signed area; positive when the middle vertex lies left of the long edge.
   const double cross = (double{bottom.x} - top.x) * (double{middle.y} - top.y) -
                        (double{bottom.y} - top.y) * (double{middle.x} - top.x);
