@@ -380,6 +380,27 @@ TEST(RasteriserLine, OnePixelPerStepAlongTheMajorAxis) {
   }
 }
 
+TEST(RasteriserLine, ColourAndDepthFollowTheEnds) {
+  for (bool reversed : {false, true}) {
+    SCOPED_TRACE(reversed ? "drawn right to left" : "drawn left to right");
+    const RasterVertex left = vertex(0.5, 5.5, 0.0, {255, 0, 0}),
+                       right = vertex(63.5, 12.5, 1.0, {0, 0, 255});
+    Scene scene;
+    if (reversed)
+      scene.raster.drawLine(right, left);
+    else
+      scene.raster.drawLine(left, right);
+    for (int x = 0; x < kWidth; ++x) {
+      const double t = x / 63.0;
+      const int y = static_cast<int>(std::floor(5.5 + 7 * t));
+      ASSERT_TRUE(scene.drawn(x, y)) << x;
+      EXPECT_NEAR(scene.depthAt(x, y), t, 1e-5) << x;
+      EXPECT_NEAR(scene.canvas.rgb(x, y).red, 255 * (1 - t), 1.0) << x;
+      EXPECT_NEAR(scene.canvas.rgb(x, y).blue, 255 * t, 1.0) << x;
+    }
+  }
+}
+
 TEST(RasteriserLine, HiddenBehindANearerSurfaceAndClipped) {
   Scene scene;
   scene.raster.drawTriangle(vertex(20, 0, 0.3, {0, 0, 255}), vertex(40, 0, 0.3, {0, 0, 255}),
