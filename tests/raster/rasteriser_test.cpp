@@ -1,5 +1,7 @@
 #include "raster/rasteriser.h"
 
+#include "raster/frame_buffer.h"
+
 #include "canvas.h"
 
 #include <gtest/gtest.h>
@@ -455,6 +457,35 @@ TEST(RasteriserDot, DrawsTheInsideOfItsBlockWithDepth) {
   scene.raster.drawDot(vertex(31.5, 20.5, 0.4, {0, 255, 0}));
   EXPECT_EQ(scene.canvas.rgb(30, 20), (Rgb{255, 0, 0}));
   EXPECT_EQ(scene.canvas.rgb(32, 20), (Rgb{0, 255, 0}));
+}
+
+} // namespace
+} // namespace vexmar
+
+namespace vexmar {
+namespace {
+
+TEST(RasteriserTarget, DrawsIntoTheFrameBufferAndNothingWithoutDepth) {
+  FrameBuffer buffer;
+  ASSERT_TRUE(buffer.resize(16, 12));
+  ASSERT_TRUE(buffer.beginFrame({255, 255, 255}));
+  ASSERT_TRUE(buffer.beginDrawing());
+  Rasteriser raster({buffer.target(), buffer.depthBuffer()});
+  raster.clipTriangle(vertex(0, 0, 0.25, {0, 128, 0}), vertex(16, 0, 0.25, {0, 128, 0}),
+                      vertex(0, 12, 0.25, {0, 128, 0}));
+  EXPECT_EQ(buffer.pixel(2, 2), 0x008000u);
+  EXPECT_DOUBLE_EQ(buffer.depth(2, 2), 0.25);
+  EXPECT_EQ(buffer.pixel(15, 11), buffer.backgroundPixel());
+  buffer.endDrawing();
+
+  // A target without a depth buffer is refused rather than written blindly.
+  Canvas canvas(PixelFormatCode::Xrgb8888, 8, 8, {0, 0, 0});
+  Rasteriser noDepth({canvas.target(), nullptr});
+  noDepth.drawTriangle(vertex(0, 0), vertex(8, 0), vertex(0, 8));
+  noDepth.drawLine(vertex(0, 0), vertex(8, 8));
+  noDepth.drawDot(vertex(4, 4));
+  noDepth.clipLine(vertex(0, 0), vertex(8, 8));
+  EXPECT_EQ(canvas.countDrawn(), 0);
 }
 
 } // namespace
