@@ -62,7 +62,8 @@ struct RasterStatistics {
 /// triangles sharing an edge cover every pixel along it exactly once.
 class Rasteriser {
 public:
-  /// Depth range kept by the clipping stages, matching the projection's near and far planes.
+  /// Depth range the clipping stages keep unless told otherwise; the frame buffer clears to a
+  /// depth beyond it.
   static constexpr float kNearDepth = 0.0f;
   static constexpr float kFarDepth = 1.0f;
 
