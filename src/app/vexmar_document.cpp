@@ -1,9 +1,17 @@
+// Ahead of every Qt header, whose keyword macros would rewrite the engine's `slots` member.
+#include "numeric/numeric_state.h"
+
 #include "app/vexmar_document.h"
+
+#include "document/document_storage.h"
 
 #include "editor/editor_state.h"
 #include "graph/equation_classifier.h"
 #include "graph/graph_kinds.h"
 #include "model/model_state.h"
+
+#include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -28,10 +36,13 @@ void VexmarDocument::newDocument() {
   editor.currentCommand = editor.previousCommand = 0;
   editor.snapshotDue = true;
   editor.undo.clear();
-  modified_ = false;
+  textures_.clear();
+  setFilePath({});
+  setModified(false);
   current_ = -1;
   setCurrentEquation(0);
   emit equationsEdited();
+  emit fileChanged();
 }
 
 void VexmarDocument::setCurrentEquation(int index) {
@@ -45,7 +56,7 @@ void VexmarDocument::setCurrentEquation(int index) {
 
 void VexmarDocument::addEquationAfterCurrent() {
   model_.addEquation(current_);
-  modified_ = true;
+  setModified(true);
   setCurrentEquation(current_ + 1);
   emit equationsEdited();
 }
@@ -66,7 +77,7 @@ bool VexmarDocument::stepRemoval(bool forward) {
 }
 
 void VexmarDocument::afterListChange(int current) {
-  modified_ = true;
+  setModified(true);
   // The lines moved: the current index names another line now, whichever it is.
   current_ = -1;
   setCurrentEquation(current);
@@ -84,7 +95,7 @@ bool VexmarDocument::setColourCode(int index, double code) {
   EquationRecord& record = model_.equation(index);
   if (record.colourCode == code) return true;
   record.colourCode = code;
-  modified_ = true;
+  setModified(true);
   emit equationRecoloured(index);
   return true;
 }
@@ -109,8 +120,60 @@ std::string VexmarDocument::messageLine(int index) const {
 }
 
 void VexmarDocument::noteEquationsEdited() {
-  modified_ = true;
+  setModified(true);
   emit equationsEdited();
+}
+
+void VexmarDocument::setModified(bool modified) {
+  if (modified_ == modified) return;
+  modified_ = modified;
+  emit modifiedChanged(modified);
+}
+
+void VexmarDocument::setFilePath(const QString& path) {
+  filePath_ = path;
+  title_ = path.isEmpty() ? QStringLiteral("Untitled") : QFileInfo(path).completeBaseName();
+}
+
+std::optional<QString> VexmarDocument::openFile(const QString& path, CGraphContainer* graphs) {
+  std::string problem;
+  const std::optional<std::vector<std::uint8_t>> bytes =
+      readFileBytes(QFile::encodeName(path).toStdString(), problem);
+  if (!bytes) return QString::fromStdString(problem);
+  GrfReadResult read = readGrf(*bytes);
+  if (!read.document) return QString::fromStdString(read.error);
+  // The editor must never be left pointing into a line that is about to go.
+  InsertionPoint*& active = modelState().activeInsertionPoint;
+  for (int i = 0; i < model_.equationCount(); ++i)
+    if (active == model_.equation(i).insertionPoint.get()) active = nullptr;
+  DocumentParts parts{model_, numericState().parameters, animation_, textures_, graphs};
+  if (const std::optional<std::string> failed = applyDocument(*read.document, parts)) {
+    if (model_.equationCount() > 0) setCurrentEquation(current_);
+    return QString::fromStdString(*failed);
+  }
+  EditorState& editor = editorState();
+  editor.currentCommand = editor.previousCommand = 0;
+  editor.snapshotDue = true;
+  editor.undo.clear();
+  setFilePath(QFileInfo(path).absoluteFilePath());
+  setModified(false);
+  current_ = -1;
+  setCurrentEquation(0);
+  emit equationsEdited();
+  emit fileChanged();
+  return std::nullopt;
+}
+
+std::optional<QString> VexmarDocument::saveFile(const QString& path, CGraphContainer* graphs) {
+  DocumentParts parts{model_, numericState().parameters, animation_, textures_, graphs};
+  const std::vector<std::uint8_t> bytes = writeGrf(captureDocument(parts));
+  if (const std::optional<std::string> failed =
+          saveFileAtomically(QFile::encodeName(path).toStdString(), bytes))
+    return QString::fromStdString(*failed);
+  setFilePath(QFileInfo(path).absoluteFilePath());
+  setModified(false);
+  emit fileChanged();
+  return std::nullopt;
 }
 
 void VexmarDocument::refreshMessageLines() { emit messageLinesChanged(); }
