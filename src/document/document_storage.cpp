@@ -4,12 +4,24 @@
 #include "document/document_model.h"
 #include "graph/graph_container.h"
 #include "numeric/numeric_state.h"
-#include "text/number_text.h"
 #include "text/object_text.h"
+#include "text/text_state.h"
 
+#include <charconv>
 #include <memory>
 
 namespace vexmar {
+namespace {
+
+// The shortest text that reads back as the same double: a value shown with fewer digits would
+// come back changed from every save and reopen.
+std::string exactNumberText(double value) {
+  char text[32];
+  const auto written = std::to_chars(text, text + sizeof text, value);
+  return std::string(text, written.ptr);
+}
+
+} // namespace
 
 GrfDocument captureDocument(const DocumentParts& parts) {
   GrfDocument document;
@@ -58,7 +70,7 @@ std::optional<std::string> applyDocument(const GrfDocument& document, DocumentPa
 
   parts.model.replaceContents(std::move(records));
   for (const GrfParameter& p : document.parameters) {
-    parts.parameters.set(p.name, formatNumber(p.value));
+    parts.parameters.set(p.name, exactNumberText(p.value));
     if (Parameter* stored = parts.parameters.find(p.name)) stored->inUse = p.on;
   }
   if (parts.graphs && !document.graphSettings.empty())
@@ -78,6 +90,9 @@ std::optional<std::string> applyDocument(const GrfDocument& document, DocumentPa
     numericState().animatedVariable = settings.variable;
     numericState().animationValue = parts.animation.value();
   }
+  // Older files carry display preferences; a digit count outside 0-14 is not applied.
+  if (document.preferences && document.preferences->sigFigs >= 0 && document.preferences->sigFigs <= 14)
+    textState().sigFigs = document.preferences->sigFigs;
   parts.model.loaded = true;
   return std::nullopt;
 }

@@ -7,6 +7,7 @@
 #include "numeric/numeric_state.h"
 #include "numeric/parameter_list.h"
 #include "text/object_text.h"
+#include "text/text_state.h"
 
 #include <gtest/gtest.h>
 
@@ -137,7 +138,7 @@ TEST(GrfFile, LiveStateRoundTripsThroughAFile) {
   second.resolutionA = 0.125;
   ParameterList parameters;
   parameters.set("a", "2");
-  parameters.set("c", "0.5");
+  parameters.set("c", "0.1234567891234");
   parameters.find("a")->inUse = true;
   AnimationSlider slider;
   slider.setSettings({0, 10, 4, 'k'});
@@ -174,7 +175,7 @@ TEST(GrfFile, LiveStateRoundTripsThroughAFile) {
   }
   EXPECT_EQ(freshParameters.find("a")->valueText, "2");
   EXPECT_TRUE(freshParameters.find("a")->inUse);
-  EXPECT_EQ(freshParameters.find("c")->valueText, "0.5");
+  EXPECT_EQ(freshParameters.find("c")->valueText, "0.1234567891234"); // every digit kept
   EXPECT_EQ(freshSlider.settings(), slider.settings());
   EXPECT_EQ(freshSlider.value(), 7.5);
   EXPECT_EQ(numericState().animatedVariable, 'k');
@@ -324,6 +325,19 @@ TEST(GrfFile, PreferencesAreReadAndAnOverlongTypefaceIsRefused) {
   const GrfReadResult read = readGrf(withChunk(writeGrf({}), "PRF1", named));
   ASSERT_TRUE(read.document) << read.error;
   EXPECT_EQ(read.document->preferences, (GrfPreferences{6, 20, 14, 10, "Serif"}));
+  // The digit count is applied when it is one numbers can be shown with.
+  DocumentModel model;
+  ParameterList parameters;
+  AnimationSlider slider;
+  Bytes textures;
+  DocumentParts parts{model, parameters, slider, textures};
+  GrfDocument withDigits = *read.document;
+  ASSERT_FALSE(applyDocument(withDigits, parts));
+  EXPECT_EQ(textState().sigFigs, 6);
+  withDigits.preferences->sigFigs = 15;
+  ASSERT_FALSE(applyDocument(withDigits, parts));
+  EXPECT_EQ(textState().sigFigs, 6);
+  resetTextState();
 
   Bytes longName = body;
   longName.insert(longName.end(), 65, 'x');
