@@ -19,23 +19,28 @@ namespace vexmar {
 
 VexmarDocument::VexmarDocument(QObject* parent) : QObject(parent) { newDocument(); }
 
-VexmarDocument::~VexmarDocument() {
+VexmarDocument::~VexmarDocument() { releaseActiveLine(); }
+
+void VexmarDocument::releaseActiveLine() {
   // The editor must never be left pointing into a freed line.
   InsertionPoint*& active = modelState().activeInsertionPoint;
   for (int i = 0; i < model_.equationCount(); ++i)
     if (active == model_.equation(i).insertionPoint.get()) active = nullptr;
 }
 
-void VexmarDocument::newDocument() {
-  InsertionPoint*& active = modelState().activeInsertionPoint;
-  for (int i = 0; i < model_.equationCount(); ++i)
-    if (active == model_.equation(i).insertionPoint.get()) active = nullptr;
-  model_.newDocument();
-  // A new document forgets the previous command codes; the clipboard is kept across documents.
+void VexmarDocument::startEditorAfresh() {
+  // A new or opened document forgets the previous command codes and the Undo steps; the
+  // clipboard is kept across documents.
   EditorState& editor = editorState();
   editor.currentCommand = editor.previousCommand = 0;
   editor.snapshotDue = true;
   editor.undo.clear();
+}
+
+void VexmarDocument::newDocument() {
+  releaseActiveLine();
+  model_.newDocument();
+  startEditorAfresh();
   textures_.clear();
   setFilePath({});
   setModified(false);
@@ -142,19 +147,13 @@ std::optional<QString> VexmarDocument::openFile(const QString& path, CGraphConta
   if (!bytes) return QString::fromStdString(problem);
   GrfReadResult read = readGrf(*bytes);
   if (!read.document) return QString::fromStdString(read.error);
-  // The editor must never be left pointing into a line that is about to go.
-  InsertionPoint*& active = modelState().activeInsertionPoint;
-  for (int i = 0; i < model_.equationCount(); ++i)
-    if (active == model_.equation(i).insertionPoint.get()) active = nullptr;
+  releaseActiveLine();
   DocumentParts parts{model_, numericState().parameters, animation_, textures_, graphs};
   if (const std::optional<std::string> failed = applyDocument(*read.document, parts)) {
     if (model_.equationCount() > 0) setCurrentEquation(current_);
     return QString::fromStdString(*failed);
   }
-  EditorState& editor = editorState();
-  editor.currentCommand = editor.previousCommand = 0;
-  editor.snapshotDue = true;
-  editor.undo.clear();
+  startEditorAfresh();
   setFilePath(QFileInfo(path).absoluteFilePath());
   setModified(false);
   current_ = -1;

@@ -109,6 +109,9 @@ private:
   /// After lines were added or removed: equation `current` becomes the current one.
   void afterListChange(int current);
   void setFilePath(const QString& path);
+  /// Clears the editor's pointer when it points into one of this document's lines.
+  void releaseActiveLine();
+  void startEditorAfresh();
 
   DocumentModel model_;
   AnimationSlider animation_;
