@@ -317,8 +317,10 @@ bool MainWindow::save() {
 }
 
 bool MainWindow::saveAs() {
-  const QString suggested =
-      document_->filePath().isEmpty() ? document_->title() + QStringLiteral(".grf") : document_->filePath();
+  // The program runs in its own folder: a new document is suggested in the home folder instead.
+  const QString suggested = document_->filePath().isEmpty()
+                                ? QDir::home().filePath(document_->title() + QStringLiteral(".grf"))
+                                : document_->filePath();
   const QString path = chooseFile_(true, suggested);
   return !path.isEmpty() && saveTo(path);
 }
@@ -363,7 +365,10 @@ void MainWindow::createFileMenu() {
   file->addAction(tr("&New"), this, &MainWindow::newDocument)->setStatusTip(tr("Start a new document"));
   file->addAction(tr("&Open..."), QKeySequence::Open, this,
                   [this] {
-                    const QString path = chooseFile_(false, QFileInfo(document_->filePath()).path());
+                    const QString folder = document_->filePath().isEmpty()
+                                               ? QDir::homePath()
+                                               : QFileInfo(document_->filePath()).path();
+                    const QString path = chooseFile_(false, folder);
                     if (!path.isEmpty()) openDocument(path);
                   })
       ->setStatusTip(tr("Open an existing document"));
