@@ -181,6 +181,11 @@ TEST(GrfFile, LiveStateRoundTripsThroughAFile) {
   EXPECT_EQ(numericState().animatedVariable, 'k');
   EXPECT_EQ(freshTextures, textures);
   EXPECT_EQ(freshGraphs.saveSettings(), graphs.saveSettings());
+  // Saving the reopened document lists the same, chunk by chunk and field by field.
+  std::string error;
+  const std::string listing = dumpGrf(writeGrf(saved), error);
+  EXPECT_NE(listing.find("TEX1 "), std::string::npos);
+  EXPECT_EQ(dumpGrf(writeGrf(captureDocument(fresh)), error), listing);
   resetNumericState();
 }
 
