@@ -241,8 +241,12 @@ TEST(GrfFile, DamagedFilesAreRefusedWithAReason) {
       {"zero chunk size", [](Bytes& b) { setU32(b, kEqn + 4, 0); }, "bad size 0"},
       {"chunk size below its header", [](Bytes& b) { setU32(b, kEqn + 4, 11); }, "bad size 11"},
       {"chunk past the end", [](Bytes& b) { setU32(b, kEqn + 4, 0x7FFFFFFF); }, "cut short"},
-      {"truncated in a chunk", [](Bytes& b) { b.resize(b.size() - 1); }, "cut short"},
-      {"stray bytes after the chunks", [](Bytes& b) { b.resize(b.size() + 5); }, "truncated chunk header"},
+      {"truncated in a chunk", [](Bytes& b) { b.pop_back(); }, "cut short"},
+      {"stray bytes after the chunks",
+       [](Bytes& b) {
+         for (int i = 0; i < 5; ++i) b.push_back(0);
+       },
+       "truncated chunk header"},
       {"equation too short", [](Bytes& b) { setU32(b, kEqn + 4, 40); }, "too short"},
       {"no slack", [](Bytes& b) { setU32(b, kEqn + 12, 0); }, "bad text length"},
       {"slack past the text", [](Bytes& b) { setU32(b, kEqn + 12, 0xFFFFFFF0); }, "bad text length"},
