@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QScreen>
 #include <QTimer>
@@ -71,7 +72,13 @@ void scheduleScreenshot(vexmar::MainWindow& frame) {
   });
 }
 
-int runWindow(int argc, char* argv[]) {
+// `vexmar FILE.grf`: a document to open rather than a subcommand.
+bool namesDocument(const std::string& word) {
+  return word.size() > 4 &&
+         QString::fromStdString(word).endsWith(QStringLiteral(".grf"), Qt::CaseInsensitive);
+}
+
+int runWindow(int argc, char* argv[], const QString& documentPath) {
   VexmarApplication app(argc, argv);
   QApplication::setOrganizationName("Orvenda");
   QApplication::setApplicationName("Vexmar");
@@ -88,6 +95,8 @@ int runWindow(int argc, char* argv[]) {
   vexmar::NumericState& numbers = vexmar::numericState();
   numbers.animatedVariable = 'n';
   numbers.animationValue = 1.0;
+  // The document is named from where the program was started, before that changes.
+  const QString document = documentPath.isEmpty() ? QString() : QFileInfo(documentPath).absoluteFilePath();
   // The program finds its own files beside itself.
   QDir::setCurrent(QCoreApplication::applicationDirPath());
   std::unique_ptr<vexmar::MainWindow> frame;
@@ -98,6 +107,7 @@ int runWindow(int argc, char* argv[]) {
         "Could not launch application.\nTry closing other programs to increase available memory"));
   }
   frame->show();
+  if (!document.isEmpty()) frame->openDocument(document);
   scheduleScreenshot(*frame);
   return QApplication::exec();
 }
@@ -109,9 +119,10 @@ int main(int argc, char* argv[]) {
   // retried and the low-memory state can gate editing.
   vexmar::memoryReserve().install();
   // With a subcommand the program works headless and never touches the display.
+  if (argc == 2 && namesDocument(argv[1])) return runWindow(argc, argv, QString::fromLocal8Bit(argv[1]));
   if (argc > 1) {
     std::vector<std::string> args(argv + 1, argv + argc);
     return vexmar::runCommandLine(args, std::cout, std::cerr, vexmar::typesettingSubcommands());
   }
-  return runWindow(argc, argv);
+  return runWindow(argc, argv, {});
 }

@@ -20,11 +20,17 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDialog>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPointer>
 #include <QScreen>
 #include <QSettings>
@@ -33,6 +39,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
@@ -103,7 +110,10 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
   editorState().typesetter = typesetter_.get();
 
   document_ = new VexmarDocument(this);
-  setWindowTitle(document_->title() + QStringLiteral(" - Vexmar"));
+  connect(document_, &VexmarDocument::modifiedChanged, this, &MainWindow::updateTitle);
+  connect(document_, &VexmarDocument::fileChanged, this, &MainWindow::updateTitle);
+  updateTitle();
+  setAcceptDrops(true);
 
   splitter_ = new QSplitter(Qt::Vertical, this);
   splitter_->setChildrenCollapsible(false);
@@ -135,6 +145,21 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
   updateCommandStates();
 
   presentMessage_ = [this](const QString& text) { QMessageBox::warning(this, tr("Vexmar"), text); };
+  askToSave_ = [this](const QString& question) {
+    const auto answer = QMessageBox::question(this, tr("Vexmar"), question,
+                                              QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+                                              QMessageBox::Save);
+    return answer == QMessageBox::Save      ? SaveChoice::Save
+           : answer == QMessageBox::Discard ? SaveChoice::Discard
+                                            : SaveChoice::Cancel;
+  };
+  chooseFile_ = [this](bool forSaving, const QString& suggested) {
+    const QString filter = tr("Vexmar Files (*.grf)");
+    if (!forSaving) return QFileDialog::getOpenFileName(this, tr("Open"), suggested, filter);
+    QString path = QFileDialog::getSaveFileName(this, tr("Save As"), suggested, filter);
+    if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".grf");
+    return path;
+  };
   idleTimer_.setSingleShot(true);
   connect(&idleTimer_, &QTimer::timeout, this, [this] { scheduleIdle(frameIdle()); });
   scheduleIdle(false);
@@ -223,8 +248,154 @@ void MainWindow::showEvent(QShowEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+  if (!maybeSave()) {
+    event->ignore();
+    return;
+  }
   saveWindowLayout();
   event->accept();
+}
+
+// ---- Documents -------------------------------------------------------------------------------
+
+namespace {
+constexpr int kRecentFiles = 4;
+const QString kRecentFilesKey = QStringLiteral("RecentFiles");
+} // namespace
+
+void MainWindow::updateTitle() {
+  const bool modified = document_->isModified();
+  setWindowTitle(document_->title() +
+                 (modified ? QStringLiteral("* - Vexmar") : QStringLiteral(" - Vexmar")));
+  setWindowModified(modified);
+}
+
+bool MainWindow::maybeSave() {
+  if (!document_->isModified()) return true;
+  switch (askToSave_(tr("Save changes to %1?").arg(document_->title()))) {
+  case SaveChoice::Save:
+    return save();
+  case SaveChoice::Discard:
+    return true;
+  case SaveChoice::Cancel:
+    break;
+  }
+  return false;
+}
+
+void MainWindow::newDocument() {
+  if (!maybeSave()) return;
+  document_->newDocument();
+  showOpenedDocument();
+}
+
+bool MainWindow::openDocument(const QString& path) {
+  if (!maybeSave()) return false;
+  if (const std::optional<QString> problem = document_->openFile(path, &graphView_->container())) {
+    presentMessage_(tr("Cannot open %1:\n%2").arg(QDir::toNativeSeparators(path), *problem));
+    return false;
+  }
+  rememberRecentFile(document_->filePath());
+  showOpenedDocument();
+  return true;
+}
+
+void MainWindow::showOpenedDocument() {
+  sliderBar_->showSlider();
+  paramFrame_->refresh();
+  if (document_->graphingOn())
+    graphView_->rebuildGraphs();
+  else
+    graphView_->update();
+  view_->update();
+  updateCommandStates();
+}
+
+bool MainWindow::save() {
+  if (document_->filePath().isEmpty()) return saveAs();
+  return saveTo(document_->filePath());
+}
+
+bool MainWindow::saveAs() {
+  // The program runs in its own folder: a new document is suggested in the home folder instead.
+  const QString suggested = document_->filePath().isEmpty()
+                                ? QDir::home().filePath(document_->title() + QStringLiteral(".grf"))
+                                : document_->filePath();
+  const QString path = chooseFile_(true, suggested);
+  return !path.isEmpty() && saveTo(path);
+}
+
+bool MainWindow::saveTo(const QString& path) {
+  if (const std::optional<QString> problem = document_->saveFile(path, &graphView_->container())) {
+    presentMessage_(tr("Cannot save %1:\n%2").arg(QDir::toNativeSeparators(path), *problem));
+    return false;
+  }
+  rememberRecentFile(document_->filePath());
+  statusBar()->showMessage(tr("Saved %1").arg(QDir::toNativeSeparators(document_->filePath())), kNoticeMs);
+  return true;
+}
+
+QStringList MainWindow::recentFiles() const { return QSettings().value(kRecentFilesKey).toStringList(); }
+
+void MainWindow::rememberRecentFile(const QString& path) {
+  QStringList files = recentFiles();
+  files.removeAll(path);
+  files.prepend(path);
+  while (files.size() > kRecentFiles) files.removeLast();
+  QSettings().setValue(kRecentFilesKey, files);
+  updateRecentMenu();
+}
+
+void MainWindow::updateRecentMenu() {
+  recentMenu_->clear();
+  const QStringList files = recentFiles();
+  for (int i = 0; i < files.size(); ++i) {
+    const QString path = files[i];
+    QAction* action =
+        recentMenu_->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(path).fileName()));
+    action->setStatusTip(QDir::toNativeSeparators(path));
+    connect(action, &QAction::triggered, this, [this, path] { openDocument(path); });
+  }
+  recentMenu_->setEnabled(!files.isEmpty());
+}
+
+void MainWindow::createFileMenu() {
+  QMenu* file = menuBar()->addMenu(tr("&File"));
+  // Ctrl+N stays New Equation, the command used far more often.
+  file->addAction(tr("&New"), this, &MainWindow::newDocument)->setStatusTip(tr("Start a new document"));
+  file->addAction(tr("&Open..."), QKeySequence::Open, this,
+                  [this] {
+                    const QString folder = document_->filePath().isEmpty()
+                                               ? QDir::homePath()
+                                               : QFileInfo(document_->filePath()).path();
+                    const QString path = chooseFile_(false, folder);
+                    if (!path.isEmpty()) openDocument(path);
+                  })
+      ->setStatusTip(tr("Open an existing document"));
+  file->addAction(tr("&Save"), QKeySequence::Save, this, &MainWindow::save)
+      ->setStatusTip(tr("Save the document"));
+  file->addAction(tr("Save &As..."), QKeySequence::SaveAs, this, &MainWindow::saveAs)
+      ->setStatusTip(tr("Save the document under a new name"));
+  file->addSeparator();
+  recentMenu_ = file->addMenu(tr("Recent &Files"));
+  updateRecentMenu();
+  file->addSeparator();
+  // No shortcut: Ctrl+Q is Square Root.
+  file->addAction(tr("E&xit"), this, &QWidget::close)->setStatusTip(tr("Quit Vexmar"));
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  const QList<QUrl> urls = event->mimeData()->urls();
+  if (!urls.isEmpty() && urls.front().isLocalFile()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+  const QList<QUrl> urls = event->mimeData()->urls();
+  if (urls.isEmpty() || !urls.front().isLocalFile()) return;
+  event->acceptProposedAction();
+  // The drop finishes before any question or message box is shown.
+  const QString path = urls.front().toLocalFile();
+  QTimer::singleShot(0, this, [this, path] { openDocument(path); });
 }
 
 // ---- Menus -----------------------------------------------------------------------------------
@@ -253,6 +424,7 @@ void MainWindow::routeEditCommand(const char* slot, void (CVexmarView::*viewComm
 }
 
 void MainWindow::createMenus() {
+  createFileMenu();
   QMenu* edit = menuBar()->addMenu(tr("&Edit"));
   undoAction_ = edit->addAction(tr("&Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z), view_, &CVexmarView::undo);
   undoAction_->setStatusTip(tr("Undo the last action"));

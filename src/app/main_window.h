@@ -7,6 +7,8 @@
 #include <QMainWindow>
 #include <QTimer>
 
+#include <QStringList>
+
 #include <functional>
 #include <memory>
 #include <vector>
@@ -71,6 +73,28 @@ public:
     presentMessage_ = std::move(present);
   }
 
+  /// The answers to "Save changes to NAME?".
+  enum class SaveChoice { Save, Discard, Cancel };
+  /// Where that question goes (a message box unless replaced, as tests do).
+  void setSavePrompt(std::function<SaveChoice(const QString&)> ask) { askToSave_ = std::move(ask); }
+  /// Where the open and save dialogs go: the chosen path, empty when cancelled.
+  void setFileChooser(std::function<QString(bool forSaving, const QString& suggested)> choose) {
+    chooseFile_ = std::move(choose);
+  }
+
+  /// File > New: a new document once unsaved changes are dealt with.
+  void newDocument();
+  /// Opens a document file once unsaved changes are dealt with; a file that does not read leaves
+  /// the open document as it was and is reported naming the file and the problem. True when
+  /// opened.
+  bool openDocument(const QString& path);
+  /// Saves to the document's own file, asking for one when it has none; true when saved.
+  bool save();
+  /// Asks for a file and saves to it; true when saved.
+  bool saveAs();
+  /// The recent-file list, newest first, as kept in the settings.
+  [[nodiscard]] QStringList recentFiles() const;
+
 signals:
   /// The graph pane must redraw (memory was short, or a graph could not get memory).
   void graphRefreshRequested();
@@ -78,6 +102,8 @@ signals:
 protected:
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
 private:
   /// Makes the pane below the equations.
@@ -86,6 +112,15 @@ private:
   void restoreSplitter();
   void saveWindowLayout();
   void createMenus();
+  void createFileMenu();
+  /// Asks about unsaved changes; false when the user cancels or the save fails.
+  bool maybeSave();
+  bool saveTo(const QString& path);
+  void rememberRecentFile(const QString& path);
+  void updateRecentMenu();
+  void updateTitle();
+  /// The panes show the document that was just opened.
+  void showOpenedDocument();
   void createGraphMenu();
   void createResolutionControl();
   QAction* addEditorCommand(QMenu* menu, const QString& text, const QString& tip, EditorCommand code,
@@ -111,6 +146,7 @@ private:
   CSliderBar* sliderBar_ = nullptr;
   CParamFrame* paramFrame_ = nullptr;
   QMenu* graphMenu_ = nullptr;
+  QMenu* recentMenu_ = nullptr;
   QDialog* helpWindow_ = nullptr;
   bool splitterRestored_ = false;
 
@@ -126,6 +162,8 @@ private:
   bool inIdle_ = false;
   std::function<bool()> graphIdleStep_;
   std::function<void(const QString&)> presentMessage_;
+  std::function<SaveChoice(const QString&)> askToSave_;
+  std::function<QString(bool, const QString&)> chooseFile_;
 
   struct DividerAnimation {
     bool active = false;

@@ -175,6 +175,8 @@ bool CParamFrame::setParameter(const std::string& name, const std::string& value
     return false;
   }
   numericState().parameters.set(name, formatNumber(value));
+  // Parameters are saved with the document.
+  document_.setModified(true);
   const auto animated = static_cast<std::uint16_t>(numericState().animatedVariable);
   if (name.size() == 1 && static_cast<unsigned char>(name[0]) == animated) {
     // The slider holds the animated letter's value.
@@ -208,6 +210,7 @@ void CParamFrame::parameterEdited(QTableWidgetItem* item) {
       setParameter(text, "1");
     } else {
       numericState().parameters.rename(oldName, text);
+      document_.setModified(true);
       if (graphView_.graphingOn()) graphView_.rebuildGraphs();
     }
   } else if (!isNewRow) {
@@ -230,8 +233,9 @@ void CParamFrame::coordinateEdited(QTableWidgetItem* item) {
     present_(tr("The value must be a number."));
   } else if (range && (isMax ? value <= range->min : value >= range->max)) {
     present_(tr("The minimum must be less than the maximum."));
-  } else if (graphView_.container().setRange(index, isMax, value) && graphView_.graphingOn()) {
-    graphView_.rebuildGraphs();
+  } else if (graphView_.container().setRange(index, isMax, value)) {
+    document_.setModified(true); // the ranges are saved with the document
+    if (graphView_.graphingOn()) graphView_.rebuildGraphs();
   }
   QMetaObject::invokeMethod(this, &CParamFrame::refresh, Qt::QueuedConnection);
 }

@@ -7,8 +7,10 @@
 #include "cli/active_line.h"
 #include "cli/option_parser.h"
 #include "cli/subcommands.h"
+#include "document/animation_slider.h"
 #include "document/document_graphs.h"
 #include "document/document_model.h"
+#include "document/document_storage.h"
 #include "graph/equation_classifier.h"
 #include "graph/graph_builder.h"
 #include "graph/graph_container.h"
@@ -168,9 +170,11 @@ struct EquationSource {
 
 struct RenderArguments {
   std::vector<EquationSource> equations;
+  std::string open; ///< a document whose equations, settings and parameters come first
   int width = 640;
   int height = 480;
   double curveMode = 2.0;
+  bool curveModeGiven = false;
   std::optional<double> resolution;
   std::optional<double> plotStyle;
   std::vector<RangeSetting> ranges;
@@ -186,6 +190,7 @@ struct RenderArguments {
 bool readRenderArguments(const std::vector<std::string>& args, RenderArguments& out, std::string& error) {
   static constexpr OptionRow kOptions[] = {{"-e", "KEYS", Occurs::Repeatable},
                                            {"--text", "TREE", Occurs::Repeatable},
+                                           {"--open", "FILE.grf"},
                                            {"--size", "WxH"},
                                            {"--curve-mode", "0|1|2"},
                                            {"--range", "NAME=LO:HI", Occurs::Repeatable},
@@ -206,6 +211,7 @@ bool readRenderArguments(const std::vector<std::string>& args, RenderArguments& 
   for (const auto& [name, value] : parsed.given)
     if (name == "-e" || name == "--text") out.equations.push_back({value, name == "--text"});
   out.habits = typingHabitsOf(parsed);
+  if (const std::string* open = parsed.value("--open")) out.open = *open;
   if (const std::string* size = parsed.value("--size"); size && !readSize(*size, out.width, out.height)) {
     error = "render: --size needs WIDTHxHEIGHT in pixels, each 1 to 16384 ('" + *size + "')";
     return false;
@@ -216,6 +222,7 @@ bool readRenderArguments(const std::vector<std::string>& args, RenderArguments& 
       return false;
     }
     out.curveMode = (*mode)[0] - '0';
+    out.curveModeGiven = true;
   }
   for (const std::string& text : parsed.values("--range")) {
     const std::optional<RangeSetting> setting = readRangeSetting(text);
@@ -342,20 +349,39 @@ int runRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
 
   TypesettingSession session;
   DocumentModel document;
+  const PixelRect rect{0, 0, arguments.height, arguments.width};
+  CGraphContainer container(rect);
+  if (!arguments.open.empty()) {
+    const std::optional<std::vector<std::uint8_t>> bytes = readFileArgument("render", arguments.open, err);
+    if (!bytes) return kUsageError;
+    const GrfReadResult read = readGrf(*bytes);
+    if (!read.document) return commandLineError(err, "render: " + arguments.open + ": " + read.error);
+    AnimationSlider animation;
+    std::vector<std::uint8_t> textures;
+    DocumentParts parts{document, numericState().parameters, animation, textures, &container};
+    if (const std::optional<std::string> failed = applyDocument(*read.document, parts))
+      return commandLineError(err, "render: " + arguments.open + ": " + *failed);
+    // The opened document's settings stand unless options below say otherwise.
+    for (int i = 0; i < document.equationCount(); ++i) {
+      EquationRecord& record = document.equation(i);
+      if (arguments.curveModeGiven) record.curveMode = arguments.curveMode;
+      if (arguments.resolution) record.resolutionA = *arguments.resolution;
+      if (arguments.plotStyle) record.plotStyle = *arguments.plotStyle;
+    }
+  }
   for (std::size_t i = 0; i < arguments.equations.size(); ++i) {
     ActiveLine active(arguments.habits);
     const EquationSource& source = arguments.equations[i];
     if (source.textForm ? !active.startFromText(source.words, error) : !active.typeKeys(source.words, error))
-      return commandLineError(err, "render: equation " + std::to_string(i + 1) + ": " + error);
-    EquationRecord& record = document.addEquation(static_cast<int>(i) - 1);
+      return commandLineError(err, "render: equation " + std::to_string(document.equationCount() + 1) + ": " +
+                                       error);
+    EquationRecord& record = document.addEquation(document.equationCount() - 1);
     record.insertionPoint->setRoot(cloneTree(*active.line().root));
     record.curveMode = arguments.curveMode;
     if (arguments.resolution) record.resolutionA = *arguments.resolution;
     if (arguments.plotStyle) record.plotStyle = *arguments.plotStyle;
   }
 
-  const PixelRect rect{0, 0, arguments.height, arguments.width};
-  CGraphContainer container(rect);
   CGraphPlane& plane = container.plane();
   for (const RangeSetting& setting : arguments.ranges) {
     plane.setRange(static_cast<int>(setting.coordinate), false, setting.range.min);

@@ -112,6 +112,8 @@ void CSliderBar::applySettings(const SliderSettings& settings) {
   AnimationSlider& animation = document_.animation();
   const bool newLetter = settings.variable != animation.settings().variable;
   animation.setSettings(settings);
+  // The slider's settings are saved with the document.
+  document_.setModified(true);
   showSlider();
   if (newLetter)
     graphView_.setAnimatedVariable(settings.variable);

@@ -114,7 +114,7 @@ std::span<const SubcommandRow> typesettingSubcommands() {
        "    draws the typeset equation black on white into a PNG, with the caret or\n"
        "    selection when asked; --wrap breaks lines wider than PIXELS\n"},
       {"render", runRenderCommand,
-       "vexmar render [-e KEYS | --text TREE]... [--size WxH] [--curve-mode 0|1|2]\n"
+       "vexmar render [--open FILE.grf] [-e KEYS | --text TREE]... [--size WxH] [--curve-mode 0|1|2]\n"
        "              [--range NAME=LO:HI]... [--window XMIN:XMAX,YMIN:YMAX] [--resolution A]\n"
        "              [--style 1|2|3] [--param NAME=VALUE,...]... [--animate NAME=FROM:TO --frames N]\n"
        "              [--classic-typing] -o FILE.png\n"
@@ -127,7 +127,9 @@ std::span<const SubcommandRow> typesettingSubcommands() {
        "    resolution A, --style its plot style (1 surface, 2 density, 3 contour);\n"
        "    --param sets parameters (a Greek letter by its name: alpha=2); --animate with\n"
        "    --frames writes N pictures FILE-0001.png ... with NAME running from FROM to TO\n"
-       "    (-o gives the FILE prefix)\n"},
+       "    (-o gives the FILE prefix); --open starts from a saved document: its equations,\n"
+       "    their settings, its ranges, its parameters and its slider come first, and the\n"
+       "    options above change them\n"},
   };
   // clang-format on
   return kRows;

@@ -1,9 +1,17 @@
+// Ahead of every Qt header, whose keyword macros would rewrite the engine's `slots` member.
+#include "numeric/numeric_state.h"
+
 #include "app/vexmar_document.h"
+
+#include "document/document_storage.h"
 
 #include "editor/editor_state.h"
 #include "graph/equation_classifier.h"
 #include "graph/graph_kinds.h"
 #include "model/model_state.h"
+
+#include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -11,27 +19,35 @@ namespace vexmar {
 
 VexmarDocument::VexmarDocument(QObject* parent) : QObject(parent) { newDocument(); }
 
-VexmarDocument::~VexmarDocument() {
+VexmarDocument::~VexmarDocument() { releaseActiveLine(); }
+
+void VexmarDocument::releaseActiveLine() {
   // The editor must never be left pointing into a freed line.
   InsertionPoint*& active = modelState().activeInsertionPoint;
   for (int i = 0; i < model_.equationCount(); ++i)
     if (active == model_.equation(i).insertionPoint.get()) active = nullptr;
 }
 
-void VexmarDocument::newDocument() {
-  InsertionPoint*& active = modelState().activeInsertionPoint;
-  for (int i = 0; i < model_.equationCount(); ++i)
-    if (active == model_.equation(i).insertionPoint.get()) active = nullptr;
-  model_.newDocument();
-  // A new document forgets the previous command codes; the clipboard is kept across documents.
+void VexmarDocument::startEditorAfresh() {
+  // A new or opened document forgets the previous command codes and the Undo steps; the
+  // clipboard is kept across documents.
   EditorState& editor = editorState();
   editor.currentCommand = editor.previousCommand = 0;
   editor.snapshotDue = true;
   editor.undo.clear();
-  modified_ = false;
+}
+
+void VexmarDocument::newDocument() {
+  releaseActiveLine();
+  model_.newDocument();
+  startEditorAfresh();
+  textures_.clear();
+  setFilePath({});
+  setModified(false);
   current_ = -1;
   setCurrentEquation(0);
   emit equationsEdited();
+  emit fileChanged();
 }
 
 void VexmarDocument::setCurrentEquation(int index) {
@@ -45,7 +61,7 @@ void VexmarDocument::setCurrentEquation(int index) {
 
 void VexmarDocument::addEquationAfterCurrent() {
   model_.addEquation(current_);
-  modified_ = true;
+  setModified(true);
   setCurrentEquation(current_ + 1);
   emit equationsEdited();
 }
@@ -66,7 +82,7 @@ bool VexmarDocument::stepRemoval(bool forward) {
 }
 
 void VexmarDocument::afterListChange(int current) {
-  modified_ = true;
+  setModified(true);
   // The lines moved: the current index names another line now, whichever it is.
   current_ = -1;
   setCurrentEquation(current);
@@ -84,7 +100,7 @@ bool VexmarDocument::setColourCode(int index, double code) {
   EquationRecord& record = model_.equation(index);
   if (record.colourCode == code) return true;
   record.colourCode = code;
-  modified_ = true;
+  setModified(true);
   emit equationRecoloured(index);
   return true;
 }
@@ -109,8 +125,54 @@ std::string VexmarDocument::messageLine(int index) const {
 }
 
 void VexmarDocument::noteEquationsEdited() {
-  modified_ = true;
+  setModified(true);
   emit equationsEdited();
+}
+
+void VexmarDocument::setModified(bool modified) {
+  if (modified_ == modified) return;
+  modified_ = modified;
+  emit modifiedChanged(modified);
+}
+
+void VexmarDocument::setFilePath(const QString& path) {
+  filePath_ = path;
+  title_ = path.isEmpty() ? QStringLiteral("Untitled") : QFileInfo(path).completeBaseName();
+}
+
+std::optional<QString> VexmarDocument::openFile(const QString& path, CGraphContainer* graphs) {
+  std::string problem;
+  const std::optional<std::vector<std::uint8_t>> bytes =
+      readFileBytes(QFile::encodeName(path).toStdString(), problem);
+  if (!bytes) return QString::fromStdString(problem);
+  GrfReadResult read = readGrf(*bytes);
+  if (!read.document) return QString::fromStdString(read.error);
+  releaseActiveLine();
+  DocumentParts parts{model_, numericState().parameters, animation_, textures_, graphs};
+  if (const std::optional<std::string> failed = applyDocument(*read.document, parts)) {
+    if (model_.equationCount() > 0) setCurrentEquation(current_);
+    return QString::fromStdString(*failed);
+  }
+  startEditorAfresh();
+  setFilePath(QFileInfo(path).absoluteFilePath());
+  setModified(false);
+  current_ = -1;
+  setCurrentEquation(0);
+  emit equationsEdited();
+  emit fileChanged();
+  return std::nullopt;
+}
+
+std::optional<QString> VexmarDocument::saveFile(const QString& path, CGraphContainer* graphs) {
+  DocumentParts parts{model_, numericState().parameters, animation_, textures_, graphs};
+  const std::vector<std::uint8_t> bytes = writeGrf(captureDocument(parts));
+  if (const std::optional<std::string> failed =
+          saveFileAtomically(QFile::encodeName(path).toStdString(), bytes))
+    return QString::fromStdString(*failed);
+  setFilePath(QFileInfo(path).absoluteFilePath());
+  setModified(false);
+  emit fileChanged();
+  return std::nullopt;
 }
 
 void VexmarDocument::refreshMessageLines() { emit messageLinesChanged(); }

@@ -6,9 +6,14 @@
 #include <QObject>
 #include <QString>
 
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace vexmar {
+
+class CGraphContainer;
 
 /// The open document of the single-document application: the equations, which of them is being
 /// edited, and whether the graphs are drawn. Both panes talk to each other only through it.
@@ -54,9 +59,23 @@ public:
   /// switch is set; the reason it can't be graphed when it has no graph, else its graph's status.
   [[nodiscard]] std::string messageLine(int index) const;
 
+  /// The file's name without its folder and extension; "Untitled" before the first save.
   [[nodiscard]] QString title() const { return title_; }
+  /// The file the document was opened from or last saved to; empty for a new document.
+  [[nodiscard]] QString filePath() const { return filePath_; }
   [[nodiscard]] bool isModified() const { return modified_; }
-  void setModified(bool modified) { modified_ = modified; }
+  void setModified(bool modified);
+
+  /// Reads a document file into fresh state and puts it in place of this one only when all of
+  /// it reads; otherwise returns the problem and this document stays exactly as it was. `graphs`
+  /// receives the stored view settings (may be null).
+  [[nodiscard]] std::optional<QString> openFile(const QString& path, CGraphContainer* graphs);
+  /// Writes the document safely over `path` (the old file survives a failure); returns the
+  /// problem on failure. On success the document takes the file's name and is unmodified.
+  [[nodiscard]] std::optional<QString> saveFile(const QString& path, CGraphContainer* graphs);
+
+  /// The texture chunk read from the document's file, written back unchanged.
+  [[nodiscard]] const std::vector<std::uint8_t>& textures() const { return textures_; }
 
   /// Called after an edit changed the structure of some equation line (or the list of lines).
   void noteEquationsEdited();
@@ -81,10 +100,18 @@ signals:
   void equationRecoloured(int index);
   void drawGraphRequested();
   void resetGraphRequested();
+  /// The unsaved-changes mark changed.
+  void modifiedChanged(bool modified);
+  /// Another document took this one's place (opened) or the file name changed (saved).
+  void fileChanged();
 
 private:
   /// After lines were added or removed: equation `current` becomes the current one.
   void afterListChange(int current);
+  void setFilePath(const QString& path);
+  /// Clears the editor's pointer when it points into one of this document's lines.
+  void releaseActiveLine();
+  void startEditorAfresh();
 
   DocumentModel model_;
   AnimationSlider animation_;
@@ -93,6 +120,8 @@ private:
   bool graphedIn3D_ = false;
   bool modified_ = false;
   QString title_ = QStringLiteral("Untitled");
+  QString filePath_;
+  std::vector<std::uint8_t> textures_;
 };
 
 } // namespace vexmar

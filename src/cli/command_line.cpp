@@ -39,6 +39,15 @@ const std::array kSubcommands = {
      "    classifies the equation (typed as KEYS, or with --text a text form) and prints\n"
      "    'form N', or 'reason N: MESSAGE' when it cannot be graphed; --3d classifies for a 3D\n"
      "    document, --style gives the plot style (1 surface, 2 density, 3 contour; default 1)\n"},
+    SubcommandRow{"save", runSaveCommand,
+     "vexmar save [-e KEYS]... [--text] [--param NAME=VALUE,...]... [--classic-typing] -o FILE.grf\n"
+     "    writes a document of one equation per -e (typed as KEYS, or with --text each a text\n"
+     "    form) and the parameters given; an existing FILE is replaced only once the new one\n"
+     "    is complete\n"},
+    SubcommandRow{"dump", runDumpCommand,
+     "vexmar dump FILE.grf\n"
+     "    prints the document's header ('version 10') and one line per chunk: its tag, its\n"
+     "    size and its fields; a damaged file is refused with the reason\n"},
 };
 // clang-format on
 
@@ -54,6 +63,7 @@ constexpr std::string_view kKeysHelp =
 
 void printUsage(std::ostream& out, std::span<const SubcommandRow> platformSubcommands) {
   out << "usage: vexmar                      open the window\n";
+  out << "       vexmar FILE.grf             open the window with a saved document\n";
   for (const SubcommandRow& row : kSubcommands) out << "       " << row.usage;
   for (const SubcommandRow& row : platformSubcommands)
     if (!row.usage.empty()) out << "       " << row.usage;

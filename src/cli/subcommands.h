@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +24,13 @@ struct SubcommandRow {
 int runTypeCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int runEvalCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int runClassifyCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int runSaveCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int runDumpCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+/// The bytes of a file named on the command line; nothing when it cannot be read, after writing
+/// "vexmar: COMMAND: PATH: PROBLEM" on `err`.
+[[nodiscard]] std::optional<std::vector<std::uint8_t>>
+readFileArgument(std::string_view command, const std::string& path, std::ostream& err);
 
 /// Writes "vexmar: MESSAGE" on `err`, MESSAGE as one line (see printableText), and returns
 /// kUsageError.

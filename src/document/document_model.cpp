@@ -124,6 +124,12 @@ void DocumentModel::newDocument() {
   addEquation(0);
 }
 
+void DocumentModel::replaceContents(std::vector<std::unique_ptr<EquationRecord>> records) {
+  deleteContents();
+  equations_ = std::move(records);
+  if (equations_.empty()) addEquation(0);
+}
+
 bool DocumentModel::anyUsesTexture() const {
   return std::any_of(equations_.begin(), equations_.end(),
                      [](const auto& e) { return e->colourCode == kTextureColourCode; });

@@ -35,6 +35,9 @@ public:
   void deleteContents();
   /// Empties the document and adds its one new equation.
   void newDocument();
+  /// Empties the document and takes `records` in their order; an empty list gives the one new
+  /// equation of a new document.
+  void replaceContents(std::vector<std::unique_ptr<EquationRecord>> records);
 
   [[nodiscard]] int equationCount() const { return static_cast<int>(equations_.size()); }
   [[nodiscard]] EquationRecord& equation(int index) { return *equations_[static_cast<std::size_t>(index)]; }

@@ -19,6 +19,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -159,6 +161,27 @@ TEST_F(ParametersTest, EditsInTheParametersWindowReachTheGraphs) {
   edit(frame->coordinates(), t, 1, "9");
   EXPECT_EQ(messages.back(), "The minimum must be less than the maximum.");
   EXPECT_EQ(view->container().plane().settings().tRange.min, 0.0);
+}
+
+// Parameters and ranges are saved with the document: changing them is a change to save.
+TEST_F(ParametersTest, ParametersAndRangesAreUnsavedChanges) {
+  type(0, "y=a x");
+  graph();
+  struct Row {
+    const char* name;
+    std::function<void()> change;
+  };
+  const std::vector<Row> rows = {
+      {"a parameter's value", [&] { edit(frame->parameters(), rowOf("a"), 1, "3"); }},
+      {"a parameter's name", [&] { edit(frame->parameters(), rowOf("a"), 0, "c"); }},
+      {"a range", [&] { edit(frame->coordinates(), 6, 2, "5"); }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    document.setModified(false);
+    row.change();
+    EXPECT_TRUE(document.isModified());
+  }
 }
 
 TEST_F(ParametersTest, AnimatingThroughValuesSeenBeforeComputesNoMapAgain) {
