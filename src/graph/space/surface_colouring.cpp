@@ -21,6 +21,11 @@ SurfaceColour twoTone(int index) { return grey(index % 2 == 0 ? 0.3f : 1.0f); }
 
 SurfaceColour fullHue(double hue) { return hsvToRgb(hue, 1, 1); }
 
+bool usesFormulas(const GraphStyle& style) {
+  return style.mode == static_cast<int>(GraphStyleMode::RgbFormula) ||
+         style.mode == static_cast<int>(GraphStyleMode::HsvFormula);
+}
+
 } // namespace
 
 ColourRef normaliseColour(ColourRef colour) {
@@ -80,6 +85,20 @@ SurfaceColour hsvToRgb(double hue, double saturation, double value) {
 float clampColourChannel(double value) {
   if (std::isnan(value)) return 0;
   return static_cast<float>(std::clamp(value, 0.0, 1.0));
+}
+
+bool compileColourFormulas(GraphStyle& style) {
+  if (!usesFormulas(style)) return false;
+  auto& formulas = style.colourEvaluators;
+  if (!formulas[0] || !formulas[1] || !formulas[2]) return false;
+  compileBatch({formulas[0].get(), formulas[1].get(), formulas[2].get()});
+  return true;
+}
+
+bool colourFormulasDependOn(const GraphStyle& style, std::uint16_t code) {
+  if (!usesFormulas(style)) return false;
+  return std::any_of(style.colourEvaluators.begin(), style.colourEvaluators.end(),
+                     [code](const auto& formula) { return formula && formula->dependsOnVariable(code); });
 }
 
 std::array<float, 3> evaluateColourFormulas(const GraphStyle& style, double u, double v, double x, double y,

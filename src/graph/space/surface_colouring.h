@@ -3,6 +3,7 @@
 #include "graph/graph_style.h"
 
 #include <array>
+#include <cstdint>
 
 namespace vexmar {
 
@@ -47,6 +48,12 @@ void normaliseStyleColour(GraphStyle& style);
 
 /// A formula colour channel as drawn: clamped to 0..1, NaN as 0.
 [[nodiscard]] float clampColourChannel(double value);
+
+/// Compiles the three colour formulas together in modes 9 and 10 (so they share common parts);
+/// false when a formula is missing, and in other modes.
+bool compileColourFormulas(GraphStyle& style);
+/// Whether, in modes 9 and 10, any colour formula uses the letter `code`.
+[[nodiscard]] bool colourFormulasDependOn(const GraphStyle& style, std::uint16_t code);
 
 /// The three colour formulas of modes 9 and 10 at one sample, each clamped; the graph stores
 /// them per sample while sampling. Missing or uncompiled formulas give 0.

@@ -1,5 +1,6 @@
 #include "graph/space/surface_colouring.h"
 
+#include "graph/equation_classifier.h"
 #include "numeric/evaluator.h"
 #include "numeric/numeric_state.h"
 #include "raster/rasteriser.h"
@@ -239,7 +240,18 @@ TEST_F(SurfaceColouringFormulaTest, FormulasSeeParametersAndPosition) {
   EXPECT_EQ(channels, (std::array<float, 3>{1, 0, 0.5f}));
   EXPECT_EQ(evaluateColourFormulas(style, kNan, 0.25, 0, 0, 0.75), (std::array<float, 3>{0, 0.25f, 0.75f}));
 
+  EXPECT_TRUE(colourFormulasDependOn(style, Letter::U));
+  EXPECT_TRUE(colourFormulasDependOn(style, Letter::Z));
+  EXPECT_FALSE(colourFormulasDependOn(style, Letter::X));
+  style.mode = static_cast<int>(GraphStyleMode::HsvFormula);
+  EXPECT_TRUE(colourFormulasDependOn(style, Letter::V));
+  style.mode = static_cast<int>(GraphStyleMode::PlainColour);
+  EXPECT_FALSE(colourFormulasDependOn(style, Letter::U)) << "formulas of another mode are not drawn";
+  EXPECT_FALSE(compileColourFormulas(style));
+  style.mode = static_cast<int>(GraphStyleMode::RgbFormula);
+
   style.colourEvaluators[1].reset();
+  EXPECT_FALSE(compileColourFormulas(style));
   EXPECT_EQ(evaluateColourFormulas(style, 0.5, 0.5, 0, 0, 0.5), (std::array<float, 3>{0.5f, 0, 0.5f}))
       << "a missing formula gives 0";
 }
