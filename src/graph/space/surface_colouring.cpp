@@ -150,6 +150,21 @@ SurfaceColour litColour(const SurfaceColour& base, double intensity) {
   return {base.r * i, base.g * i, base.b * i};
 }
 
+CellCorners cellCornerColours(const GraphStyle& style, const SurfaceGridSpot& cell,
+                              const std::array<double, 4>& intensities,
+                              const std::array<std::array<float, 3>, 4>& channels) {
+  const bool wholeCell = coloursCells(style.mode);
+  CellCorners corners;
+  for (std::size_t k = 0; k < corners.size(); ++k) {
+    const SurfaceGridSpot corner = wholeCell
+                                       ? cell
+                                       : SurfaceGridSpot{cell.row + static_cast<int>(k / 2),
+                                                         cell.column + static_cast<int>(k % 2), cell.size};
+    corners[k] = litColour(baseColour(style, corner, channels[k]), intensities[k]);
+  }
+  return corners;
+}
+
 void setVertexColour(RasterVertex& vertex, const SurfaceColour& colour) {
   vertex.r = colour.r;
   vertex.g = colour.g;

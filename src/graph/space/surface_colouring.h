@@ -76,6 +76,16 @@ bool compileColourFormulas(GraphStyle& style);
 /// The base colour scaled by a lighting intensity.
 [[nodiscard]] SurfaceColour litColour(const SurfaceColour& base, double intensity);
 
+/// Corner order of a grid cell: (r, c), (r, c + 1), (r + 1, c), (r + 1, c + 1).
+using CellCorners = std::array<SurfaceColour, 4>;
+
+/// The lit colours of the corners of the cell whose first corner is `cell`, given each corner's
+/// intensity and stored formula values. The cell patterns give all four corners the cell's
+/// colour; the other modes colour each corner as its own vertex, so neighbouring cells blend.
+[[nodiscard]] CellCorners cellCornerColours(const GraphStyle& style, const SurfaceGridSpot& cell,
+                                            const std::array<double, 4>& intensities,
+                                            const std::array<std::array<float, 3>, 4>& channels = {});
+
 /// Writes a lit colour into a vertex record.
 void setVertexColour(RasterVertex& vertex, const SurfaceColour& colour);
 

@@ -166,6 +166,37 @@ TEST(SurfaceColouring, LitColourReachesTheVertex) {
   EXPECT_EQ(vertex.b, 0.0f);
 }
 
+TEST(SurfaceColouring, CellPatternsColourAllCornersAlike) {
+  const std::array<double, 4> intensities = {1, 0.5, 0.25, 1.25};
+  GraphStyle checkers;
+  checkers.mode = 1;
+  // Corner (1, 1) would be grey as a vertex of its own; here it takes its cell's grey as well,
+  // and cell (0, 1) is white at all four corners.
+  const CellCorners grey = cellCornerColours(checkers, {0, 0, 65}, intensities);
+  const CellCorners white = cellCornerColours(checkers, {0, 1, 65}, intensities);
+  for (std::size_t k = 0; k < 4; ++k) {
+    SCOPED_TRACE(k);
+    const auto f = static_cast<float>(intensities[k]);
+    expectColour(grey[k], {0.3f * f, 0.3f * f, 0.3f * f});
+    expectColour(white[k], {f, f, f});
+  }
+
+  GraphStyle rainbow;
+  rainbow.mode = 4;
+  const CellCorners blended = cellCornerColours(rainbow, {0, 3, 6}, {1, 1, 0.5, 0.5});
+  expectColour(blended[0], {1, 0, 0});
+  expectColour(blended[1], {1, 0, 0});
+  expectColour(blended[2], {0.5f, 0.5f, 0}); // row 1 of 6: yellow, half lit
+  expectColour(blended[3], {0.5f, 0.5f, 0});
+
+  GraphStyle rgb;
+  rgb.mode = static_cast<int>(GraphStyleMode::RgbFormula);
+  const CellCorners own =
+      cellCornerColours(rgb, {2, 2, 6}, {1, 1, 1, 2}, {{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {0.5f, 0.5f, 0}}});
+  expectColour(own[1], {0, 1, 0});
+  expectColour(own[3], {1, 1, 0});
+}
+
 TEST(SurfaceColouring, HsvSectorsAndEdges) {
   struct Row {
     const char* name;
