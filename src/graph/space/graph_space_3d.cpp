@@ -2,7 +2,9 @@
 
 #include "raster/drawing_port.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <numbers>
 
 namespace vexmar {
@@ -21,6 +23,17 @@ void CGraphSpace3D::reset() {
   spin = {1, 0, 0, 0, 1, 0, 0, 0, 1};
   orientation = spin;
   spinning = false;
+  updateCamera();
+}
+
+void CGraphSpace3D::updateCamera() {
+  camera_.update(orientation, rect_.width(), rect_.height(), defaultViewingDistance(), 1.2);
+}
+
+void CGraphSpace3D::turnBy(const Matrix3& rotation) {
+  orientation = orthonormalised(multiply(orientation, rotation));
+  updateCamera();
+  requestRedraw();
 }
 
 CoordinateRange* CGraphSpace3D::heldRange(int index) {
@@ -41,7 +54,10 @@ bool CGraphSpace3D::setRange(int index, bool isMax, double value) {
   return true;
 }
 
-void CGraphSpace3D::work(std::int64_t /*budgetMs*/) {}
+void CGraphSpace3D::work(std::int64_t /*budgetMs*/) {
+  // No graph holds the picture back yet, so each idle step is a spin step unless a drag holds it.
+  if (spinning && drag_ == Drag::None && spin != kIdentity3) turnBy(spin);
+}
 
 void CGraphSpace3D::draw(DrawingPort& port, unsigned flags) {
   if ((flags & DrawFlag::Background) == 0) return;
@@ -54,6 +70,7 @@ GraphStatus CGraphSpace3D::status(int /*graphIndex*/) const { return GraphStatus
 
 void CGraphSpace3D::layoutChanged(PixelRect rect) {
   rect_ = rect;
+  updateCamera();
   requestRedraw();
 }
 
@@ -72,15 +89,47 @@ void CGraphSpace3D::zoom(int kind) {
   requestRedraw();
 }
 
-void CGraphSpace3D::setProperty(int /*which*/, double /*value*/, int /*graphIndex*/) {}
+void CGraphSpace3D::setProperty(int which, double value, int /*graphIndex*/) {
+  if (which == 1) {
+    spinning = value != 0;
+  } else if (which >= 2 && which <= 4 && std::isfinite(value)) {
+    spin = spinAboutAxis(orientation, which - 2, value);
+    spinning = true;
+  }
+}
 
 RectRegion CGraphSpace3D::invalidRegion(bool /*whole*/) const { return RectRegion(rect_); }
 
 RectRegion CGraphSpace3D::readoutRegion(bool /*whole*/) const { return {}; }
 
-void CGraphSpace3D::mouseDown(PixelPoint /*point*/, unsigned /*modifiers*/, bool /*doubleClick*/) {}
-void CGraphSpace3D::mouseUp(PixelPoint /*point*/) {}
-void CGraphSpace3D::mouseMove(PixelPoint /*point*/, PixelPoint /*previous*/) {}
+void CGraphSpace3D::mouseDown(PixelPoint point, unsigned modifiers, bool /*doubleClick*/) {
+  // A click stops the spin without turning the picture.
+  spin = kIdentity3;
+  spinning = false;
+  drag_ = (modifiers & MouseModifier::Control) != 0 ? Drag::RotateCoarse : Drag::Rotate;
+  lastPoint_ = point;
+}
+
+void CGraphSpace3D::mouseUp(PixelPoint /*point*/) { drag_ = Drag::None; }
+
+void CGraphSpace3D::mouseMove(PixelPoint point, PixelPoint /*previous*/) {
+  if (drag_ == Drag::None || point == lastPoint_) return;
+  const double width = rect_.width();
+  const double height = rect_.height();
+  double radius = 0.4 * std::min(width, height);
+  if (drag_ == Drag::RotateCoarse) {
+    // Small jitters are ignored so that the coarse ball turns only on deliberate moves.
+    if (std::abs(point.x - lastPoint_.x) + std::abs(point.y - lastPoint_.y) < 4) return;
+    radius = std::max(width, height);
+  }
+  const Matrix3 rotation = trackballRotation(lastPoint_.x, lastPoint_.y, point.x, point.y,
+                                             rect_.left + width / 2, rect_.top + height / 2, radius);
+  lastPoint_ = point;
+  // What the last step turned by keeps turning the picture after release.
+  spin = rotation;
+  spinning = rotation != kIdentity3;
+  turnBy(rotation);
+}
 void CGraphSpace3D::parameterChanged(std::uint16_t /*name*/, double /*value*/) {}
 
 } // namespace vexmar

@@ -2,6 +2,7 @@
 
 #include "graph/coordinate_range.h"
 #include "graph/graph_space.h"
+#include "graph/space/camera.h"
 
 #include <array>
 #include <optional>
@@ -13,7 +14,7 @@ namespace vexmar {
 /// an empty picture.
 class CGraphSpace3D final : public CGraphSpace {
 public:
-  using Matrix3 = std::array<double, 9>;
+  using Matrix3 = vexmar::Matrix3;
 
   explicit CGraphSpace3D(PixelRect rect = {});
 
@@ -42,11 +43,20 @@ public:
   Matrix3 orientation{1, 0, 0, 0, 1, 0, 0, 0, 1};
   bool spinning = false;
 
+  /// The camera as of the last change of orientation or view size.
+  [[nodiscard]] const Camera& camera() const { return camera_; }
+
 private:
   void reset();
+  void updateCamera();
+  void turnBy(const Matrix3& rotation);
   [[nodiscard]] CoordinateRange* heldRange(int index);
 
   PixelRect rect_;
+  Camera camera_;
+  // The gesture in progress: none, a plain rotating drag, or a coarse one with Control held.
+  enum class Drag { None, Rotate, RotateCoarse } drag_ = Drag::None;
+  PixelPoint lastPoint_;
 };
 
 } // namespace vexmar
