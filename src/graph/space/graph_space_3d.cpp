@@ -78,8 +78,9 @@ void CGraphSpace3D::zoom(int kind) {
   if (kind == 2) {
     reset();
   } else if (kind == 0 || kind == 1) {
-    // x, y and z each about their own centre.
-    const double factor = kind == 0 ? 0.5 : 2.0;
+    // x, y and z each about their own centre. Only the final step is taken: the animated steps
+    // between need a computing step and a frame each, which come with the 3D graphs.
+    const double factor = zoomStepFactors(kind == 0).back();
     for (int index = 0; index < 3; ++index) {
       CoordinateRange& r = *heldRange(index);
       const double centre = (r.min + r.max) / 2;

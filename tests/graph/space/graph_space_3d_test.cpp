@@ -93,5 +93,29 @@ TEST(GraphSpace3DTest, ManyDragsKeepTheOrientationARotation) {
   expectNear(multiply(space.orientation, transpose(space.orientation)), kIdentity3, 1e-14);
 }
 
+TEST(GraphSpace3DTest, ZoomScalesEachBoxRangeAboutItsOwnCentre) {
+  struct Row {
+    const char* name;
+    int kind;
+    CoordinateRange centred;
+    CoordinateRange offCentre;
+  };
+  const Row rows[] = {
+      {"in", 0, {-1, 1}, {1, 3}},
+      {"out", 1, {-4, 4}, {-2, 6}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    CGraphSpace3D space(kWindow);
+    ASSERT_TRUE(space.setRange(2, false, 0) && space.setRange(2, true, 4));
+    space.zoom(row.kind);
+    EXPECT_EQ(*space.range(0), row.centred);
+    EXPECT_EQ(*space.range(1), row.centred);
+    EXPECT_EQ(*space.range(2), row.offCentre);
+    // Only the box ranges change.
+    EXPECT_EQ(*space.range(6), (CoordinateRange{0, 1}));
+  }
+}
+
 } // namespace
 } // namespace vexmar
