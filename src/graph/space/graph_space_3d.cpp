@@ -1,5 +1,6 @@
 #include "graph/space/graph_space_3d.h"
 
+#include "model/clock.h"
 #include "raster/drawing_port.h"
 
 #include <algorithm>
@@ -13,9 +14,12 @@ namespace {
 // Where each coordinate index finds its range in the stored order.
 constexpr std::array<int, 9> kStoredPlace = {3, 4, 5, 6, 8, 9, 0, 1, 2};
 
+// Holding the mouse still this long before releasing stops the spin.
+constexpr std::int64_t kHoldStillMs = 20;
+
 } // namespace
 
-CGraphSpace3D::CGraphSpace3D(PixelRect rect) : rect_(rect) { reset(); }
+CGraphSpace3D::CGraphSpace3D(PixelRect rect, Clock* clock) : rect_(rect), clock_(clock) { reset(); }
 
 void CGraphSpace3D::reset() {
   constexpr double pi = std::numbers::pi;
@@ -109,12 +113,27 @@ void CGraphSpace3D::mouseDown(PixelPoint point, unsigned modifiers, bool /*doubl
   spinning = false;
   drag_ = (modifiers & MouseModifier::Control) != 0 ? Drag::RotateCoarse : Drag::Rotate;
   lastPoint_ = point;
+  if (clock_ != nullptr) lastStepMs_ = clock_->nowMs();
 }
 
-void CGraphSpace3D::mouseUp(PixelPoint /*point*/) { drag_ = Drag::None; }
+void CGraphSpace3D::stopIfHeldStill() {
+  if (clock_ == nullptr || clock_->nowMs() - lastStepMs_ <= kHoldStillMs) return;
+  spin = kIdentity3;
+  spinning = false;
+}
+
+void CGraphSpace3D::mouseUp(PixelPoint point) {
+  // The view may report no move while the mouse rests, so the release checks the pause too.
+  if (drag_ != Drag::None && point == lastPoint_) stopIfHeldStill();
+  drag_ = Drag::None;
+}
 
 void CGraphSpace3D::mouseMove(PixelPoint point, PixelPoint /*previous*/) {
-  if (drag_ == Drag::None || point == lastPoint_) return;
+  if (drag_ == Drag::None) return;
+  if (point == lastPoint_) {
+    stopIfHeldStill();
+    return;
+  }
   const double width = rect_.width();
   const double height = rect_.height();
   double radius = 0.4 * std::min(width, height);
@@ -126,6 +145,7 @@ void CGraphSpace3D::mouseMove(PixelPoint point, PixelPoint /*previous*/) {
   const Matrix3 rotation = trackballRotation(lastPoint_.x, lastPoint_.y, point.x, point.y,
                                              rect_.left + width / 2, rect_.top + height / 2, radius);
   lastPoint_ = point;
+  if (clock_ != nullptr) lastStepMs_ = clock_->nowMs();
   // What the last step turned by keeps turning the picture after release.
   spin = rotation;
   spinning = rotation != kIdentity3;

@@ -9,6 +9,8 @@
 
 namespace vexmar {
 
+class Clock;
+
 /// The 3D graph space. Its graphs, camera and rasterised picture come with the 3D graph kinds;
 /// until then it holds the coordinate ranges and orientation that documents save, and draws
 /// an empty picture.
@@ -16,7 +18,8 @@ class CGraphSpace3D final : public CGraphSpace {
 public:
   using Matrix3 = vexmar::Matrix3;
 
-  explicit CGraphSpace3D(PixelRect rect = {});
+  /// Without a clock a drag never counts as held still, so a release always leaves the spin.
+  explicit CGraphSpace3D(PixelRect rect = {}, Clock* clock = nullptr);
 
   [[nodiscard]] std::optional<CoordinateRange> range(int index) const;
   bool setRange(int index, bool isMax, double value);
@@ -50,6 +53,7 @@ private:
   void reset();
   void updateCamera();
   void turnBy(const Matrix3& rotation);
+  void stopIfHeldStill();
   [[nodiscard]] CoordinateRange* heldRange(int index);
 
   PixelRect rect_;
@@ -57,6 +61,8 @@ private:
   // The gesture in progress: none, a plain rotating drag, or a coarse one with Control held.
   enum class Drag { None, Rotate, RotateCoarse } drag_ = Drag::None;
   PixelPoint lastPoint_;
+  Clock* clock_;
+  std::int64_t lastStepMs_ = 0;
 };
 
 } // namespace vexmar

@@ -1,8 +1,8 @@
 #include "graph/space/graph_space_3d.h"
 
-#include <gtest/gtest.h>
+#include "model/clock.h"
 
-#include <cmath>
+#include <gtest/gtest.h>
 
 namespace vexmar {
 namespace {
@@ -80,17 +80,38 @@ TEST(GraphSpace3DTest, MovesOutsideAGestureOrBelowTheCoarseStepAreIgnored) {
   expectNear(space.orientation, trackballRotation(300, 200, 303, 201, 300, 200, 600), 1e-12);
 }
 
-TEST(GraphSpace3DTest, ManyDragsKeepTheOrientationARotation) {
-  CGraphSpace3D space(kWindow);
-  PixelPoint last{300, 200};
-  space.mouseDown(last, 0, false);
-  for (int step = 0; step < 5000; ++step) {
-    const PixelPoint next{300 + static_cast<int>(250 * std::sin(step * 0.37)),
-                          200 + static_cast<int>(180 * std::cos(step * 0.23))};
-    space.mouseMove(next, last);
-    last = next;
+TEST(GraphSpace3DTest, OnlyAReleaseAfterHoldingStillStopsTheSpin) {
+  struct Row {
+    const char* name;
+    std::int64_t pauseMs;
+    bool moveAgain;       // a drag step to a new point after the pause
+    bool reportStillMove; // the view reports a drag step at the resting point
+    bool spinsAfter;
+  };
+  const Row rows[] = {
+      {"released while moving", 10, false, false, true},
+      {"released at exactly the limit", 20, false, false, true},
+      {"held still, then released", 25, false, false, false},
+      {"held still, step reported", 25, false, true, false},
+      {"paused, then moved on", 25, true, false, true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    ManualClock clock(1000);
+    CGraphSpace3D space(kWindow, &clock);
+    space.mouseDown({280, 200}, 0, false);
+    space.mouseMove({300, 200}, {280, 200});
+    clock.advance(row.pauseMs);
+    PixelPoint last{300, 200};
+    if (row.moveAgain) {
+      space.mouseMove({310, 205}, last);
+      last = {310, 205};
+    }
+    if (row.reportStillMove) space.mouseMove(last, last);
+    space.mouseUp(last);
+    EXPECT_EQ(space.spinning, row.spinsAfter);
+    EXPECT_EQ(space.spin != kIdentity3, row.spinsAfter);
   }
-  expectNear(multiply(space.orientation, transpose(space.orientation)), kIdentity3, 1e-14);
 }
 
 TEST(GraphSpace3DTest, ZoomScalesEachBoxRangeAboutItsOwnCentre) {
