@@ -237,10 +237,5 @@ TEST(CameraTest, ZoomStepsReachTheFinalFactor) {
   }
 }
 
-TEST(CameraTest, DefaultViewingDistanceFitsTheBoxDiagonal) {
-  EXPECT_NEAR(defaultViewingDistance(), std::sqrt(3.0) * 50 / std::sqrt(2497.0), 1e-15);
-  EXPECT_GT(defaultViewingDistance(), std::sqrt(3.0));
-}
-
 } // namespace
 } // namespace vexmar
