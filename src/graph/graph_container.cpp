@@ -52,7 +52,7 @@ bool finiteRange(const CoordinateRange& r) { return std::isfinite(r.min) && std:
 CGraphContainer::CGraphContainer(PixelRect rect) : CGraphContainer(rect, steadyClock()) {}
 
 CGraphContainer::CGraphContainer(PixelRect rect, Clock& clock)
-    : plane_(rect, clock), space3D_(rect), active_(&plane_) {}
+    : plane_(rect, clock), space3D_(rect, &clock), active_(&plane_) {}
 
 void CGraphContainer::zoom(int kind) {
   if (kind == CGraphPlane::Reset) {

@@ -1,8 +1,11 @@
 #include "graph/space/graph_space_3d.h"
 
+#include "model/clock.h"
 #include "raster/drawing_port.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <numbers>
 
 namespace vexmar {
@@ -11,9 +14,12 @@ namespace {
 // Where each coordinate index finds its range in the stored order.
 constexpr std::array<int, 9> kStoredPlace = {3, 4, 5, 6, 8, 9, 0, 1, 2};
 
+// Holding the mouse still this long before releasing stops the spin.
+constexpr std::int64_t kHoldStillMs = 20;
+
 } // namespace
 
-CGraphSpace3D::CGraphSpace3D(PixelRect rect) : rect_(rect) { reset(); }
+CGraphSpace3D::CGraphSpace3D(PixelRect rect, Clock* clock) : rect_(rect), clock_(clock) { reset(); }
 
 void CGraphSpace3D::reset() {
   constexpr double pi = std::numbers::pi;
@@ -21,6 +27,17 @@ void CGraphSpace3D::reset() {
   spin = {1, 0, 0, 0, 1, 0, 0, 0, 1};
   orientation = spin;
   spinning = false;
+  updateCamera();
+}
+
+void CGraphSpace3D::updateCamera() {
+  camera_.update(orientation, rect_.width(), rect_.height(), defaultViewingDistance(), 1.2);
+}
+
+void CGraphSpace3D::turnBy(const Matrix3& rotation) {
+  orientation = orthonormalised(multiply(orientation, rotation));
+  updateCamera();
+  requestRedraw();
 }
 
 CoordinateRange* CGraphSpace3D::heldRange(int index) {
@@ -41,7 +58,10 @@ bool CGraphSpace3D::setRange(int index, bool isMax, double value) {
   return true;
 }
 
-void CGraphSpace3D::work(std::int64_t /*budgetMs*/) {}
+void CGraphSpace3D::work(std::int64_t /*budgetMs*/) {
+  // No graph holds the picture back yet, so each idle step is a spin step unless a drag holds it.
+  if (spinning && drag_ == Drag::None && spin != kIdentity3) turnBy(spin);
+}
 
 void CGraphSpace3D::draw(DrawingPort& port, unsigned flags) {
   if ((flags & DrawFlag::Background) == 0) return;
@@ -54,6 +74,7 @@ GraphStatus CGraphSpace3D::status(int /*graphIndex*/) const { return GraphStatus
 
 void CGraphSpace3D::layoutChanged(PixelRect rect) {
   rect_ = rect;
+  updateCamera();
   requestRedraw();
 }
 
@@ -61,8 +82,9 @@ void CGraphSpace3D::zoom(int kind) {
   if (kind == 2) {
     reset();
   } else if (kind == 0 || kind == 1) {
-    // x, y and z each about their own centre.
-    const double factor = kind == 0 ? 0.5 : 2.0;
+    // x, y and z each about their own centre. Only the final step is taken: the animated steps
+    // between need a computing step and a frame each, which come with the 3D graphs.
+    const double factor = zoomStepFactors(kind == 0).back();
     for (int index = 0; index < 3; ++index) {
       CoordinateRange& r = *heldRange(index);
       const double centre = (r.min + r.max) / 2;
@@ -72,15 +94,63 @@ void CGraphSpace3D::zoom(int kind) {
   requestRedraw();
 }
 
-void CGraphSpace3D::setProperty(int /*which*/, double /*value*/, int /*graphIndex*/) {}
+void CGraphSpace3D::setProperty(int which, double value, int /*graphIndex*/) {
+  if (which == 1) {
+    spinning = value != 0;
+  } else if (which >= 2 && which <= 4 && std::isfinite(value)) {
+    spin = spinAboutAxis(orientation, which - 2, value);
+    spinning = true;
+  }
+}
 
 RectRegion CGraphSpace3D::invalidRegion(bool /*whole*/) const { return RectRegion(rect_); }
 
 RectRegion CGraphSpace3D::readoutRegion(bool /*whole*/) const { return {}; }
 
-void CGraphSpace3D::mouseDown(PixelPoint /*point*/, unsigned /*modifiers*/, bool /*doubleClick*/) {}
-void CGraphSpace3D::mouseUp(PixelPoint /*point*/) {}
-void CGraphSpace3D::mouseMove(PixelPoint /*point*/, PixelPoint /*previous*/) {}
+void CGraphSpace3D::mouseDown(PixelPoint point, unsigned modifiers, bool /*doubleClick*/) {
+  // A click stops the spin without turning the picture.
+  spin = kIdentity3;
+  spinning = false;
+  drag_ = (modifiers & MouseModifier::Control) != 0 ? Drag::RotateCoarse : Drag::Rotate;
+  lastPoint_ = point;
+  if (clock_ != nullptr) lastStepMs_ = clock_->nowMs();
+}
+
+void CGraphSpace3D::stopIfHeldStill() {
+  if (clock_ == nullptr || clock_->nowMs() - lastStepMs_ <= kHoldStillMs) return;
+  spin = kIdentity3;
+  spinning = false;
+}
+
+void CGraphSpace3D::mouseUp(PixelPoint point) {
+  // The view may report no move while the mouse rests, so the release checks the pause too.
+  if (drag_ != Drag::None && point == lastPoint_) stopIfHeldStill();
+  drag_ = Drag::None;
+}
+
+void CGraphSpace3D::mouseMove(PixelPoint point, PixelPoint /*previous*/) {
+  if (drag_ == Drag::None) return;
+  if (point == lastPoint_) {
+    stopIfHeldStill();
+    return;
+  }
+  const double width = rect_.width();
+  const double height = rect_.height();
+  double radius = 0.4 * std::min(width, height);
+  if (drag_ == Drag::RotateCoarse) {
+    // Small jitters are ignored so that the coarse ball turns only on deliberate moves.
+    if (std::abs(point.x - lastPoint_.x) + std::abs(point.y - lastPoint_.y) < 4) return;
+    radius = std::max(width, height);
+  }
+  const Matrix3 rotation = trackballRotation(lastPoint_.x, lastPoint_.y, point.x, point.y,
+                                             rect_.left + width / 2, rect_.top + height / 2, radius);
+  lastPoint_ = point;
+  if (clock_ != nullptr) lastStepMs_ = clock_->nowMs();
+  // What the last step turned by keeps turning the picture after release.
+  spin = rotation;
+  spinning = rotation != kIdentity3;
+  turnBy(rotation);
+}
 void CGraphSpace3D::parameterChanged(std::uint16_t /*name*/, double /*value*/) {}
 
 } // namespace vexmar

@@ -2,20 +2,24 @@
 
 #include "graph/coordinate_range.h"
 #include "graph/graph_space.h"
+#include "graph/space/camera.h"
 
 #include <array>
 #include <optional>
 
 namespace vexmar {
 
+class Clock;
+
 /// The 3D graph space. Its graphs, camera and rasterised picture come with the 3D graph kinds;
 /// until then it holds the coordinate ranges and orientation that documents save, and draws
 /// an empty picture.
 class CGraphSpace3D final : public CGraphSpace {
 public:
-  using Matrix3 = std::array<double, 9>;
+  using Matrix3 = vexmar::Matrix3;
 
-  explicit CGraphSpace3D(PixelRect rect = {});
+  /// Without a clock a drag never counts as held still, so a release always leaves the spin.
+  explicit CGraphSpace3D(PixelRect rect = {}, Clock* clock = nullptr);
 
   [[nodiscard]] std::optional<CoordinateRange> range(int index) const;
   bool setRange(int index, bool isMax, double value);
@@ -42,11 +46,23 @@ public:
   Matrix3 orientation{1, 0, 0, 0, 1, 0, 0, 0, 1};
   bool spinning = false;
 
+  /// The camera as of the last change of orientation or view size.
+  [[nodiscard]] const Camera& camera() const { return camera_; }
+
 private:
   void reset();
+  void updateCamera();
+  void turnBy(const Matrix3& rotation);
+  void stopIfHeldStill();
   [[nodiscard]] CoordinateRange* heldRange(int index);
 
   PixelRect rect_;
+  Camera camera_;
+  // The gesture in progress: none, a plain rotating drag, or a coarse one with Control held.
+  enum class Drag { None, Rotate, RotateCoarse } drag_ = Drag::None;
+  PixelPoint lastPoint_;
+  Clock* clock_;
+  std::int64_t lastStepMs_ = 0;
 };
 
 } // namespace vexmar
