@@ -29,7 +29,9 @@ namespace vexmar {
 namespace {
 
 const QString kNewName = QStringLiteral("<new>");
-constexpr QSize kDefaultSize(200, 320);
+constexpr QSize kDefaultSize(260, 360);
+constexpr int kDefaultCoordinateColumn = 70;
+constexpr int kDefaultMinimumColumn = 85;
 constexpr int kDefaultNameColumn = 75;
 const QString kNoValue = QStringLiteral("<?\?\?>");
 
@@ -37,6 +39,8 @@ QTableWidget* table(const QStringList& headers, QWidget* parent) {
   auto* t = new QTableWidget(0, static_cast<int>(headers.size()), parent);
   t->setHorizontalHeaderLabels(headers);
   t->verticalHeader()->hide();
+  // Rows a fifth taller than the text, as a list of names and numbers wants.
+  t->verticalHeader()->setDefaultSectionSize(t->fontMetrics().height() * 6 / 5 + 2);
   t->horizontalHeader()->setStretchLastSection(true);
   t->setSelectionMode(QAbstractItemView::SingleSelection);
   t->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
@@ -69,6 +73,9 @@ CParamFrame::CParamFrame(VexmarDocument& document, CGraphView& graphView, QWidge
   split_ = new QSplitter(Qt::Vertical, this);
   parameters_ = table({tr("Name"), tr("Value")}, split_);
   coordinates_ = table({tr("Coordinate"), tr("Minimum"), tr("Maximum")}, split_);
+  parameters_->setColumnWidth(0, kDefaultNameColumn);
+  coordinates_->setColumnWidth(0, kDefaultCoordinateColumn);
+  coordinates_->setColumnWidth(1, kDefaultMinimumColumn);
   split_->addWidget(parameters_);
   split_->addWidget(coordinates_);
   layout->addWidget(split_);
