@@ -129,10 +129,9 @@ std::optional<ParameterSetting> readParameterName(std::string_view name) {
   ParameterSetting setting;
   setting.name = std::string(name);
   if (name.size() == 1) {
-    const char c = name[0];
-    const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-    if (!letter || std::string_view("xyzrtuve").find(c) != std::string_view::npos) return std::nullopt;
-    setting.code = static_cast<unsigned char>(c);
+    // A letter as the "Enter Parameter" dialog takes it.
+    if (parameterNameProblem(name)) return std::nullopt;
+    setting.code = static_cast<unsigned char>(name[0]);
     return setting;
   }
   if (const std::optional<std::uint16_t> greek = specialCharacterByName(name)) {
@@ -250,10 +249,7 @@ bool readRenderArguments(const std::vector<std::string>& args, RenderArguments& 
     out.resolution = value;
   }
   for (const std::string& list : parsed.values("--param")) {
-    std::string_view items = list;
-    while (true) {
-      const std::size_t comma = items.find(',');
-      const std::string_view item = items.substr(0, comma);
+    const bool read = forEachListItem(list, [&](std::string_view item) {
       const std::optional<ParameterSetting> setting = readParameterSetting(item);
       if (!setting) {
         error =
@@ -264,9 +260,9 @@ bool readRenderArguments(const std::vector<std::string>& args, RenderArguments& 
         return false;
       }
       out.parameters.push_back(*setting);
-      if (comma == std::string_view::npos) break;
-      items.remove_prefix(comma + 1);
-    }
+      return true;
+    });
+    if (!read) return false;
   }
   const std::string* animate = parsed.value("--animate");
   const std::string* frames = parsed.value("--frames");

@@ -88,17 +88,6 @@ std::string unusedParameter(const MathObject& tree, const NumericState& state) {
   return {};
 }
 
-// Splits "a=1,b=2" into its items, each passed to `item`; false at the first bad one.
-template <typename Item> bool forEachItem(std::string_view list, Item item) {
-  while (!list.empty()) {
-    const std::size_t comma = list.find(',');
-    if (!item(list.substr(0, comma))) return false;
-    if (comma == std::string_view::npos) break;
-    list.remove_prefix(comma + 1);
-  }
-  return true;
-}
-
 // The lists of a repeated --at, --interval or --param read as one list.
 std::string joinItems(const std::vector<std::string>& lists) {
   std::string joined;
@@ -184,7 +173,7 @@ int runEvalCommand(const std::vector<std::string>& args, std::ostream& out, std:
   resetNumericState();
   NumericState& state = numericState();
   std::string error;
-  const bool paramsRead = forEachItem(params, [&](std::string_view item) {
+  const bool paramsRead = forEachListItem(params, [&](std::string_view item) {
     const std::size_t eq = item.find('=');
     double v = 0;
     if (eq == 0 || eq == std::string_view::npos || !parseDouble(item.substr(eq + 1), v)) {
@@ -211,7 +200,7 @@ int runEvalCommand(const std::vector<std::string>& args, std::ostream& out, std:
   substituteSubscriptedNames(*tree, state.parameters);
 
   Point point;
-  const bool atRead = forEachItem(at, [&](std::string_view item) {
+  const bool atRead = forEachListItem(at, [&](std::string_view item) {
     const std::size_t eq = item.find('=');
     const VariableName* var = eq == std::string_view::npos ? nullptr : findVariable(item.substr(0, eq));
     double v = 0;
@@ -234,7 +223,7 @@ int runEvalCommand(const std::vector<std::string>& args, std::ostream& out, std:
   std::array<IntervalValue, 5> box{};
   for (std::size_t k = 0; k < box.size(); ++k) box[k] = {point.values[k], point.values[k]};
   bool anyInterval = false;
-  const bool intervalsRead = forEachItem(intervals, [&](std::string_view item) {
+  const bool intervalsRead = forEachListItem(intervals, [&](std::string_view item) {
     const std::size_t eq = item.find('='), colon = item.find(':');
     const VariableName* var = eq == std::string_view::npos ? nullptr : findVariable(item.substr(0, eq));
     double lo = 0, hi = 0;

@@ -55,4 +55,16 @@ struct ParsedOptions {
 /// twice counts once; a later value of an option that is not Repeatable replaces the earlier one.
 [[nodiscard]] ParsedOptions parseOptions(const std::vector<std::string>& args, const CommandSyntax& syntax);
 
+/// Splits a list option's value "a=1,b=2" into its items, each passed to `item`; false at the
+/// first item `item` refuses.
+template <typename Item> bool forEachListItem(std::string_view list, Item item) {
+  while (!list.empty()) {
+    const std::size_t comma = list.find(',');
+    if (!item(list.substr(0, comma))) return false;
+    if (comma == std::string_view::npos) break;
+    list.remove_prefix(comma + 1);
+  }
+  return true;
+}
+
 } // namespace vexmar

@@ -1,5 +1,6 @@
 #include "document/grf_file.h"
 
+#include "document/animation_slider.h"
 #include "document/equation_record.h"
 #include "text/object_text.h"
 
@@ -361,9 +362,10 @@ private:
     a.steps = getI32(chunk, 20);
     a.value = getF64(chunk, 24);
     a.letter = getI32(chunk, 32);
-    constexpr int kLimit = 200;
-    if (a.steps < 1 || a.steps > 100)
-      return "number of steps " + std::to_string(a.steps) + " is not 1 to 100";
+    constexpr int kLimit = SliderSettings::kValueLimit;
+    if (a.steps < 1 || a.steps > SliderSettings::kMaxSteps)
+      return "number of steps " + std::to_string(a.steps) + " is not 1 to " +
+             std::to_string(SliderSettings::kMaxSteps);
     if (a.highest < -kLimit || a.highest > kLimit || a.lowest < -kLimit || a.lowest > kLimit ||
         a.highest < a.lowest)
       return "slider range " + std::to_string(a.lowest) + " to " + std::to_string(a.highest) +

@@ -40,6 +40,17 @@ struct ReadoutRecord {
   int lineCount = 0;
   std::array<ReadoutLine, 5> lines{}; ///< at most x, y, r, theta and t
 
+  /// A readout of one point of a graph: kind 1, marked at (x, y), reading "x: " and "y: ".
+  [[nodiscard]] static ReadoutRecord ofPoint(double x, double y) {
+    ReadoutRecord record;
+    record.kind = 1;
+    record.x = x;
+    record.y = y;
+    record.add({"x: ", x});
+    record.add({"y: ", y});
+    return record;
+  }
+
   void add(ReadoutLine line) {
     if (lineCount < static_cast<int>(lines.size())) lines[static_cast<std::size_t>(lineCount++)] = line;
   }

@@ -448,12 +448,7 @@ bool CImplicitCurve::readout(PixelPoint point, ReadoutRecord& record) const {
   const double tolerance = kHitTolerancePixels * std::max(m.unitsPerPixelX, m.unitsPerPixelY);
   const CurvePiece piece = nearestPoint(m.xOf(point.x), m.yOf(point.y), tolerance);
   if (!piece.found) return false;
-  record = {};
-  record.kind = 1;
-  record.x = piece.x;
-  record.y = piece.y;
-  record.add({"x: ", piece.x});
-  record.add({"y: ", piece.y});
+  record = ReadoutRecord::ofPoint(piece.x, piece.y);
   return true;
 }
 

@@ -454,12 +454,7 @@ bool CParametricCurve2D::readout(PixelPoint point, ReadoutRecord& record) const 
   const TracedPoint p = pointAt(t);
   if (!isFinitePoint(p)) return false;
 
-  record = {};
-  record.kind = 1;
-  record.x = p.x;
-  record.y = p.y;
-  record.add({"x: ", p.x});
-  record.add({"y: ", p.y});
+  record = ReadoutRecord::ofPoint(p.x, p.y);
   const auto radius = [&] { return components_.radius ? components_.radius->evalU(t) : t; };
   const auto angle = [&] { return components_.angle ? components_.angle->evalU(t) : t; };
   if (kind_ != ParameterKind::XYOfT) {

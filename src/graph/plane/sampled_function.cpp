@@ -42,12 +42,7 @@ bool SampledFunction::readout(const PlaneMapping& mapping, PixelPoint point, Rea
   const double y = mapping.yOf(point.y);
   const double z = at(x, y);
   if (std::isnan(z)) return false;
-  record = {};
-  record.kind = 1;
-  record.x = x;
-  record.y = y;
-  record.add({"x: ", x});
-  record.add({"y: ", y});
+  record = ReadoutRecord::ofPoint(x, y);
   record.add({"z: ", z});
   return true;
 }
