@@ -1,5 +1,6 @@
 #include "graph/space/graph_space_3d.h"
 
+#include "graph/space/graph_3d.h"
 #include "model/clock.h"
 #include "raster/drawing_port.h"
 
@@ -20,6 +21,31 @@ constexpr std::int64_t kHoldStillMs = 20;
 } // namespace
 
 CGraphSpace3D::CGraphSpace3D(PixelRect rect, Clock* clock) : rect_(rect), clock_(clock) { reset(); }
+
+CGraphSpace3D::~CGraphSpace3D() = default;
+
+Clock& CGraphSpace3D::clock() const { return clock_ != nullptr ? *clock_ : steadyClock(); }
+
+int CGraphSpace3D::addGraph(std::unique_ptr<CGraph3D> graph) {
+  graphs_.push_back(std::move(graph));
+  return static_cast<int>(graphs_.size()) - 1;
+}
+
+CGraph3D* CGraphSpace3D::graph(int index) const {
+  if (index < 0 || index >= static_cast<int>(graphs_.size())) return nullptr;
+  return graphs_[static_cast<std::size_t>(index)].get();
+}
+
+int CGraphSpace3D::graphCount() const { return static_cast<int>(graphs_.size()); }
+
+void CGraphSpace3D::clearGraphs() { graphs_.clear(); }
+
+bool CGraphSpace3D::allComplete() const {
+  return std::all_of(graphs_.begin(), graphs_.end(), [](const auto& g) { return g->isComplete(); });
+}
+
+long long CGraphSpace3D::lastFrameTriangles() const { return lastFrameTriangles_; }
+long long CGraphSpace3D::totalTriangles() const { return totalTriangles_; }
 
 void CGraphSpace3D::reset() {
   constexpr double pi = std::numbers::pi;
@@ -70,7 +96,10 @@ void CGraphSpace3D::draw(DrawingPort& port, unsigned flags) {
   port.fillRect(rect_);
 }
 
-GraphStatus CGraphSpace3D::status(int /*graphIndex*/) const { return GraphStatus::None; }
+GraphStatus CGraphSpace3D::status(int graphIndex) const {
+  const CGraph3D* g = graph(graphIndex);
+  return g != nullptr ? g->status() : GraphStatus::None;
+}
 
 void CGraphSpace3D::layoutChanged(PixelRect rect) {
   rect_ = rect;
@@ -151,6 +180,9 @@ void CGraphSpace3D::mouseMove(PixelPoint point, PixelPoint /*previous*/) {
   spinning = rotation != kIdentity3;
   turnBy(rotation);
 }
-void CGraphSpace3D::parameterChanged(std::uint16_t /*name*/, double /*value*/) {}
+void CGraphSpace3D::parameterChanged(std::uint16_t name, double /*value*/) {
+  // A graph that uses the letter starts again by itself; the others keep their samples.
+  for (const auto& g : graphs_) (void)g->dependsOn(name);
+}
 
 } // namespace vexmar

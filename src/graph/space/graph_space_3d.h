@@ -5,21 +5,24 @@
 #include "graph/space/camera.h"
 
 #include <array>
+#include <memory>
 #include <optional>
+#include <vector>
 
 namespace vexmar {
 
+class CGraph3D;
 class Clock;
 
-/// The 3D graph space. Its graphs, camera and rasterised picture come with the 3D graph kinds;
-/// until then it holds the coordinate ranges and orientation that documents save, and draws
-/// an empty picture.
+/// The 3D graph space: its graphs, the ranges they run over, the orientation and spin of the
+/// picture, and the camera and rasteriser that draw the box, the graphs and the axes.
 class CGraphSpace3D final : public CGraphSpace {
 public:
   using Matrix3 = vexmar::Matrix3;
 
   /// Without a clock a drag never counts as held still, so a release always leaves the spin.
   explicit CGraphSpace3D(PixelRect rect = {}, Clock* clock = nullptr);
+  ~CGraphSpace3D() override;
 
   [[nodiscard]] std::optional<CoordinateRange> range(int index) const;
   bool setRange(int index, bool isMax, double value);
@@ -35,10 +38,21 @@ public:
   void mouseDown(PixelPoint point, unsigned modifiers, bool doubleClick) override;
   void mouseUp(PixelPoint point) override;
   void mouseMove(PixelPoint point, PixelPoint previous) override;
-  [[nodiscard]] bool allComplete() const override { return true; }
+  [[nodiscard]] bool allComplete() const override;
   void parameterChanged(std::uint16_t name, double value) override;
-  void clearGraphs() override {}
-  [[nodiscard]] int graphCount() const override { return 0; }
+  void clearGraphs() override;
+  [[nodiscard]] int graphCount() const override;
+
+  /// Appends a graph; returns its index in the list.
+  int addGraph(std::unique_ptr<CGraph3D> graph);
+  [[nodiscard]] CGraph3D* graph(int index) const;
+  /// Sets the orientation so that the eye looks at the box centre from `azimuthDegrees` around
+  /// the z axis (from the x axis toward y) and `elevationDegrees` above the x-y plane, with z up.
+  void setViewAngles(double azimuthDegrees, double elevationDegrees);
+  /// Triangles the graphs drew in the last frame, and in all frames so far.
+  [[nodiscard]] long long lastFrameTriangles() const;
+  [[nodiscard]] long long totalTriangles() const;
+  [[nodiscard]] Clock& clock() const;
 
   /// The ranges in their stored order: t, u, v, x, y, z, r, a spare pair, θ, φ.
   std::array<CoordinateRange, 10> ranges;
@@ -58,6 +72,9 @@ private:
 
   PixelRect rect_;
   Camera camera_;
+  std::vector<std::unique_ptr<CGraph3D>> graphs_;
+  long long lastFrameTriangles_ = 0;
+  long long totalTriangles_ = 0;
   // The gesture in progress: none, a plain rotating drag, or a coarse one with Control held.
   enum class Drag { None, Rotate, RotateCoarse } drag_ = Drag::None;
   PixelPoint lastPoint_;

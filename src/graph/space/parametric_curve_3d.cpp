@@ -1,0 +1,3 @@
+#include "graph/space/parametric_curve_3d.h"
+
+namespace vexmar {} // namespace vexmar

@@ -1,0 +1,3 @@
+#include "graph/space/parametric_surface.h"
+
+namespace vexmar {} // namespace vexmar

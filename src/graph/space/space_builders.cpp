@@ -1,0 +1,3 @@
+#include "graph/space/space_builders.h"
+
+namespace vexmar {} // namespace vexmar
