@@ -71,6 +71,10 @@ CoordinateRange* CGraphSpace3D::heldRange(int index) {
   return &ranges[static_cast<std::size_t>(kStoredPlace[static_cast<std::size_t>(index)])];
 }
 
+const CoordinateRange& CGraphSpace3D::heldRange(Coordinate coordinate) const {
+  return ranges[static_cast<std::size_t>(kStoredPlace[static_cast<std::size_t>(coordinate)])];
+}
+
 std::optional<CoordinateRange> CGraphSpace3D::range(int index) const {
   if (index < 0 || index >= static_cast<int>(kStoredPlace.size())) return std::nullopt;
   return ranges[static_cast<std::size_t>(kStoredPlace[static_cast<std::size_t>(index)])];

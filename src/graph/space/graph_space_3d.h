@@ -25,6 +25,8 @@ public:
   ~CGraphSpace3D() override;
 
   [[nodiscard]] std::optional<CoordinateRange> range(int index) const;
+  /// The range the space holds for a coordinate, where graphs read their bounds live.
+  [[nodiscard]] const CoordinateRange& heldRange(Coordinate coordinate) const;
   bool setRange(int index, bool isMax, double value);
 
   void work(std::int64_t budgetMs) override;
