@@ -13,7 +13,7 @@ bool drawGraphPicture(CGraphContainer& container, FrameBuffer& frame, TextRender
     return false;
   }
   DrawingPort port(text);
-  if (port.attach(frame.target())) {
+  if (port.attach(frame.target(), frame.depthBuffer())) {
     container.draw(port, flags);
     port.detach();
   }

@@ -4,10 +4,11 @@
 
 namespace vexmar {
 
-bool DrawingPort::attach(const PixelTarget& target) {
+bool DrawingPort::attach(const PixelTarget& target, double* depth) {
   const PixelRoutineSet* routines = pixelRoutines(target.format);
   if (routines == nullptr || target.pixels == nullptr || target.width < 0 || target.height < 0) return false;
   target_ = target;
+  depth_ = depth;
   routines_ = routines;
   clip_ = target.bounds();
   return true;
@@ -15,6 +16,7 @@ bool DrawingPort::attach(const PixelTarget& target) {
 
 void DrawingPort::detach() {
   target_ = {};
+  depth_ = nullptr;
   routines_ = nullptr;
   clip_ = {};
 }

@@ -3,6 +3,7 @@
 #include "raster/pixel_format.h"
 #include "raster/pixel_routines.h"
 #include "raster/pixel_target.h"
+#include "raster/rasteriser.h"
 #include "raster/text_renderer.h"
 
 #include <array>
@@ -43,11 +44,14 @@ public:
   explicit DrawingPort(TextRenderer* text) : text_(text) {}
 
   /// Draws into `target` from now on, with the clip reset to its bounds. A target of an
-  /// unsupported format is refused and the port keeps its previous target.
-  [[nodiscard]] bool attach(const PixelTarget& target);
+  /// unsupported format is refused and the port keeps its previous target. `depth`, when given,
+  /// holds width x height doubles, row-major, for the 3D rasteriser.
+  [[nodiscard]] bool attach(const PixelTarget& target, double* depth = nullptr);
   /// Stops drawing anywhere; call before the target's `endDrawing`.
   void detach();
   [[nodiscard]] bool isAttached() const { return routines_ != nullptr; }
+  /// The pixels and depths the 3D rasteriser draws into; without a depth buffer it draws nothing.
+  [[nodiscard]] RasterTarget rasterTarget() const { return {target_, depth_}; }
 
   void setTextRenderer(TextRenderer* text) { text_ = text; }
   /// Limits the pen, brush and text drawing; always kept inside the target.
@@ -87,6 +91,7 @@ public:
 
 private:
   PixelTarget target_;
+  double* depth_ = nullptr;
   const PixelRoutineSet* routines_ = nullptr;
   TextRenderer* text_ = nullptr;
   PixelRect clip_;

@@ -169,12 +169,17 @@ TEST(DrawingPortTest, TextWhollyOutsideTheClipIsNotHandedOn) {
   EXPECT_EQ(text.calls.size(), 1u);
 }
 
-// The port over a real frame buffer: the shading pixel routines see the frame's background.
-TEST(DrawingPortTest, PixelRoutinesShadeAgainstTheFrameBackground) {
-  FrameBuffer frame;
+// An 8 x 8 frame cleared to white, open for drawing.
+void openWhiteFrame(FrameBuffer& frame) {
   ASSERT_TRUE(frame.resize(8, 8));
   ASSERT_TRUE(frame.beginFrame({255, 255, 255}));
   ASSERT_TRUE(frame.beginDrawing());
+}
+
+// The port over a real frame buffer: the shading pixel routines see the frame's background.
+TEST(DrawingPortTest, PixelRoutinesShadeAgainstTheFrameBackground) {
+  FrameBuffer frame;
+  openWhiteFrame(frame);
   DrawingPort port;
   ASSERT_TRUE(port.attach(frame.target()));
   const PixelRect all{0, 0, 8, 8};
@@ -190,6 +195,37 @@ TEST(DrawingPortTest, PixelRoutinesShadeAgainstTheFrameBackground) {
   EXPECT_EQ(frame.pixel(3, 3), (200u * 102 / 256) << 16 | (100u * 102 / 256) << 8 | (50u * 102 / 256));
   EXPECT_EQ(frame.pixel(2, 6), 0x0A0A0Au);
   EXPECT_EQ(frame.pixel(3, 6), 0xFFFFFFu);
+}
+
+// The 3D rasteriser draws through the port only when the frame's depth came with the pixels.
+TEST(DrawingPortTest, HandsTheRasteriserTheDepthItWasAttachedWith) {
+  FrameBuffer frame;
+  openWhiteFrame(frame);
+  RasterVertex from;
+  from.x = 0.5f;
+  from.y = 2.5f;
+  from.z = 0.5f;
+  RasterVertex to = from;
+  to.x = 7.5f;
+
+  DrawingPort port;
+  ASSERT_TRUE(port.attach(frame.target()));
+  EXPECT_EQ(port.rasterTarget().depth, nullptr);
+  Rasteriser(port.rasterTarget()).drawLine(from, to);
+  EXPECT_EQ(frame.pixel(3, 2), 0xFFFFFFu);
+
+  ASSERT_TRUE(port.attach(frame.target(), frame.depthBuffer()));
+  EXPECT_EQ(port.rasterTarget().depth, frame.depthBuffer());
+  EXPECT_EQ(port.rasterTarget().pixels.pixels, frame.target().pixels);
+  Rasteriser(port.rasterTarget()).drawLine(from, to);
+  EXPECT_EQ(frame.pixel(3, 2), 0x000000u);
+  EXPECT_EQ(frame.depth(3, 2), 0.5);
+
+  port.detach();
+  EXPECT_EQ(port.rasterTarget().depth, nullptr);
+  EXPECT_EQ(port.rasterTarget().pixels.pixels, nullptr);
+  frame.endDrawing();
+  ASSERT_TRUE(frame.endFrame());
 }
 
 } // namespace
