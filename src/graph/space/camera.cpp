@@ -140,6 +140,9 @@ void Camera::update(const Matrix3& orientation, double width, double height, dou
   const double rightLength = length(right);
   if (rightLength > kDegenerate) right = scaled(right, 1 / rightLength);
   const double scale = std::min(width, height) / 2 * kEyeDistance / viewingDistance;
+  // up × forward points to the left of the screen, hence the sign.
+  screenUp_ = up;
+  screenRight_ = scaled(right, -1);
   scaledRight_ = scaled(right, -scale);
   scaledUp_ = scaled(up, scale);
   width_ = width;

@@ -72,6 +72,9 @@ public:
 
   [[nodiscard]] const Vector3& eye() const { return eye_; }
   [[nodiscard]] const Vector3& forward() const { return forward_; }
+  /// Unit vectors in box space pointing up and to the right on the screen.
+  [[nodiscard]] const Vector3& screenUp() const { return screenUp_; }
+  [[nodiscard]] const Vector3& screenRight() const { return screenRight_; }
   [[nodiscard]] double depthScale() const { return depthA_; }
   [[nodiscard]] double depthOffset() const { return depthB_; }
 
@@ -80,6 +83,8 @@ private:
   Vector3 scaledRight_{0, 1, 0};
   Vector3 scaledUp_{0, 0, 1};
   Vector3 forward_{-1, 0, 0};
+  Vector3 screenUp_{0, 0, 1};
+  Vector3 screenRight_{0, 1, 0};
   double width_ = 0;
   double height_ = 0;
   double depthA_ = 1;

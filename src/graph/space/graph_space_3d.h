@@ -5,6 +5,7 @@
 #include "graph/space/camera.h"
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -13,6 +14,7 @@ namespace vexmar {
 
 class CGraph3D;
 class Clock;
+class Rasteriser;
 
 /// The 3D graph space: its graphs, the ranges they run over, the orientation and spin of the
 /// picture, and the camera and rasteriser that draw the box, the graphs and the axes.
@@ -55,6 +57,13 @@ public:
   [[nodiscard]] long long lastFrameTriangles() const;
   [[nodiscard]] long long totalTriangles() const;
   [[nodiscard]] Clock& clock() const;
+  /// What repaints the picture at once, for the animated steps of a zoom and for changes of a
+  /// graph's colouring; without it those steps only ask for a redraw.
+  void setRedrawNow(std::function<void()> redrawNow) { redrawNow_ = std::move(redrawNow); }
+  /// How far from the box centre the graphs reached in the last computing step, in box units.
+  [[nodiscard]] double largestRadius() const { return largestRadius_; }
+  /// Distance from the box centre whose sphere just fills the smaller side of the view.
+  [[nodiscard]] double viewingDistance() const { return viewingDistance_; }
 
   /// The ranges in their stored order: t, u, v, x, y, z, r, a spare pair, θ, φ.
   std::array<CoordinateRange, 10> ranges;
@@ -62,7 +71,7 @@ public:
   Matrix3 orientation{1, 0, 0, 0, 1, 0, 0, 0, 1};
   bool spinning = false;
 
-  /// The camera as of the last change of orientation or view size.
+  /// The camera as of the last change of orientation, view size or computing step.
   [[nodiscard]] const Camera& camera() const { return camera_; }
 
 private:
@@ -70,6 +79,11 @@ private:
   void updateCamera();
   void turnBy(const Matrix3& rotation);
   void stopIfHeldStill();
+  void redrawNow();
+  void invalidateGraphs();
+  [[nodiscard]] bool hitsGraph(PixelPoint point) const;
+  void drawBox(Rasteriser& rasteriser) const;
+  void drawAxes(Rasteriser& rasteriser, DrawingPort& port) const;
   [[nodiscard]] CoordinateRange* heldRange(int index);
 
   PixelRect rect_;
@@ -77,8 +91,12 @@ private:
   std::vector<std::unique_ptr<CGraph3D>> graphs_;
   long long lastFrameTriangles_ = 0;
   long long totalTriangles_ = 0;
-  // The gesture in progress: none, a plain rotating drag, or a coarse one with Control held.
-  enum class Drag { None, Rotate, RotateCoarse } drag_ = Drag::None;
+  double viewingDistance_ = defaultViewingDistance();
+  double largestRadius_ = 1.2;
+  std::function<void()> redrawNow_;
+  // The gesture in progress: none, a click on a graph (which never turns the picture), a plain
+  // rotating drag, or a coarse one with Control held.
+  enum class Drag { None, Click, Rotate, RotateCoarse } drag_ = Drag::None;
   PixelPoint lastPoint_;
   Clock* clock_;
   std::int64_t lastStepMs_ = 0;
