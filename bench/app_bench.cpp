@@ -94,5 +94,33 @@ BENCHMARK_CAPTURE(BM_EnterToCompleteGraph, parabola, "y=x^2")->Unit(benchmark::k
 BENCHMARK_CAPTURE(BM_EnterToCompleteGraph, tangent, "y=\\tan x")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_EnterToCompleteGraph, wave, "y=sin(3x)e^(-x^2{Right}/4)")->Unit(benchmark::kMillisecond);
 
+// One frame of a turning surface in the window: a spin step, the picture drawn and presented.
+// Its inverse is the frame rate a spinning surface can reach.
+void BM_SpinningFrame(benchmark::State& state, const char* keys) {
+  (void)application();
+  MainWindow frame;
+  frame.resize(1000, 800);
+  frame.show();
+  QApplication::processEvents();
+  typeKeys(frame, keys);
+  CGraphView* graph = graphViewOf(frame);
+  if (graph == nullptr) {
+    state.SkipWithError("no graph pane");
+    return;
+  }
+  QTest::keyClick(&frame.equationView(), Qt::Key_Return);
+  graph->finishGraphs(60000);
+  if (!graph->container().is3DActive()) {
+    state.SkipWithError("the equation is not drawn in space");
+    return;
+  }
+  for (auto _ : state) {
+    graph->container().work(0);
+    graph->repaint();
+  }
+  state.counters["pane_pixels"] = graph->width() * graph->height();
+}
+BENCHMARK_CAPTURE(BM_SpinningFrame, saddle, "z=x^2{Right}-y^2")->Unit(benchmark::kMillisecond);
+
 } // namespace
 } // namespace vexmar

@@ -24,6 +24,8 @@ namespace vexmar {
 namespace {
 
 constexpr std::int64_t kSliceMs = 30;
+// A spinning picture turns one spin step at most this often.
+constexpr std::int64_t kSpinStepMs = 33;
 constexpr std::int64_t kPropertySliceMs = 15;
 constexpr int kAutoScrollIntervalMs = 30;
 constexpr int kLabelPixels = 11;
@@ -59,8 +61,12 @@ void CGraphView::initialise() {
   connect(&idleTimer_, &QTimer::timeout, this, [this] {
     if (!idleStep()) idleTimer_.stop();
   });
+  // A zoom in space shows its steps one after another, each painted before the next.
+  container_.space3D().setRedrawNow([this] { repaint(); });
   autoScrollTimer_.setInterval(kAutoScrollIntervalMs);
   connect(&autoScrollTimer_, &QTimer::timeout, this, &CGraphView::autoScroll);
+  spinTimer_.setSingleShot(true);
+  connect(&spinTimer_, &QTimer::timeout, this, &CGraphView::wakeIdle);
 
   connect(&document_, &VexmarDocument::drawGraphRequested, this, &CGraphView::drawGraph);
   connect(&document_, &VexmarDocument::resetGraphRequested, this, &CGraphView::resetGraph);
@@ -154,14 +160,6 @@ void CGraphView::paintEvent(QPaintEvent* /*event*/) {
   QImage image = imageOf(frame_);
   image.setDevicePixelRatio(devicePixelRatioF());
   painter.drawImage(QPointF(0, 0), image);
-  // Space is recognised but not drawn: an empty pane would look broken.
-  if (graphingOn() && container_.is3DActive()) {
-    painter.setPen(QColor(0x5F, 0x5F, 0x5F));
-    painter.drawText(
-        rect().adjusted(20, 20, -20, -20), Qt::AlignCenter | Qt::TextWordWrap,
-        tr("This is a graph in space (an equation uses z or \u03C6), and this version does not draw "
-           "graphs in space yet. Without such equations the plane comes back."));
-  }
 }
 
 QImage CGraphView::picture() {
@@ -195,10 +193,23 @@ bool CGraphView::idleStep() {
       emit animationStepped(); // played once to the end
     }
   }
-  if (container_.allComplete()) return animation.animating();
+  if (container_.allComplete()) {
+    if (!spinningInSpace()) return animation.animating();
+    // A spin step per frame would turn faster on faster machines; a steady pace reads better.
+    const std::int64_t wait = lastSpinStepMs_ + kSpinStepMs - clock_.nowMs();
+    if (wait > 0) {
+      if (!spinTimer_.isActive()) spinTimer_.start(static_cast<int>(wait));
+      return animation.animating();
+    }
+    lastSpinStepMs_ = clock_.nowMs();
+  }
   container_.work(kSliceMs);
   update();
   return true;
+}
+
+bool CGraphView::spinningInSpace() const {
+  return container_.is3DActive() && container_.space3D().spinning && !mouseCaptured_;
 }
 
 void CGraphView::finishGraphs(int limitMs) {
@@ -364,15 +375,20 @@ void CGraphView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void CGraphView::wheelEvent(QWheelEvent* event) {
-  if (container_.is3DActive()) return QWidget::wheelEvent(event);
   // Fine-grained wheels and touchpads send parts of a notch; they add up to whole steps.
   wheelAngle_ += event->angleDelta().y();
   const PixelPoint point = devicePoint(event->position());
+  // The plane zooms about the pointer; space about the centre of its box.
+  const auto zoomOnce = [&](int kind) {
+    if (container_.is3DActive())
+      container_.zoom(kind);
+    else
+      container_.plane().zoomAt(kind, point);
+  };
   bool zoomed = false;
-  for (; wheelAngle_ >= kWheelNotch; wheelAngle_ -= kWheelNotch, zoomed = true)
-    container_.plane().zoomAt(CGraphPlane::ZoomIn, point);
+  for (; wheelAngle_ >= kWheelNotch; wheelAngle_ -= kWheelNotch, zoomed = true) zoomOnce(CGraphPlane::ZoomIn);
   for (; wheelAngle_ <= -kWheelNotch; wheelAngle_ += kWheelNotch, zoomed = true)
-    container_.plane().zoomAt(CGraphPlane::ZoomOut, point);
+    zoomOnce(CGraphPlane::ZoomOut);
   event->accept();
   if (!zoomed) return;
   reportLimit();

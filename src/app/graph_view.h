@@ -89,6 +89,8 @@ private:
   void refreshStatuses();
   void recolour(int equation);
   void autoScroll();
+  /// True while the picture in space turns by itself.
+  [[nodiscard]] bool spinningInSpace() const;
   /// Tells the user when the plane refused to move or zoom past the range of doubles.
   void reportLimit();
 
@@ -101,6 +103,8 @@ private:
   QTimer idleTimer_;
   std::function<void()> wakeIdleLoop_;
   QTimer autoScrollTimer_;
+  QTimer spinTimer_; ///< wakes the idle loop for the next spin step
+  std::int64_t lastSpinStepMs_ = 0;
   bool suspended_ = false; ///< no frame buffer for the current size
   bool firstPass_ = false; ///< statuses are refreshed once every graph completed
   bool mouseCaptured_ = false;

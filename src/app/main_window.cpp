@@ -544,9 +544,9 @@ void MainWindow::createGraphMenu() {
   // Control with + and - would type into the equation (plus, negate), so zooming takes the page
   // keys; the wheel and a double click in the pane zoom about the pointer.
   QAction* zoomIn = graphMenu_->addAction(tr("Zoom &In"), kZoomInKeys, graph, &CGraphView::zoomIn);
-  zoomIn->setStatusTip(tr("Show less of the plane, larger (or turn the wheel over the graph)"));
+  zoomIn->setStatusTip(tr("Show less of the graphs, larger (or turn the wheel over the graph)"));
   QAction* zoomOut = graphMenu_->addAction(tr("Zoom &Out"), kZoomOutKeys, graph, &CGraphView::zoomOut);
-  zoomOut->setStatusTip(tr("Show more of the plane, smaller (or turn the wheel over the graph)"));
+  zoomOut->setStatusTip(tr("Show more of the graphs, smaller (or turn the wheel over the graph)"));
   graphMenu_->addSeparator();
 
   // The current equation's curve mode: how carefully its curve treats poles and jumps.
@@ -626,6 +626,31 @@ void MainWindow::createGraphMenu() {
   graphMenu_->addSeparator();
   QAction* copy = graphMenu_->addAction(tr("Copy &Graph"), graph, &CGraphView::copyGraph);
   copy->setStatusTip(tr("Copy the picture of the graphs to the clipboard"));
+
+  // The renderer choice has keys but no menu. Graphs in space are drawn by the program's own
+  // rasteriser; the two device renderers have no device here, so their commands stay disabled.
+  struct RendererRow {
+    const char* name;
+    const char* keys;
+    int mode;
+    bool available;
+  };
+  static constexpr RendererRow kRenderers[] = {
+      {"RendererDevice", "Ctrl+Alt+Shift+1", 1, false},
+      {"RendererEmulated", "Ctrl+Alt+Shift+2", 2, false},
+      {"RendererSoftware", "Ctrl+Alt+Shift+3", 3, true},
+  };
+  for (const RendererRow& row : kRenderers) {
+    auto* action = new QAction(this);
+    action->setObjectName(QString::fromLatin1(row.name));
+    action->setShortcut(QKeySequence(QString::fromLatin1(row.keys)));
+    action->setCheckable(true);
+    action->setChecked(row.available);
+    action->setEnabled(row.available);
+    // Choosing the renderer in use changes nothing; keep it checked.
+    connect(action, &QAction::triggered, action, [action] { action->setChecked(true); });
+    addAction(action);
+  }
 }
 
 void MainWindow::updateCommandStates() {

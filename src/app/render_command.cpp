@@ -16,6 +16,7 @@
 #include "graph/graph_container.h"
 #include "graph/graph_picture.h"
 #include "graph/plane/graph_2d.h"
+#include "graph/space/graph_space_3d.h"
 #include "model/clock.h"
 #include "model/object_kind.h"
 #include "raster/frame_buffer.h"
@@ -23,6 +24,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <numbers>
@@ -62,6 +64,24 @@ bool readCoordinate(std::string_view text, double& value) {
   return !text.empty() && ec == std::errc() && end == text.data() + text.size() && std::isfinite(value);
 }
 
+// A plain finite number: no factor of pi.
+bool readNumber(std::string_view text, double& value) {
+  return !text.ends_with("pi") && readCoordinate(text, value);
+}
+
+// A whole count of frames from `least` to kMaxFrames; absent leaves `count` as it is.
+bool readFrameCount(const ParsedOptions& parsed, std::string_view option, int least, int& count,
+                    std::string& error) {
+  const std::string* text = parsed.value(option);
+  if (text == nullptr) return true;
+  const auto [end, ec] = std::from_chars(text->data(), text->data() + text->size(), count);
+  if (ec == std::errc() && end == text->data() + text->size() && count >= least && count <= kMaxFrames)
+    return true;
+  error = "render: " + std::string(option) + " needs a whole number from " + std::to_string(least) + " to " +
+          std::to_string(kMaxFrames) + " ('" + *text + "')";
+  return false;
+}
+
 // LO:HI with LO < HI.
 bool readInterval(std::string_view text, double& low, double& high) {
   const std::size_t colon = text.find(':');
@@ -75,10 +95,16 @@ struct RangeName {
   Coordinate coordinate;
 };
 
-constexpr std::array<RangeName, 3> kRangeNames = {{
+constexpr std::array<RangeName, 9> kRangeNames = {{
     {"t", Coordinate::T},
     {"r", Coordinate::R},
     {"theta", Coordinate::Theta},
+    {"x", Coordinate::X},
+    {"y", Coordinate::Y},
+    {"z", Coordinate::Z},
+    {"phi", Coordinate::Phi},
+    {"u", Coordinate::U},
+    {"v", Coordinate::V},
 }};
 
 struct RangeSetting {
@@ -182,6 +208,10 @@ struct RenderArguments {
   std::optional<ParameterSetting> animateFrom; ///< the animated letter and its first value
   double animateTo = 0.0;
   int frames = 0; ///< 0: one picture, no animation
+  std::optional<int> colourCode;
+  int spinFrames = 0;
+  std::optional<std::pair<double, double>> view; ///< azimuth and elevation in degrees
+  int benchFrames = 0;
   std::string output;
   TypingHabits habits;
 };
@@ -199,6 +229,10 @@ bool readRenderArguments(const std::vector<std::string>& args, RenderArguments& 
                                            {"--animate", "NAME=FROM:TO"},
                                            {"--frames", "N"},
                                            {"--style", "1|2|3"},
+                                           {"--colour", "INDEX"},
+                                           {"--view", "AZIMUTH,ELEVATION"},
+                                           {"--spin-frames", "N"},
+                                           {"--bench-frames", "N"},
                                            kClassicTypingOption,
                                            {"-o", "FILE.png", Occurs::Required}};
   const ParsedOptions parsed = parseOptions(args, {"render", kOptions, {}});
@@ -226,7 +260,9 @@ bool readRenderArguments(const std::vector<std::string>& args, RenderArguments& 
   for (const std::string& text : parsed.values("--range")) {
     const std::optional<RangeSetting> setting = readRangeSetting(text);
     if (!setting) {
-      error = "render: --range needs NAME=LO:HI with NAME t, r or theta and numbers LO < HI ('" + text + "')";
+      error = "render: --range needs NAME=LO:HI with NAME t, r, theta, x, y, z, phi, u or v and numbers LO < "
+              "HI ('" +
+              text + "')";
       return false;
     }
     out.ranges.push_back(*setting);
@@ -242,7 +278,7 @@ bool readRenderArguments(const std::vector<std::string>& args, RenderArguments& 
   }
   if (const std::string* resolution = parsed.value("--resolution")) {
     double value = 0.0;
-    if (!readCoordinate(*resolution, value) || resolution->ends_with("pi") || value < 0.0 || value > 1.0) {
+    if (!readNumber(*resolution, value) || value < 0.0 || value > 1.0) {
       error = "render: --resolution needs a number from 0 to 1 ('" + *resolution + "')";
       return false;
     }
@@ -278,13 +314,31 @@ bool readRenderArguments(const std::vector<std::string>& args, RenderArguments& 
               *animate + "')";
       return false;
     }
-    const auto [end, ec] = std::from_chars(frames->data(), frames->data() + frames->size(), out.frames);
-    if (ec != std::errc() || end != frames->data() + frames->size() || out.frames < 1 ||
-        out.frames > kMaxFrames) {
-      error = "render: --frames needs a whole number from 1 to " + std::to_string(kMaxFrames) + " ('" +
-              *frames + "')";
+    if (!readFrameCount(parsed, "--frames", 1, out.frames, error)) return false;
+  }
+  if (!readFrameCount(parsed, "--spin-frames", 0, out.spinFrames, error) ||
+      !readFrameCount(parsed, "--bench-frames", 1, out.benchFrames, error))
+    return false;
+  if (const std::string* colour = parsed.value("--colour")) {
+    int code = 0;
+    const auto [end, ec] = std::from_chars(colour->data(), colour->data() + colour->size(), code);
+    if (ec != std::errc() || end != colour->data() + colour->size() || code < 1 || code > 16 || code == 9) {
+      error = "render: --colour needs a colour from 1 to 8 or a pattern from 10 to 16 ('" + *colour + "')";
       return false;
     }
+    out.colourCode = code;
+  }
+  if (const std::string* view = parsed.value("--view")) {
+    const std::size_t comma = view->find(',');
+    double azimuth = 0.0;
+    double elevation = 0.0;
+    if (comma == std::string::npos || !readNumber(std::string_view(*view).substr(0, comma), azimuth) ||
+        !readNumber(std::string_view(*view).substr(comma + 1), elevation) || std::abs(elevation) > 90.0) {
+      error =
+          "render: --view needs AZIMUTH,ELEVATION in degrees, the elevation from -90 to 90 ('" + *view + "')";
+      return false;
+    }
+    out.view = std::pair{azimuth, elevation};
   }
   if (const std::string* style = parsed.value("--style")) {
     if (*style != "1" && *style != "2" && *style != "3") {
@@ -363,6 +417,7 @@ int runRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
       if (arguments.curveModeGiven) record.curveMode = arguments.curveMode;
       if (arguments.resolution) record.resolutionA = *arguments.resolution;
       if (arguments.plotStyle) record.plotStyle = *arguments.plotStyle;
+      if (arguments.colourCode) record.colourCode = *arguments.colourCode;
     }
   }
   for (std::size_t i = 0; i < arguments.equations.size(); ++i) {
@@ -376,12 +431,18 @@ int runRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
     record.curveMode = arguments.curveMode;
     if (arguments.resolution) record.resolutionA = *arguments.resolution;
     if (arguments.plotStyle) record.plotStyle = *arguments.plotStyle;
+    if (arguments.colourCode) record.colourCode = *arguments.colourCode;
   }
 
+  // Each space takes the ranges it holds; the plane's x and y come from --window instead.
   CGraphPlane& plane = container.plane();
+  CGraphSpace3D& space = container.space3D();
   for (const RangeSetting& setting : arguments.ranges) {
-    plane.setRange(static_cast<int>(setting.coordinate), false, setting.range.min);
-    plane.setRange(static_cast<int>(setting.coordinate), true, setting.range.max);
+    const int index = static_cast<int>(setting.coordinate);
+    plane.setRange(index, false, setting.range.min);
+    plane.setRange(index, true, setting.range.max);
+    space.setRange(index, false, setting.range.min);
+    space.setRange(index, true, setting.range.max);
   }
   if (const std::optional<Region>& region = arguments.window;
       region && !plane.showRegion(region->xMin, region->xMax, region->yMin, region->yMax))
@@ -411,6 +472,18 @@ int runRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
                                        animated->name);
   }
 
+  if (!container.is3DActive()) {
+    for (const RangeSetting& setting : arguments.ranges)
+      if (!coordinateRow(static_cast<int>(setting.coordinate))->heldByPlane)
+        return commandLineError(
+            err, "render: --range " +
+                     std::string(kCoordinateTable[static_cast<std::size_t>(setting.coordinate)].name) +
+                     ": the plane has no such range; only graphs in space use it");
+    if (arguments.view || arguments.spinFrames > 0)
+      return commandLineError(err, std::string("render: ") + (arguments.view ? "--view" : "--spin-frames") +
+                                       ": only graphs in space turn; no equation here is drawn in space");
+  }
+
   FrameBuffer frame;
   if (!frame.resize(arguments.width, arguments.height, container.is3DActive()))
     return commandLineError(err, "render: there is not enough memory for a picture of that size");
@@ -426,12 +499,32 @@ int runRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
     }
     const std::int64_t end = clock.nowMs() + kMaximumWorkMs;
     while (!container.allComplete() && clock.nowMs() < end) container.work(100);
-    if (index == 0) printStatuses(container, document, arguments, out);
+    if (index == 0) {
+      printStatuses(container, document, arguments, out);
+      // The view is set once the graphs are complete, so no spin step of theirs turns it.
+      if (arguments.view) space.setViewAngles(arguments.view->first, arguments.view->second);
+      // Each computing step of complete graphs is one spin step.
+      for (int step = 0; step < arguments.spinFrames; ++step) container.work(0);
+    }
     const std::string file = arguments.frames > 0 ? frameFile(arguments.output, index + 1) : arguments.output;
     if (!drawGraphPicture(container, frame, &text))
       return commandLineError(err, "render: the picture could not be drawn");
     if (!imageOf(frame).save(QString::fromStdString(file), "PNG"))
       return commandLineError(err, "render: cannot write '" + file + "'");
+  }
+  if (arguments.benchFrames > 0) {
+    // As the window draws a turning picture: a spin step, then a frame.
+    const auto start = std::chrono::steady_clock::now();
+    for (int index = 0; index < arguments.benchFrames; ++index) {
+      container.work(0);
+      if (!drawGraphPicture(container, frame, &text))
+        return commandLineError(err, "render: the picture could not be drawn");
+    }
+    const std::chrono::duration<double, std::milli> spent = std::chrono::steady_clock::now() - start;
+    char line[64];
+    std::snprintf(line, sizeof line, "frames %d ms-per-frame %.3f\n", arguments.benchFrames,
+                  spent.count() / arguments.benchFrames);
+    out << line;
   }
   return 0;
 }

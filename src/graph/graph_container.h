@@ -26,6 +26,7 @@ public:
   [[nodiscard]] CGraphPlane& plane() { return plane_; }
   [[nodiscard]] const CGraphPlane& plane() const { return plane_; }
   [[nodiscard]] CGraphSpace3D& space3D() { return space3D_; }
+  [[nodiscard]] const CGraphSpace3D& space3D() const { return space3D_; }
   [[nodiscard]] CGraphSpace& active() { return *active_; }
   [[nodiscard]] const CGraphSpace& active() const { return *active_; }
   [[nodiscard]] bool is3DActive() const { return active_ == &space3D_; }

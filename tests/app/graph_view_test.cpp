@@ -4,6 +4,7 @@
 #include "app/vexmar_document.h"
 #include "cli/active_line.h"
 #include "graph/plane/explicit_curve.h"
+#include "graph/space/graph_space_3d.h"
 #include "model/clock.h"
 #include "numeric/error_word.h"
 
@@ -223,6 +224,44 @@ TEST_F(GraphViewTest, PressingOnACurveShowsAReadoutUntilRelease) {
   EXPECT_GT(pixelsOfColour(readoutBlue), 10);
   QTest::mouseRelease(view.get(), Qt::LeftButton, Qt::NoModifier, onCurve);
   EXPECT_EQ(pixelsOfColour(readoutBlue), 0);
+}
+
+// A surface turns by itself once computed, a click holds it still, and a drag turns it.
+TEST_F(GraphViewTest, AGraphInSpaceSpinsUntilClickedAndTurnsWithADrag) {
+  type(0, "z=x y");
+  view->drawGraph();
+  view->finishGraphs();
+  ASSERT_TRUE(view->container().is3DActive());
+  EXPECT_EQ(document.messageLine(0), "");
+  // Lit in its default purple: many shades of it, not one flat colour.
+  const QImage picture = view->picture();
+  int purple = 0;
+  for (int y = 0; y < picture.height(); ++y)
+    for (int x = 0; x < picture.width(); ++x) {
+      const QRgb p = picture.pixel(x, y);
+      purple += qGreen(p) < 40 && qRed(p) > 60 && std::abs(qRed(p) - qBlue(p)) < 40;
+    }
+  EXPECT_GT(purple, 2000);
+
+  const CGraphSpace3D& space = view->container().space3D();
+  const auto turned = [&](const Matrix3& before) { return space.orientation != before; };
+  Matrix3 before = space.orientation;
+  clock.advance(1000);
+  view->idleStep();
+  EXPECT_TRUE(turned(before));
+
+  const QPoint corner(10, 10);
+  QTest::mousePress(view.get(), Qt::LeftButton, Qt::NoModifier, corner);
+  QTest::mouseRelease(view.get(), Qt::LeftButton, Qt::NoModifier, corner);
+  before = space.orientation;
+  clock.advance(1000);
+  view->idleStep();
+  EXPECT_FALSE(turned(before));
+
+  QTest::mousePress(view.get(), Qt::LeftButton, Qt::NoModifier, corner);
+  QTest::mouseMove(view.get(), QPoint(60, 30));
+  EXPECT_TRUE(turned(before));
+  QTest::mouseRelease(view.get(), Qt::LeftButton, Qt::NoModifier, QPoint(60, 30));
 }
 
 TEST_F(GraphViewTest, CopyGraphPutsThePictureOnTheClipboard) {

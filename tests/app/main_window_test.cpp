@@ -307,7 +307,7 @@ TEST_F(MainWindowTest, StatusesAndKindsOfGraphNotDrawnYetAreShownUnderTheirEquat
   EXPECT_EQ(document.messageLine(1), "");
   EXPECT_EQ(document.messageLine(2), "Can't graph equations with question marks");
 
-  // An equation in space turns the whole pane to space, which says what became of the plane.
+  // An equation in space turns the whole pane to space: a surface in its box.
   const auto inked = [&] {
     const QImage pane = window->graphView().grab().toImage();
     int count = 0;
@@ -318,8 +318,17 @@ TEST_F(MainWindowTest, StatusesAndKindsOfGraphNotDrawnYetAreShownUnderTheirEquat
   QTest::keyClick(&view, Qt::Key_N, Qt::ControlModifier);
   type("z=x y");
   window->graphView().finishGraphs();
-  EXPECT_EQ(document.messageLine(3), "Graphs in space are recognised but not drawn yet");
+  EXPECT_EQ(document.messageLine(3), "");
   EXPECT_GT(inked(), 200);
+  // Implicit surfaces are recognised but have no graph kind yet, and say so.
+  QTest::keyClick(&view, Qt::Key_N, Qt::ControlModifier);
+  for (const char* part : {"x^2", "+y^2", "+z^2"}) {
+    type(part);
+    QTest::keyClick(&view, Qt::Key_Right);
+  }
+  type("=1");
+  window->graphView().finishGraphs();
+  EXPECT_EQ(document.messageLine(4), "Graphs in space are recognised but not drawn yet");
 }
 
 // The Graph menu's plot style turns the current z = f(x, y) between a surface in space and a
