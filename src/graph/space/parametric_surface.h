@@ -4,6 +4,7 @@
 #include "graph/space/graph_3d.h"
 #include "numeric/evaluator.h"
 
+#include <array>
 #include <memory>
 
 namespace vexmar {
@@ -37,10 +38,22 @@ public:
   void invalidate() override;
   [[nodiscard]] bool isComplete() const override;
   [[nodiscard]] double boundingRadius() const override;
+  /// True when the pixel's centre lies in a triangle the surface draws, as `camera` projects it.
+  [[nodiscard]] bool hitTest(PixelPoint point, const Camera& camera) const override;
 
   /// Samples along each side.
   [[nodiscard]] int gridSize() const;
   [[nodiscard]] bool usesAnalyticNormals() const;
+  [[nodiscard]] double spareValue() const;
+
+  /// One grid sample as computed so far: its position in box units and its unit normal.
+  struct Sample {
+    Vector3 position{0, 0, 0};
+    std::array<float, 3> normal{0, 0, 0};
+    bool valid = false;
+  };
+  /// The sample at grid row `row` (the u direction) and `column` (v); invalid outside the grid.
+  [[nodiscard]] Sample sample(int row, int column) const;
 
 private:
   struct Impl;
