@@ -105,9 +105,10 @@ TEST_F(GraphKindFactoryTest, AnEquationAndItsRightSideAloneDrawTheSameCurve) {
 TEST_F(GraphKindFactoryTest, BuildingShowsTheSpaceTheGraphWentInto) {
   container.setActive3D(true);
   const ObjectPtr surface = prepareForEvaluation(*read(eq(c("z"), "times[" + c("x") + "," + c("y") + "]")));
-  EXPECT_EQ(buildGraph(container, *surface, true, settings), -1); // no graph kind in space yet
+  EXPECT_EQ(buildGraph(container, *surface, true, settings), 0);
   EXPECT_TRUE(container.is3DActive());
   EXPECT_EQ(container.plane().graphCount(), 0);
+  EXPECT_EQ(container.space3D().graphCount(), 1);
 
   const ObjectPtr parabola = prepareForEvaluation(*read(eq(c("y"), kSquareOfX)));
   EXPECT_EQ(buildGraph(container, *parabola, false, settings), 0);

@@ -4,6 +4,7 @@
 #include "graph/equation_classifier.h"
 #include "graph/graph_container.h"
 #include "graph/space/parametric_curve_3d.h"
+#include "graph/space/parametric_surface.h"
 #include "graph/space/vector_field_3d.h"
 
 #include <array>
@@ -170,6 +171,7 @@ int addSpaceGraph(GraphForm form, GraphKindRequest& request) {
   std::optional<SpaceComponentTrees> trees = spaceComponentTrees(form, request.equation);
   if (!trees) return -1;
   CGraphSpace3D& space = request.container.space3D();
+  // Uncompiled: each kind compiles its components as it needs them.
   SpaceComponents components{std::make_unique<Evaluator>(std::move(trees->x)),
                              std::make_unique<Evaluator>(std::move(trees->y)),
                              std::make_unique<Evaluator>(std::move(trees->z))};
@@ -190,8 +192,12 @@ int addSpaceGraph(GraphForm form, GraphKindRequest& request) {
     over = {Coordinate::X, Coordinate::Y};
     break;
   case SpaceGraphKind::Surface:
-    // No surface kind to build yet: the equation makes no graph.
-    return -1;
+    // The surface compiles its components itself, together with their derivatives.
+    graph = std::make_unique<CParametricSurface>(space, std::move(components), std::move(request.condition),
+                                                 std::move(request.style), space.heldRange(trees->uRange),
+                                                 space.heldRange(trees->vRange), settings.resolutionA,
+                                                 settings.resolutionB);
+    break;
   }
   const int index = space.addGraph(std::move(graph));
   request.container.setActive3D(true);
