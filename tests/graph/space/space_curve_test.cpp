@@ -44,11 +44,6 @@ struct Picture {
                  kWindow.height(), PixelFormatCode::Xrgb8888, 0},
                 depth.data()}),
         frame{raster, space.camera(), {}, counters} {}
-  [[nodiscard]] int drawn() const {
-    int count = 0;
-    for (std::uint32_t p : pixels) count += (p & 0xFFFFFF) != 0;
-    return count;
-  }
   // Drawn pixels within `radius` of a box point's image.
   [[nodiscard]] int drawnNear(const Camera& camera, const Vector3& point, int radius) const {
     const ProjectedPoint at = camera.project(point);
@@ -99,95 +94,74 @@ protected:
 TEST_F(SpaceCurveTest, PointAndLatticeCountsFollowTheResolution) {
   const struct {
     double resolution;
-    int points;
-    int lattice;
+    int points, lattice;
   } rows[] = {{0.0, 200, 4}, {1.0, 1000, 16}, {0.5, 600, 10}, {NAN, 200, 4}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.resolution);
     auto line = curve(components(c("u"), n(0), n(0)), row.resolution);
-    EXPECT_EQ(line->pointCount(), row.points);
     computeAll(*line);
     EXPECT_EQ(line->points().size(), static_cast<std::size_t>(row.points));
-
     auto arrows = field(components(n(1), n(0), n(0)), row.resolution);
-    EXPECT_EQ(arrows->latticeSize(), row.lattice);
     computeAll(*arrows);
     EXPECT_EQ(arrows->samples().size(), static_cast<std::size_t>(row.lattice * row.lattice * row.lattice));
   }
 }
 
-TEST_F(SpaceCurveTest, CurvePointsSpanTheTRangeInBoxUnits) {
-  // t from -1 to 3 and x = t: box x runs from -0.5 to 1.5 over the x range [-2, 2].
-  space.setRange(kT, false, -1);
-  space.setRange(kT, true, 3);
-  auto line = curve(components(c("u"), "times[" + n(2) + "," + c("u") + "]", n(1)));
+TEST_F(SpaceCurveTest, TheTRangeStartsWhereTheSpaceSaysAndEndsWhereTheCurveWasBuilt) {
+  auto line = curve(components(c("u"), n(0), n(0))); // x = t, built over t in [0, 1]
+  space.setRange(kT, false, -2);
+  space.setRange(kT, true, 4);
   computeAll(*line);
-  const auto points = line->points();
-  ASSERT_EQ(points.size(), 200u);
-  for (std::size_t i : {std::size_t{0}, std::size_t{99}, std::size_t{199}}) {
-    const double t = -1 + 4.0 * static_cast<double>(i) / 199;
-    EXPECT_NEAR(points[i][0], t / 2, 1e-12) << i;
-    EXPECT_NEAR(points[i][1], t, 1e-12) << i;
-    EXPECT_NEAR(points[i][2], 0.5, 1e-12) << i;
-  }
-  EXPECT_EQ(line->status(), GraphStatus::None);
-  // The farthest point is t = 3: (1.5, 3, 0.5).
-  EXPECT_NEAR(line->boundingRadius(), std::sqrt(1.5 * 1.5 + 9 + 0.25), 1e-12);
+  EXPECT_DOUBLE_EQ(line->points().front()[0], -1.0); // t = -2 is x = -2, box -1
+  EXPECT_DOUBLE_EQ(line->points().back()[0], 0.5);   // t = 1 is x = 1, box 0.5
 }
 
 TEST_F(SpaceCurveTest, ComputingStopsWhenTheBudgetRunsOutAndGoesOnLater) {
   // The clock moves 1 ms per reading: a 10 ms budget covers a few points only.
   auto line = curve(components(c("u"), n(0), n(0)));
   line->compute(10);
-  EXPECT_FALSE(line->isComplete());
-  const auto flags = line->validFlags();
-  const auto done = std::count(flags.begin(), flags.end(), 1);
+  const auto done = std::count(line->validFlags().begin(), line->validFlags().end(), 1);
   EXPECT_GT(done, 0);
   EXPECT_LT(done, 20);
   computeAll(*line);
   EXPECT_EQ(std::count(line->validFlags().begin(), line->validFlags().end(), 1), 200);
 }
 
-TEST_F(SpaceCurveTest, NothingValidGivesTheRangesStatus) {
+TEST_F(SpaceCurveTest, NothingToDrawGivesTheRangesStatus) {
   const std::string undefined = "sqrt[minus[" + n(1) + "]]";
-  auto line = curve(components(c("u"), undefined, n(0)));
-  computeAll(*line);
-  EXPECT_EQ(line->status(), GraphStatus::UndefinedOrInfiniteForRanges);
-  EXPECT_EQ(line->boundingRadius(), 0.0);
-  // An infinite coordinate is no point either.
-  auto infinite = curve(components("over[" + n(1) + "," + n(0) + "]", n(0), n(0)));
-  computeAll(*infinite);
-  EXPECT_EQ(infinite->status(), GraphStatus::UndefinedOrInfiniteForRanges);
-
+  const GraphStatus none = GraphStatus::None, nothing = GraphStatus::UndefinedOrInfiniteForRanges;
   const struct {
     const char* name;
-    std::string x;
-    GraphStatus status;
-  } fields[] = {
-      {"undefined vectors", undefined, GraphStatus::UndefinedOrInfiniteForRanges},
-      {"zero vectors", n(0), GraphStatus::None},
-      {"defined vectors", c("x"), GraphStatus::None},
+    std::string x, condition;
+    GraphStatus curve, field;
+  } rows[] = {
+      {"undefined", undefined, "", nothing, nothing},
+      {"infinite", "over[" + n(1) + "," + n(0) + "]", "", nothing, nothing},
+      {"zero", n(0), "", none, none},
+      {"defined", c("x"), "", none, none},
+      {"never accepted", n(1), "greaterthan[" + c("x") + "," + n(10) + "]", nothing, nothing},
   };
-  for (const auto& row : fields) {
+  for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
-    auto arrows = field(components(row.x, n(0), n(0)));
+    auto line =
+        curve(components(row.x, n(0), n(0)), 0.0, row.condition.empty() ? nullptr : formula(row.condition));
+    computeAll(*line);
+    EXPECT_EQ(line->status(), row.curve);
+    auto arrows =
+        field(components(row.x, n(0), n(0)), 0.0, row.condition.empty() ? nullptr : formula(row.condition));
     computeAll(*arrows);
-    EXPECT_EQ(arrows->status(), row.status);
+    EXPECT_EQ(arrows->status(), row.field);
   }
 }
 
 TEST_F(SpaceCurveTest, AConditionBreaksTheCurve) {
-  // The segment from y = -2 to 2 along the box's y axis, without the part where |y| < 0.5.
+  // y from -2 to 2 along the box's y axis, without the part where |y| < 0.5.
   space.setRange(kT, false, -2);
   space.setRange(kT, true, 2);
   auto line =
       curve(components(n(0), c("u"), n(0)), 0.0, formula("greaterthan[abs[" + c("y") + "]," + n(0.5) + "]"));
   computeAll(*line);
   const auto flags = line->validFlags();
-  EXPECT_EQ(flags.front(), 1);
-  EXPECT_EQ(flags[100], 0);
-  EXPECT_EQ(flags.back(), 1);
-  // Exactly the points with |t| > 0.5 are valid.
   for (std::size_t i = 0; i < flags.size(); ++i)
     EXPECT_EQ(flags[i] == 1, std::abs(-2 + 4.0 * static_cast<double>(i) / 199) > 0.5) << i;
 
@@ -197,50 +171,29 @@ TEST_F(SpaceCurveTest, AConditionBreaksTheCurve) {
   EXPECT_GT(picture.drawnNear(camera, {0, -0.75, 0}, 1), 0);
   EXPECT_GT(picture.drawnNear(camera, {0, 0.75, 0}, 1), 0);
   EXPECT_EQ(picture.drawnNear(camera, {0, 0, 0}, 3), 0) << "the gap is left open";
-  EXPECT_TRUE(line->hitTest(pixelOf(camera, {0, 0.75, 0}), camera));
+  // The curve runs across the screen; a click within 4 pixels of it is on it.
+  const PixelPoint onCurve = pixelOf(camera, {0, 0.75, 0});
+  EXPECT_TRUE(line->hitTest({onCurve.x, onCurve.y + 3}, camera));
+  EXPECT_FALSE(line->hitTest({onCurve.x, onCurve.y + 6}, camera));
   EXPECT_FALSE(line->hitTest(pixelOf(camera, {0, 0, 0}), camera));
 }
 
-TEST_F(SpaceCurveTest, HitTestingAllowsAFewPixels) {
-  space.setRange(kT, false, -2);
-  space.setRange(kT, true, 2);
-  auto line = curve(components(n(0), c("u"), n(0)));
-  computeAll(*line);
-  const Camera& camera = space.camera();
-  // The curve runs across the screen through the image of the centre.
-  const PixelPoint centre = pixelOf(camera, {0, 0, 0});
-  EXPECT_TRUE(line->hitTest(centre, camera));
-  EXPECT_TRUE(line->hitTest({centre.x, centre.y + 3}, camera));
-  EXPECT_FALSE(line->hitTest({centre.x, centre.y + 6}, camera));
-}
-
-TEST_F(SpaceCurveTest, ResolutionAndParametersRestartOnlyWhatTheyConcern) {
+TEST_F(SpaceCurveTest, OnlyAUsedLetterOrANewResolutionStartsAgain) {
   auto line = curve(components(c("a"), c("u"), n(0)));
+  auto arrows = field(components(c("y"), c("k"), n(0)));
   computeAll(*line);
-  EXPECT_FALSE(line->dependsOn('b'));
-  EXPECT_TRUE(line->isComplete());
+  computeAll(*arrows);
+  EXPECT_FALSE(line->dependsOn('k'));
+  EXPECT_FALSE(arrows->dependsOn('a'));
+  line->setOption(Graph3DOption::SpareValue, 3.0);
+  EXPECT_TRUE(line->isComplete() && arrows->isComplete());
   EXPECT_TRUE(line->dependsOn('a'));
-  EXPECT_FALSE(line->isComplete());
+  EXPECT_TRUE(arrows->dependsOn('k'));
+  EXPECT_FALSE(line->isComplete() || arrows->isComplete());
 
   line->setOption(Graph3DOption::Resolution, 1.0);
-  EXPECT_EQ(line->pointCount(), 1000);
-  EXPECT_FALSE(line->isComplete());
-  computeAll(*line);
-  EXPECT_EQ(line->points().size(), 1000u);
-
-  // The spare value is not the curve's; the colour index is.
-  line->setOption(Graph3DOption::SpareValue, 3.0);
-  EXPECT_TRUE(line->isComplete());
-  line->setOption(Graph3DOption::ColourIndex, 2.0);
-  EXPECT_EQ(line->style().colour, 0x0000FFu);
-  EXPECT_TRUE(line->isComplete());
-
-  auto arrows = field(components(c("y"), c("k"), n(0)));
-  computeAll(*arrows);
-  EXPECT_FALSE(arrows->dependsOn('a'));
-  EXPECT_TRUE(arrows->dependsOn('k'));
-  EXPECT_FALSE(arrows->isComplete());
   arrows->setOption(Graph3DOption::Resolution, 1.0);
+  EXPECT_EQ(line->pointCount(), 1000);
   EXPECT_EQ(arrows->latticeSize(), 16);
 }
 
@@ -249,78 +202,63 @@ TEST_F(SpaceCurveTest, FieldLatticeRunsXFastestOverTheSpaceRanges) {
   space.setRange(2, true, 6);
   auto arrows = field(components(c("x"), c("y"), c("z")));
   computeAll(*arrows);
-  const auto samples = arrows->samples();
-  ASSERT_EQ(samples.size(), 64u);
-  // Lattice index i + 4 j + 16 k; the vector is the point itself.
-  const int index = 1 + 4 * 2 + 16 * 3;
-  const CVectorField3D::FieldSample& s = samples[index];
-  EXPECT_NEAR(s.vector[0], -2 + 4.0 / 3, 1e-12);
-  EXPECT_NEAR(s.vector[1], -2 + 8.0 / 3, 1e-12);
-  EXPECT_NEAR(s.vector[2], 6, 1e-12);
-  EXPECT_NEAR(s.position[0], -1 + 2.0 / 3, 1e-12);
-  EXPECT_NEAR(s.position[1], -1 + 4.0 / 3, 1e-12);
-  EXPECT_NEAR(s.position[2], 1, 1e-12);
+  // Lattice point (1, 2, 3) is at index 1 + 4·2 + 16·3; its vector is the point itself.
+  const CVectorField3D::FieldSample& s = arrows->samples()[1 + 4 * 2 + 16 * 3];
+  const Vector3 at{-2 + 4.0 / 3, -2 + 8.0 / 3, 6}, inBox{-1 + 2.0 / 3, -1 + 4.0 / 3, 1};
+  for (std::size_t a = 0; a < 3; ++a) {
+    EXPECT_NEAR(s.vector[a], at[a], 1e-12);
+    EXPECT_NEAR(s.position[a], inBox[a], 1e-12);
+  }
   EXPECT_NEAR(arrows->largestLength(), std::sqrt(4 + 4 + 36), 1e-12);
 }
 
 TEST_F(SpaceCurveTest, TheLongestArrowSpansOneLatticeStep) {
-  // Each row's ranges scale the axes differently; the arrows are measured as the box shows them.
+  // Each row's z range scales that axis differently; arrows are measured as the box shows them.
   const struct {
     const char* name;
     std::string x, y, z;
-    CoordinateRange zRange;
+    double zHalfWidth;
   } rows[] = {
-      {"along x, growing with x", c("x"), n(0), n(0), {-2, 2}},
-      {"constant, unequal axes", n(1), n(1), n(1), {-10, 10}},
-      {"swirl", "minus[" + c("y") + "]", c("x"), c("z"), {0, 1}},
+      {"along x, growing with x", c("x"), n(0), n(0), 2},
+      {"constant, unequal axes", n(1), n(1), n(1), 10},
+      {"swirl", "minus[" + c("y") + "]", c("x"), c("z"), 0.5},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
-    space.setRange(2, false, row.zRange.min);
-    space.setRange(2, true, row.zRange.max);
+    space.setRange(2, false, -row.zHalfWidth);
+    space.setRange(2, true, row.zHalfWidth);
     auto arrows = field(components(row.x, row.y, row.z), 0.5);
     computeAll(*arrows);
-    const double step = 2.0 / (arrows->latticeSize() - 1);
-    const Vector3 halfWidth{2, 2, (row.zRange.max - row.zRange.min) / 2};
+    const Vector3 halfWidth{2, 2, row.zHalfWidth};
     double longest = 0;
     for (int k = 0; k < static_cast<int>(arrows->samples().size()); ++k) {
       const auto head = arrows->arrowHead(k);
       ASSERT_TRUE(head);
       const CVectorField3D::FieldSample& s = arrows->samples()[static_cast<std::size_t>(k)];
-      Vector3 arrow{};
-      for (std::size_t a = 0; a < 3; ++a) arrow[a] = (*head)[a] - s.position[a];
+      Vector3 arrow{}, inBox{};
+      for (std::size_t a = 0; a < 3; ++a) {
+        arrow[a] = (*head)[a] - s.position[a];
+        inBox[a] = s.vector[a] / halfWidth[a];
+      }
       const double length = std::hypot(arrow[0], arrow[1], arrow[2]);
-      longest = std::max(longest, length);
-      // Along the vector as the box shows it: each component over its axis's half-width.
-      const Vector3 inBox{s.vector[0] / halfWidth[0], s.vector[1] / halfWidth[1], s.vector[2] / halfWidth[2]};
       const double boxLength = std::hypot(inBox[0], inBox[1], inBox[2]);
+      longest = std::max(longest, length);
       for (std::size_t a = 0; a < 3 && boxLength > 0; ++a)
         EXPECT_NEAR(arrow[a] / length, inBox[a] / boxLength, 1e-9) << k << " axis " << a;
     }
-    EXPECT_NEAR(longest, step, 1e-12);
+    EXPECT_NEAR(longest, 2.0 / (arrows->latticeSize() - 1), 1e-12);
   }
-}
 
-TEST_F(SpaceCurveTest, FieldConditionAndDrawing) {
-  // Only the points with x > 0 carry arrows; each arrow ends in a dot.
-  auto arrows =
-      field(components(n(0), c("z"), n(0)), 0.0, formula("greaterthan[" + c("x") + "," + n(0) + "]"));
-  computeAll(*arrows);
-  const auto flags = arrows->validFlags();
-  for (std::size_t k = 0; k < flags.size(); ++k) EXPECT_EQ(flags[k] == 1, k % 4 >= 2) << k;
-  EXPECT_FALSE(arrows->arrowHead(0));
-  EXPECT_FALSE(arrows->arrowHead(-1));
-
-  // Turned so that no two lattice points share an image.
+  // Drawn turned, so that no two lattice points share an image: a dot marks each arrow's head.
   space.orientation = multiply(axisRotation(2, 0.5), axisRotation(1, 0.4));
   space.layoutChanged(kWindow);
+  auto arrows = field(components(n(0), c("z"), n(0)));
+  computeAll(*arrows);
   Picture picture(space);
   arrows->render(picture.frame);
-  EXPECT_GT(picture.drawn(), 0);
-  const Camera& camera = space.camera();
   const auto head = arrows->arrowHead(2 + 4 * 1 + 16 * 1);
   ASSERT_TRUE(head);
-  EXPECT_GT(picture.drawnNear(camera, *head, 1), 0);
+  EXPECT_GT(picture.drawnNear(space.camera(), *head, 1), 0);
 }
 
 } // namespace
