@@ -5,6 +5,7 @@
 #include "graph/plane/parametric_curve_2d.h"
 #include "graph/plane/sampled_function.h"
 #include "graph/plane/vector_field_2d.h"
+#include "graph/space/space_builders.h"
 
 #include <array>
 #include <cstddef>
@@ -13,9 +14,9 @@ namespace vexmar {
 namespace {
 
 // One row per form: the factory that builds it in the plane and the one that builds it in space.
-// A null factory marks a form that is recognised but has no graph kind there yet: every graph in
-// space. Such an equation makes no graph, and the equation view explains nothing more than that. A new kind
-// adds its own file and fills its rows here.
+// A null factory marks a form that is not drawn there, or has no graph kind there yet (implicit
+// surfaces). Such an equation makes no graph, and the equation view explains nothing more than
+// that. A new kind adds its own file and fills its rows here.
 struct GraphKindRow {
   GraphForm form;
   GraphKindFactory plane;
@@ -28,31 +29,33 @@ constexpr std::array<GraphKindRow, kGraphFormCount> kGraphKinds = {{
     {GraphForm::ExplicitXOfY, addCurveXOfY, nullptr},
     {GraphForm::PolarROfTheta, addPolarROfTheta, nullptr},
     {GraphForm::PolarThetaOfR, addPolarThetaOfR, nullptr},
-    {GraphForm::ZOfXY, addDensityOrContourPlot, nullptr},
-    {GraphForm::XOfYZ, nullptr, nullptr},
-    {GraphForm::YOfXZ, nullptr, nullptr},
-    {GraphForm::SphericalROfThetaPhi, nullptr, nullptr},
-    {GraphForm::SphericalThetaOfRPhi, nullptr, nullptr},
-    {GraphForm::SphericalPhiOfRTheta, nullptr, nullptr},
-    {GraphForm::CylindricalROfThetaZ, nullptr, nullptr},
-    {GraphForm::CylindricalZOfRTheta, addDensityOrContourPlot, nullptr},
-    {GraphForm::ZOfMixed, addDensityOrContourPlot, nullptr},
-    {GraphForm::CylindricalThetaOfRZ, nullptr, nullptr},
-    {GraphForm::PolarCurve, addPolarCurveOfT, nullptr},
+    {GraphForm::ZOfXY, addDensityOrContourPlot, addSpaceGraphOf<GraphForm::ZOfXY>},
+    {GraphForm::XOfYZ, nullptr, addSpaceGraphOf<GraphForm::XOfYZ>},
+    {GraphForm::YOfXZ, nullptr, addSpaceGraphOf<GraphForm::YOfXZ>},
+    {GraphForm::SphericalROfThetaPhi, nullptr, addSpaceGraphOf<GraphForm::SphericalROfThetaPhi>},
+    {GraphForm::SphericalThetaOfRPhi, nullptr, addSpaceGraphOf<GraphForm::SphericalThetaOfRPhi>},
+    {GraphForm::SphericalPhiOfRTheta, nullptr, addSpaceGraphOf<GraphForm::SphericalPhiOfRTheta>},
+    {GraphForm::CylindricalROfThetaZ, nullptr, addSpaceGraphOf<GraphForm::CylindricalROfThetaZ>},
+    {GraphForm::CylindricalZOfRTheta, addDensityOrContourPlot,
+     addSpaceGraphOf<GraphForm::CylindricalZOfRTheta>},
+    {GraphForm::ZOfMixed, addDensityOrContourPlot, addSpaceGraphOf<GraphForm::ZOfMixed>},
+    {GraphForm::CylindricalThetaOfRZ, nullptr, addSpaceGraphOf<GraphForm::CylindricalThetaOfRZ>},
+    {GraphForm::PolarCurve, addPolarCurveOfT, addSpaceGraphOf<GraphForm::PolarCurve>},
     {GraphForm::VectorField2D, addVectorField2D, nullptr},
-    {GraphForm::VectorField3D, nullptr, nullptr},
-    {GraphForm::ParametricCurveXY, addParametricCurveXY, nullptr},
-    {GraphForm::ParametricCurveXYZ, nullptr, nullptr},
-    {GraphForm::SphericalCurve, nullptr, nullptr},
-    {GraphForm::CylindricalCurve, nullptr, nullptr},
-    {GraphForm::ParametricSurfaceXYZ, nullptr, nullptr},
-    {GraphForm::SphericalSurface, nullptr, nullptr},
-    {GraphForm::CylindricalSurface, nullptr, nullptr},
+    {GraphForm::VectorField3D, nullptr, addSpaceGraphOf<GraphForm::VectorField3D>},
+    {GraphForm::ParametricCurveXY, addParametricCurveXY, addSpaceGraphOf<GraphForm::ParametricCurveXY>},
+    {GraphForm::ParametricCurveXYZ, nullptr, addSpaceGraphOf<GraphForm::ParametricCurveXYZ>},
+    {GraphForm::SphericalCurve, nullptr, addSpaceGraphOf<GraphForm::SphericalCurve>},
+    {GraphForm::CylindricalCurve, nullptr, addSpaceGraphOf<GraphForm::CylindricalCurve>},
+    {GraphForm::ParametricSurfaceXYZ, nullptr, addSpaceGraphOf<GraphForm::ParametricSurfaceXYZ>},
+    {GraphForm::SphericalSurface, nullptr, addSpaceGraphOf<GraphForm::SphericalSurface>},
+    {GraphForm::CylindricalSurface, nullptr, addSpaceGraphOf<GraphForm::CylindricalSurface>},
     {GraphForm::ImplicitCurve, addImplicitCurve, nullptr},
     {GraphForm::ImplicitSurface, nullptr, nullptr},
     {GraphForm::ExpressionInX, addCurveYOfX, nullptr},
     {GraphForm::ExpressionInY, addCurveXOfY, nullptr},
-    {GraphForm::ExpressionInXYRTheta, addDensityOrContourPlot, nullptr},
+    {GraphForm::ExpressionInXYRTheta, addDensityOrContourPlot,
+     addSpaceGraphOf<GraphForm::ExpressionInXYRTheta>},
     {GraphForm::InequalityRegion, addInequalityRegion, nullptr},
 }};
 

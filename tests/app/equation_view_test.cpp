@@ -646,7 +646,10 @@ void soakKeysAndMouse(Window& w) {
       break;
     }
     graph.idleStep();
-    const int graphs = graph.container().plane().graphCount();
+    // Each index counts in the list of the space the document is drawn in.
+    const CGraphContainer& container = graph.container();
+    const int graphs =
+        container.is3DActive() ? container.space3D().graphCount() : container.plane().graphCount();
     for (int i = 0; i < w.document().equationCount(); ++i) {
       const int index = w.document().model().equation(i).graphIndex;
       ASSERT_TRUE(index >= -1 && index < graphs) << "equation " << i << " index " << index;

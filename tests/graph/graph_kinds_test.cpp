@@ -105,9 +105,10 @@ TEST_F(GraphKindFactoryTest, AnEquationAndItsRightSideAloneDrawTheSameCurve) {
 TEST_F(GraphKindFactoryTest, BuildingShowsTheSpaceTheGraphWentInto) {
   container.setActive3D(true);
   const ObjectPtr surface = prepareForEvaluation(*read(eq(c("z"), "times[" + c("x") + "," + c("y") + "]")));
-  EXPECT_EQ(buildGraph(container, *surface, true, settings), -1); // no graph kind in space yet
+  EXPECT_EQ(buildGraph(container, *surface, true, settings), 0);
   EXPECT_TRUE(container.is3DActive());
   EXPECT_EQ(container.plane().graphCount(), 0);
+  EXPECT_EQ(container.space3D().graphCount(), 1);
 
   const ObjectPtr parabola = prepareForEvaluation(*read(eq(c("y"), kSquareOfX)));
   EXPECT_EQ(buildGraph(container, *parabola, false, settings), 0);
@@ -122,15 +123,16 @@ TEST_F(GraphKindFactoryTest, CurvesAlongAParameterRunOverTheRangeTheyShow) {
     std::string text;
     ParameterKind kind;
     Coordinate shown;
+    bool inSpace; ///< also drawn as a curve in space
   } cases[] = {
       {"r = f(theta)", GraphForm::PolarROfTheta, eq(c("r"), c("theta")), ParameterKind::ROfTheta,
-       Coordinate::Theta},
+       Coordinate::Theta, false},
       {"theta = f(r)", GraphForm::PolarThetaOfR, eq(c("theta"), c("r")), ParameterKind::ThetaOfR,
-       Coordinate::R},
+       Coordinate::R, false},
       {"[r, theta] of t", GraphForm::PolarCurve, eq("matrix[2,1," + c("r") + "," + c("theta") + "]", pair),
-       ParameterKind::RThetaOfT, Coordinate::T},
+       ParameterKind::RThetaOfT, Coordinate::T, true},
       {"[x, y] of t", GraphForm::ParametricCurveXY, eq("matrix[2,1," + c("x") + "," + c("y") + "]", pair),
-       ParameterKind::XYOfT, Coordinate::T},
+       ParameterKind::XYOfT, Coordinate::T, true},
   };
   settings.resolutionA = 0.25;
   for (const auto& row : cases) {
@@ -141,7 +143,7 @@ TEST_F(GraphKindFactoryTest, CurvesAlongAParameterRunOverTheRangeTheyShow) {
     const ObjectPtr equation = read(row.text);
     const GraphKindFactory factory = graphKindFactory(row.form, false);
     ASSERT_NE(factory, nullptr);
-    EXPECT_EQ(graphKindFactory(row.form, true), nullptr) << "no curves in space yet";
+    EXPECT_EQ(graphKindFactory(row.form, true) != nullptr, row.inSpace);
     ASSERT_EQ(add(factory, *equation, equation->child(1), 0x0000FF), 0);
     EXPECT_FALSE(container.is3DActive());
     EXPECT_EQ(container.shownRanges(), std::vector<int>{static_cast<int>(row.shown)});

@@ -3,7 +3,9 @@
 #include "graph/coordinate_range.h"
 #include "graph/space/parametric_surface.h"
 
+#include <cstdint>
 #include <memory>
+#include <span>
 
 namespace vexmar {
 
@@ -25,8 +27,14 @@ public:
   void invalidate() override;
   [[nodiscard]] bool isComplete() const override;
   [[nodiscard]] double boundingRadius() const override;
+  [[nodiscard]] bool hitTest(PixelPoint point, const Camera& camera) const override;
 
   [[nodiscard]] int pointCount() const;
+  /// n for a resolution; a resolution that is not a number counts as 0.
+  [[nodiscard]] static int pointCountFor(double resolution);
+  /// The points sampled so far, in box units, and which of them are drawn (1) or not (0).
+  [[nodiscard]] std::span<const Vector3> points() const;
+  [[nodiscard]] std::span<const std::uint8_t> validFlags() const;
 
 private:
   struct Impl;
