@@ -117,19 +117,23 @@ std::span<const SubcommandRow> typesettingSubcommands() {
        "vexmar render [--open FILE.grf] [-e KEYS | --text TREE]... [--size WxH] [--curve-mode 0|1|2]\n"
        "              [--range NAME=LO:HI]... [--window XMIN:XMAX,YMIN:YMAX] [--resolution A]\n"
        "              [--style 1|2|3] [--param NAME=VALUE,...]... [--animate NAME=FROM:TO --frames N]\n"
-       "              [--classic-typing] -o FILE.png\n"
+       "              [--colour INDEX] [--view AZIMUTH,ELEVATION] [--spin-frames N]\n"
+       "              [--bench-frames N] [--classic-typing] -o FILE.png\n"
        "    builds one equation per -e (typed as KEYS) or --text (a text form), in the order\n"
        "    given, computes every graph to completion and writes the graph pane's picture\n"
        "    (default 640x480); prints for each equation 'N: form F graph G status S [MESSAGE]'\n"
-       "    or 'N: reason R MESSAGE'; --range sets the t, r or theta range (LO and HI may end\n"
-       "    in pi: 0:2pi), --window shows the region at the nearest scale and prints it as\n"
+       "    or 'N: reason R MESSAGE'; --range sets the t, r or theta range, and in space also\n"
+       "    x, y, z, phi, u or v (LO and HI may end in pi: 0:2pi), --window shows the region at the nearest scale and prints it as\n"
        "    'window: XMIN XMAX YMIN YMAX', --resolution (0 to 1) sets every equation's\n"
        "    resolution A, --style its plot style (1 surface, 2 density, 3 contour);\n"
        "    --param sets parameters (a Greek letter by its name: alpha=2); --animate with\n"
        "    --frames writes N pictures FILE-0001.png ... with NAME running from FROM to TO\n"
        "    (-o gives the FILE prefix); --open starts from a saved document: its equations,\n"
        "    their settings, its ranges, its parameters and its slider come first, and the\n"
-       "    options above change them\n"},
+       "    options above change them; --colour gives every equation a colour (1 to 8) or a\n"
+       "    pattern (10 to 16); for graphs in space --view turns the box to an azimuth and\n"
+       "    elevation in degrees and --spin-frames turns it on by N spin steps; --bench-frames\n"
+       "    draws N more frames, each a spin step on, and prints 'frames N ms-per-frame T'\n"},
   };
   // clang-format on
   return kRows;
