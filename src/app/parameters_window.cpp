@@ -8,6 +8,7 @@
 #include "app/vexmar_document.h"
 #include "document/animation_slider.h"
 #include "graph/coordinate_range.h"
+#include "graph/space/graph_space_3d.h"
 #include "model/number_reading.h"
 #include "text/number_text.h"
 
@@ -233,14 +234,15 @@ void CParamFrame::coordinateEdited(QTableWidgetItem* item) {
   if (filling_ || item->column() == 0) return;
   const int index = static_cast<int>(kCoordinateTable[static_cast<std::size_t>(item->row())].coordinate);
   const double value = finiteNumber(item->text());
+  CGraphContainer& container = graphView_.container();
   const std::optional<CoordinateRange> range =
-      graphView_.container().is3DActive() ? std::nullopt : graphView_.container().plane().range(index);
+      container.is3DActive() ? container.space3D().range(index) : container.plane().range(index);
   const bool isMax = item->column() == 2;
   if (std::isnan(value)) {
     present_(tr("The value must be a number."));
   } else if (range && (isMax ? value <= range->min : value >= range->max)) {
     present_(tr("The minimum must be less than the maximum."));
-  } else if (graphView_.container().setRange(index, isMax, value)) {
+  } else if (container.setRange(index, isMax, value)) {
     document_.setModified(true); // the ranges are saved with the document
     if (graphView_.graphingOn()) graphView_.rebuildGraphs();
   }

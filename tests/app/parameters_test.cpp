@@ -7,6 +7,7 @@
 #include "app/vexmar_document.h"
 #include "cli/active_line.h"
 #include "graph/plane/implicit_curve.h"
+#include "graph/space/graph_space_3d.h"
 #include "model/clock.h"
 #include "test_application.h"
 
@@ -161,6 +162,22 @@ TEST_F(ParametersTest, EditsInTheParametersWindowReachTheGraphs) {
   edit(frame->coordinates(), t, 1, "9");
   EXPECT_EQ(messages.back(), "The minimum must be less than the maximum.");
   EXPECT_EQ(view->container().plane().settings().tRange.min, 0.0);
+}
+
+// In space the ranges set the box and what the surfaces run over; a reversed one is refused too.
+TEST_F(ParametersTest, RangesInSpaceReachTheBoxAndRefuseAReversedOne) {
+  type(0, "z=x y");
+  graph();
+  ASSERT_TRUE(view->container().is3DActive());
+  frame->refresh();
+  const int z = static_cast<int>(Coordinate::Z);
+  const std::size_t before = messages.size();
+  edit(frame->coordinates(), z, 2, "8");
+  EXPECT_EQ(view->container().space3D().range(z)->max, 8.0);
+  edit(frame->coordinates(), z, 1, "9");
+  ASSERT_EQ(messages.size(), before + 1);
+  EXPECT_EQ(messages.back(), "The minimum must be less than the maximum.");
+  EXPECT_EQ(view->container().space3D().range(z)->min, -2.0);
 }
 
 // Parameters and ranges are saved with the document: changing them is a change to save.
