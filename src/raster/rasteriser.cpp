@@ -102,11 +102,13 @@ constexpr auto kSpanTable = makeSpanTable(std::make_index_sequence<kPixelFormatC
 
 // An edge from its upper to its lower end. Every triangle sharing the edge evaluates it from the
 // same ends with the same operations, so they agree exactly on which centres lie left of it.
+// The slope is divided out once per edge: two triangles sharing an edge sort its ends alike, so
+// both compute the same x on every row and neither leaves a gap nor draws a pixel twice.
 struct Edge {
-  double x, y, dx, dy;
+  double x, y, slope;
   Edge(const RasterVertex& top, const RasterVertex& bottom)
-      : x(top.x), y(top.y), dx(double{bottom.x} - top.x), dy(double{bottom.y} - top.y) {}
-  [[nodiscard]] double xAt(double row) const { return x + ((row - y) * dx) / dy; }
+      : x(top.x), y(top.y), slope((double{bottom.x} - top.x) / (double{bottom.y} - top.y)) {}
+  [[nodiscard]] double xAt(double row) const { return x + (row - y) * slope; }
 };
 
 // An attribute as a plane over the screen, set up once per triangle.
