@@ -78,6 +78,8 @@ CSliderBar::CSliderBar(VexmarDocument& document, CGraphView& graphView, QWidget*
     if (position == animation.position()) return;
     animation.setPosition(position);
     value_->setText(valueText());
+    // The slider's letter keeps the value it is moved to, and parameters are saved.
+    document_.setModified(true);
     graphView_.animationMoved();
   });
   connect(animate_, &QToolButton::toggled, this, [this](bool on) {

@@ -192,6 +192,7 @@ TEST_F(ParametersTest, ParametersAndRangesAreUnsavedChanges) {
       {"a parameter's value", [&] { edit(frame->parameters(), rowOf("a"), 1, "3"); }},
       {"a parameter's name", [&] { edit(frame->parameters(), rowOf("a"), 0, "c"); }},
       {"a range", [&] { edit(frame->coordinates(), 6, 2, "5"); }},
+      {"the slider", [&] { bar->valueSlider()->setValue(bar->valueSlider()->value() + 1); }},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
