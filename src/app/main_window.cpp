@@ -296,6 +296,12 @@ bool MainWindow::openDocument(const QString& path) {
     return false;
   }
   rememberRecentFile(document_->filePath());
+  if (const std::optional<GrfPreferences> display = document_->takeDisplayPreferences()) {
+    // An older document brings its fonts; the equations are set in them from now on.
+    preferences_.takeFromDocument(*display);
+    typesetter_->setTypeface(preferences_.typeface);
+    view_->setSizeTable(preferences_.sizeTable());
+  }
   showOpenedDocument();
   return true;
 }

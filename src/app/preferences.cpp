@@ -29,6 +29,17 @@ void readRange(const QSettings& settings, const char* name, int low, int high, i
 
 } // namespace
 
+void Preferences::takeFromDocument(const GrfPreferences& document) {
+  const auto take = [](std::int64_t value, int low, int high, int& target) {
+    if (value >= low && value <= high) target = static_cast<int>(value);
+  };
+  take(document.sigFigs, 0, 14, sigFigs);
+  take(document.mainFontSize, 6, 72, mainFontSize);
+  take(document.firstScriptSize, 6, 72, firstScriptSize);
+  take(document.secondScriptSize, 6, 72, secondScriptSize);
+  if (!document.typeface.empty()) typeface = document.typeface;
+}
+
 void Preferences::load(const QSettings& settings) {
   readRange(settings, "SigFigs", 0, 14, sigFigs);
   readRange(settings, "SubMainFontSize", 6, 72, mainFontSize);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/grf_file.h"
 #include "editor/typing_habits.h"
 #include "model/insertion_point.h"
 
@@ -33,6 +34,9 @@ struct Preferences {
   [[nodiscard]] SizeTable sizeTable() const;
   /// Makes the number formatting use these settings.
   void applyToNumbers() const;
+  /// Takes the display preferences an older document carries: each value only when it is one
+  /// the preferences can hold (a size from 6 to 72 points, digits 0 to 14, a typeface named).
+  void takeFromDocument(const GrfPreferences& document);
 };
 
 } // namespace vexmar

@@ -153,6 +153,7 @@ std::optional<QString> VexmarDocument::openFile(const QString& path, CGraphConta
     if (model_.equationCount() > 0) setCurrentEquation(current_);
     return QString::fromStdString(*failed);
   }
+  preferences_ = read.document->preferences;
   startEditorAfresh();
   setFilePath(QFileInfo(path).absoluteFilePath());
   setModified(false);

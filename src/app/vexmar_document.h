@@ -2,6 +2,7 @@
 
 #include "document/animation_slider.h"
 #include "document/document_model.h"
+#include "document/grf_file.h"
 
 #include <QObject>
 #include <QString>
@@ -9,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vexmar {
@@ -74,6 +76,11 @@ public:
   /// problem on failure. On success the document takes the file's name and is unmodified.
   [[nodiscard]] std::optional<QString> saveFile(const QString& path, CGraphContainer* graphs);
 
+  /// The display preferences the last opened file carried (older files do), once.
+  [[nodiscard]] std::optional<GrfPreferences> takeDisplayPreferences() {
+    return std::exchange(preferences_, {});
+  }
+
   /// The texture chunk read from the document's file, written back unchanged.
   [[nodiscard]] const std::vector<std::uint8_t>& textures() const { return textures_; }
 
@@ -122,6 +129,7 @@ private:
   QString title_ = QStringLiteral("Untitled");
   QString filePath_;
   std::vector<std::uint8_t> textures_;
+  std::optional<GrfPreferences> preferences_;
 };
 
 } // namespace vexmar

@@ -154,6 +154,41 @@ TEST_F(DocumentFilesTest, AFileThatDoesNotReadLeavesTheDocumentAsItWas) {
   EXPECT_TRUE(window->recentFiles().isEmpty());
 }
 
+// Older documents carry their display preferences: the fonts the equations are set in. Each
+// value is taken only when it is one the preferences can hold.
+TEST_F(DocumentFilesTest, AnOlderDocumentsFontsAreTakenWhenTheyCanBe) {
+  const auto writeWithPreferences = [&](const char* name, std::uint32_t mainSize, const std::string& face) {
+    GrfDocument one;
+    one.equations = {{"char[x]"}};
+    std::vector<std::uint8_t> bytes = writeGrf(one);
+    const std::uint32_t values[] = {0, 0, 0, 6, mainSize, 14, 10}; // tag, sizes, digits, fonts
+    const std::size_t start = bytes.size();
+    bytes.insert(bytes.end(), {'P', 'R', 'F', '1'});
+    for (std::size_t i = 1; i < std::size(values); ++i)
+      for (int b = 0; b < 4; ++b) bytes.push_back(static_cast<std::uint8_t>(values[i] >> (8 * b)));
+    bytes.insert(bytes.end(), face.begin(), face.end());
+    bytes.push_back(0);
+    const auto size = static_cast<std::uint32_t>(bytes.size() - start);
+    for (int b = 0; b < 4; ++b)
+      bytes[start + 4 + b] = bytes[start + 8 + b] = static_cast<std::uint8_t>(size >> (8 * b));
+    QFile file(path(name));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+  };
+  writeWithPreferences("fonts.grf", 20, "Nimbus Sans");
+  ASSERT_TRUE(window->openDocument(path("fonts.grf")));
+  EXPECT_EQ(window->preferences().mainFontSize, 20);
+  EXPECT_EQ(window->preferences().firstScriptSize, 14);
+  EXPECT_EQ(window->preferences().secondScriptSize, 10);
+  EXPECT_EQ(window->preferences().typeface, "Nimbus Sans");
+  EXPECT_EQ(editorState().typesetter->typeface(), "Nimbus Sans");
+
+  writeWithPreferences("odd.grf", 500, "");
+  ASSERT_TRUE(window->openDocument(path("odd.grf")));
+  EXPECT_EQ(window->preferences().mainFontSize, 20);
+  EXPECT_EQ(window->preferences().typeface, "Nimbus Sans");
+}
+
 TEST_F(DocumentFilesTest, UnsavedChangesAreAskedAboutBeforeTheyGo) {
   edit();
   const std::vector<std::string> before = texts();
