@@ -5,6 +5,7 @@
 #include "graph/space/camera.h"
 #include "graph/space/surface_colouring.h"
 #include "raster/pixel_target.h"
+#include "raster/rasteriser.h"
 
 #include <cstdint>
 #include <memory>
@@ -86,6 +87,18 @@ protected:
   const CGraphSpace3D& space_;
   std::unique_ptr<GraphStyle> style_;
 };
+
+/// A box point projected by the camera, as the line and dot stages take it.
+[[nodiscard]] inline RasterVertex projectedVertex(const Camera& camera, const Vector3& point,
+                                                  const SurfaceColour& colour) {
+  const ProjectedPoint p = camera.project(point);
+  RasterVertex vertex;
+  vertex.x = static_cast<float>(p.x);
+  vertex.y = static_cast<float>(p.y);
+  vertex.z = static_cast<float>(p.depth);
+  setVertexColour(vertex, colour);
+  return vertex;
+}
 
 /// A sample value counts only when it is a finite number.
 [[nodiscard]] inline bool isFiniteSample(double value) { return value - value == 0; }

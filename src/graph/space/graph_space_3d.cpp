@@ -55,16 +55,6 @@ SurfaceColour surfaceColourOf(Rgb colour) {
   return {colour.red / 255.0f, colour.green / 255.0f, colour.blue / 255.0f};
 }
 
-RasterVertex vertexAt(const Camera& camera, const Vector3& point, const SurfaceColour& colour) {
-  const ProjectedPoint screen = camera.project(point);
-  RasterVertex v;
-  v.x = static_cast<float>(screen.x);
-  v.y = static_cast<float>(screen.y);
-  v.z = static_cast<float>(screen.depth);
-  setVertexColour(v, colour);
-  return v;
-}
-
 // A light above and to the left of the eye, so that surfaces facing the viewer are lit and
 // their slopes shade differently.
 SurfaceLighting lightingFor(const Camera& camera) {
@@ -225,7 +215,8 @@ void CGraphSpace3D::drawBox(Rasteriser& rasteriser) const {
       Vector3 to = from;
       from[along] = -1;
       to[along] = 1;
-      rasteriser.clipLine(vertexAt(camera_, from, kBoxColour), vertexAt(camera_, to, kBoxColour));
+      rasteriser.clipLine(projectedVertex(camera_, from, kBoxColour),
+                          projectedVertex(camera_, to, kBoxColour));
     }
   }
 }
@@ -242,7 +233,7 @@ void CGraphSpace3D::drawAxes(Rasteriser& rasteriser, DrawingPort& port) const {
     to[axis] = 1;
     labelAt[axis] = kLabelOffset;
     const SurfaceColour colour = surfaceColourOf(style.colour);
-    rasteriser.clipLine(vertexAt(camera_, from, colour), vertexAt(camera_, to, colour));
+    rasteriser.clipLine(projectedVertex(camera_, from, colour), projectedVertex(camera_, to, colour));
     // The letter is centred on the point just past the positive end.
     const ProjectedPoint at = camera_.project(labelAt);
     const TextExtent size = port.textExtent(style.name);

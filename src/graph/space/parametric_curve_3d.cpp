@@ -87,7 +87,7 @@ struct CParametricCurve3D::Impl {
         previousValid = false;
         continue;
       }
-      const RasterVertex current = detail::projectedVertex(camera, points[at], colour);
+      const RasterVertex current = projectedVertex(camera, points[at], colour);
       if (previousValid && visit(previous, current)) return;
       previous = current;
       previousValid = true;

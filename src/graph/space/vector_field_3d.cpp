@@ -141,8 +141,8 @@ void CVectorField3D::render(const SpaceFrame& frame) {
   for (std::size_t k = 0; k < s.next && k < s.samples.size(); ++k) {
     const std::optional<Vector3> head = s.head(k);
     if (!head) continue;
-    const RasterVertex tip = detail::projectedVertex(frame.camera, *head, colour);
-    frame.rasteriser.clipLine(detail::projectedVertex(frame.camera, s.samples[k].position, colour), tip);
+    const RasterVertex tip = projectedVertex(frame.camera, *head, colour);
+    frame.rasteriser.clipLine(projectedVertex(frame.camera, s.samples[k].position, colour), tip);
     frame.rasteriser.drawDot(tip);
   }
 }

@@ -45,16 +45,4 @@ struct SpaceFormulas {
              : GraphStatus::UndefinedOrInfiniteForRanges;
 }
 
-/// A box point projected by the camera, as the line and dot stages take it.
-[[nodiscard]] inline RasterVertex projectedVertex(const Camera& camera, const Vector3& point,
-                                                  const SurfaceColour& colour) {
-  const ProjectedPoint p = camera.project(point);
-  RasterVertex vertex;
-  vertex.x = static_cast<float>(p.x);
-  vertex.y = static_cast<float>(p.y);
-  vertex.z = static_cast<float>(p.depth);
-  setVertexColour(vertex, colour);
-  return vertex;
-}
-
 } // namespace vexmar::detail
