@@ -349,6 +349,8 @@ void CGraphView::mousePressEvent(QMouseEvent* event) {
   mouseCaptured_ = true;
   lastMouse_ = devicePoint(event->position());
   container_.active().mouseDown(lastMouse_, modifiersOf(*event), false);
+  if (container_.is3DActive() && container_.space3D().pressedOnGraph())
+    emit statusMessage(tr("Clicking on the 3D surface stops it from spinning."));
   autoScrollTimer_.start();
   update();
   wakeIdle();
@@ -401,6 +403,7 @@ void CGraphView::mouseReleaseEvent(QMouseEvent* event) {
   mouseCaptured_ = false;
   autoScrollTimer_.stop();
   container_.active().mouseUp(devicePoint(event->position()));
+  if (spinningInSpace()) emit statusMessage(tr("Dragging the surface spins it."));
   update();
   wakeIdle();
 }

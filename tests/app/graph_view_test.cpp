@@ -250,18 +250,27 @@ TEST_F(GraphViewTest, AGraphInSpaceSpinsUntilClickedAndTurnsWithADrag) {
   view->idleStep();
   EXPECT_TRUE(turned(before));
 
-  const QPoint corner(10, 10);
-  QTest::mousePress(view.get(), Qt::LeftButton, Qt::NoModifier, corner);
-  QTest::mouseRelease(view.get(), Qt::LeftButton, Qt::NoModifier, corner);
+  // A click on the surface (it passes through the centre of the box) only stops it, and says so.
+  QSignalSpy hints(view.get(), &CGraphView::statusMessage);
+  const QPoint centre(view->width() / 2, view->height() / 2);
+  QTest::mousePress(view.get(), Qt::LeftButton, Qt::NoModifier, centre);
+  QTest::mouseMove(view.get(), centre + QPoint(30, 20));
+  QTest::mouseRelease(view.get(), Qt::LeftButton, Qt::NoModifier, centre + QPoint(30, 20));
   before = space.orientation;
   clock.advance(1000);
   view->idleStep();
   EXPECT_FALSE(turned(before));
+  ASSERT_EQ(hints.count(), 1);
+  EXPECT_EQ(hints.at(0).at(0).toString(), "Clicking on the 3D surface stops it from spinning.");
 
+  // A drag beside it turns the box and, let go while moving, leaves it spinning.
+  const QPoint corner(10, 10);
   QTest::mousePress(view.get(), Qt::LeftButton, Qt::NoModifier, corner);
   QTest::mouseMove(view.get(), QPoint(60, 30));
   EXPECT_TRUE(turned(before));
   QTest::mouseRelease(view.get(), Qt::LeftButton, Qt::NoModifier, QPoint(60, 30));
+  ASSERT_EQ(hints.count(), 2);
+  EXPECT_EQ(hints.at(1).at(0).toString(), "Dragging the surface spins it.");
 }
 
 TEST_F(GraphViewTest, CopyGraphPutsThePictureOnTheClipboard) {

@@ -42,6 +42,8 @@ public:
   void mouseDown(PixelPoint point, unsigned modifiers, bool doubleClick) override;
   void mouseUp(PixelPoint point) override;
   void mouseMove(PixelPoint point, PixelPoint previous) override;
+  /// True while the button pressed on a graph: a click that only stops the spin.
+  [[nodiscard]] bool pressedOnGraph() const { return drag_ == Drag::Click; }
   [[nodiscard]] bool allComplete() const override;
   void parameterChanged(std::uint16_t name, double value) override;
   void clearGraphs() override;
