@@ -71,18 +71,24 @@ void BM_KeystrokeToRepaint(benchmark::State& state) {
 }
 BENCHMARK(BM_KeystrokeToRepaint)->Unit(benchmark::kMicrosecond);
 
-void BM_EnterToCompleteGraph(benchmark::State& state, const char* keys) {
-  (void)application();
-  MainWindow frame;
-  frame.resize(800, 700);
+// The application must exist before the window. A shown window of the given size with `keys` typed into its
+// first line; the graph pane, or null (the benchmark then skips with the reason).
+CGraphView* windowWithEquation(MainWindow& frame, int width, int height, const char* keys,
+                               benchmark::State& state) {
+  frame.resize(width, height);
   frame.show();
   QApplication::processEvents();
   typeKeys(frame, keys);
   CGraphView* graph = graphViewOf(frame);
-  if (graph == nullptr) {
-    state.SkipWithError("no graph pane");
-    return;
-  }
+  if (graph == nullptr) state.SkipWithError("no graph pane");
+  return graph;
+}
+
+void BM_EnterToCompleteGraph(benchmark::State& state, const char* keys) {
+  (void)application();
+  MainWindow frame;
+  CGraphView* graph = windowWithEquation(frame, 800, 700, keys, state);
+  if (graph == nullptr) return;
   for (auto _ : state) {
     graph->graphOff();
     QTest::keyClick(&frame.equationView(), Qt::Key_Return);
@@ -99,15 +105,8 @@ BENCHMARK_CAPTURE(BM_EnterToCompleteGraph, wave, "y=sin(3x)e^(-x^2{Right}/4)")->
 void BM_SpinningFrame(benchmark::State& state, const char* keys) {
   (void)application();
   MainWindow frame;
-  frame.resize(1000, 800);
-  frame.show();
-  QApplication::processEvents();
-  typeKeys(frame, keys);
-  CGraphView* graph = graphViewOf(frame);
-  if (graph == nullptr) {
-    state.SkipWithError("no graph pane");
-    return;
-  }
+  CGraphView* graph = windowWithEquation(frame, 1000, 800, keys, state);
+  if (graph == nullptr) return;
   QTest::keyClick(&frame.equationView(), Qt::Key_Return);
   graph->finishGraphs(60000);
   if (!graph->container().is3DActive()) {

@@ -244,7 +244,7 @@ void CContourPlot::setProperty(int which, double value) {
     restartTrace();
     return;
   }
-  if (which != GraphProperty::CurveMode) CGraph2D::setProperty(which, value);
+  CGraph2D::setProperty(which, value);
 }
 
 void CContourPlot::invalidate() {

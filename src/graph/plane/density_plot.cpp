@@ -208,7 +208,7 @@ void CDensityPlot::setProperty(int which, double value) {
     invalidate();
     return;
   }
-  if (which != GraphProperty::CurveMode) CGraph2D::setProperty(which, value);
+  CGraph2D::setProperty(which, value);
 }
 
 void CDensityPlot::invalidate() {

@@ -157,7 +157,7 @@ void CVectorField2D::setProperty(int which, double value) {
     invalidate();
     return;
   }
-  if (which != GraphProperty::CurveMode) CGraph2D::setProperty(which, value);
+  CGraph2D::setProperty(which, value);
 }
 
 void CVectorField2D::invalidate() {

@@ -172,7 +172,7 @@ void CParametricCurve3D::setOption(int code, double value) {
     invalidate();
     return;
   }
-  if (code != Graph3DOption::SpareValue) CGraph3D::setOption(code, value);
+  CGraph3D::setOption(code, value);
 }
 
 void CParametricCurve3D::invalidate() { impl_->restart(); }

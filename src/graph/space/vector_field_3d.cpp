@@ -161,7 +161,7 @@ void CVectorField3D::setOption(int code, double value) {
     invalidate();
     return;
   }
-  if (code != Graph3DOption::SpareValue) CGraph3D::setOption(code, value);
+  CGraph3D::setOption(code, value);
 }
 
 void CVectorField3D::invalidate() { impl_->restart(); }
