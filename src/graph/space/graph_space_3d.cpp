@@ -17,6 +17,11 @@ namespace {
 // Where each coordinate index finds its range in the stored order.
 constexpr std::array<int, 9> kStoredPlace = {3, 4, 5, 6, 8, 9, 0, 1, 2};
 
+bool isCoordinateIndex(int index) { return index >= 0 && index < static_cast<int>(kStoredPlace.size()); }
+std::size_t storedPlace(int index) {
+  return static_cast<std::size_t>(kStoredPlace[static_cast<std::size_t>(index)]);
+}
+
 // Holding the mouse still this long before releasing stops the spin.
 constexpr std::int64_t kHoldStillMs = 20;
 
@@ -137,17 +142,17 @@ void CGraphSpace3D::invalidateGraphs() {
 }
 
 CoordinateRange* CGraphSpace3D::heldRange(int index) {
-  if (index < 0 || index >= static_cast<int>(kStoredPlace.size())) return nullptr;
-  return &ranges[static_cast<std::size_t>(kStoredPlace[static_cast<std::size_t>(index)])];
+  if (!isCoordinateIndex(index)) return nullptr;
+  return &ranges[storedPlace(index)];
 }
 
 const CoordinateRange& CGraphSpace3D::heldRange(Coordinate coordinate) const {
-  return ranges[static_cast<std::size_t>(kStoredPlace[static_cast<std::size_t>(coordinate)])];
+  return ranges[storedPlace(static_cast<int>(coordinate))];
 }
 
 std::optional<CoordinateRange> CGraphSpace3D::range(int index) const {
-  if (index < 0 || index >= static_cast<int>(kStoredPlace.size())) return std::nullopt;
-  return ranges[static_cast<std::size_t>(kStoredPlace[static_cast<std::size_t>(index)])];
+  if (!isCoordinateIndex(index)) return std::nullopt;
+  return ranges[storedPlace(index)];
 }
 
 bool CGraphSpace3D::setRange(int index, bool isMax, double value) {
