@@ -102,5 +102,8 @@ protected:
 
 /// A sample value counts only when it is a finite number.
 [[nodiscard]] inline bool isFiniteSample(double value) { return value - value == 0; }
+[[nodiscard]] inline bool isFinitePoint(const Vector3& p) {
+  return isFiniteSample(p[0]) && isFiniteSample(p[1]) && isFiniteSample(p[2]);
+}
 
 } // namespace vexmar

@@ -56,10 +56,10 @@ struct CParametricCurve3D::Impl {
     const double x = c.x->evalU(t);
     const double y = c.y->evalU(t);
     const double z = c.z->evalU(t);
-    bool ok = isFiniteSample(x) && isFiniteSample(y) && isFiniteSample(z);
+    bool ok = isFinitePoint({x, y, z});
     if (ok && formulas.condition) ok = formulas.condition->evalUVXYZ(t, 0.0, x, y, z) == 1.0;
     const Vector3 p = box.toBox(x, y, z);
-    ok = ok && isFiniteSample(p[0]) && isFiniteSample(p[1]) && isFiniteSample(p[2]);
+    ok = ok && isFinitePoint(p);
     if (!ok) return;
     const auto at = static_cast<std::size_t>(i);
     points[at] = p;

@@ -40,7 +40,7 @@ bool isZero(const Vector3& a) { return a[0] == 0 && a[1] == 0 && a[2] == 0; }
 bool unitOf(const Vector3& a, std::array<float, 3>& unit) {
   const double scale = 1 / std::sqrt(a[0] * a[0] + a[1] * a[1] + a[2] * a[2]);
   const Vector3 n{a[0] * scale, a[1] * scale, a[2] * scale};
-  if (!isFiniteSample(n[0]) || !isFiniteSample(n[1]) || !isFiniteSample(n[2])) return false;
+  if (!isFinitePoint(n)) return false;
   unit = {static_cast<float>(n[0]), static_cast<float>(n[1]), static_cast<float>(n[2])};
   return true;
 }
@@ -316,7 +316,7 @@ void CParametricSurface::compute(std::int64_t budgetMs) {
     const double x = s.components.x->evalGridPoint(r, c, grid);
     const double y = s.components.y->evalGridPoint(r, c, grid);
     const double z = s.components.z->evalGridPoint(r, c, grid);
-    bool ok = isFiniteSample(x) && isFiniteSample(y) && isFiniteSample(z);
+    bool ok = isFinitePoint({x, y, z});
     if (ok && s.analyticNormals) {
       // Tangents in box units, so that the normal is the one of the surface as drawn even when
       // the axes are scaled unequally; it agrees with the normals worked out from neighbours.
@@ -331,7 +331,7 @@ void CParametricSurface::compute(std::int64_t budgetMs) {
     if (ok && s.condition) ok = s.condition->evalUVXYZ(uValue, vValue, x, y, z) == 1.0;
     if (ok && formulaColours) s.channels[index] = evaluateColourFormulas(*style_, uValue, vValue, x, y, z);
     const Vector3 p = box.toBox(x, y, z);
-    ok = ok && isFiniteSample(p[0]) && isFiniteSample(p[1]) && isFiniteSample(p[2]);
+    ok = ok && isFinitePoint(p);
     if (!ok) continue;
     s.largestSquaredRadius = std::max(s.largestSquaredRadius, p[0] * p[0] + p[1] * p[1] + p[2] * p[2]);
     s.positions[index] = p;

@@ -61,9 +61,7 @@ struct CVectorField3D::Impl {
     const double length = lengthOf(s.vector);
     const Vector3 inBox = boxVector(s.vector);
     const double boxLength = lengthOf(inBox);
-    if (!isFiniteSample(length) || !isFiniteSample(boxLength) || !isFiniteSample(s.position[0]) ||
-        !isFiniteSample(s.position[1]) || !isFiniteSample(s.position[2]))
-      return;
+    if (!isFiniteSample(length) || !isFiniteSample(boxLength) || !isFinitePoint(s.position)) return;
     valid[k] = 1;
     largestLength = std::max(largestLength, length);
     largestBoxLength = std::max(largestBoxLength, boxLength);
